@@ -1,0 +1,38 @@
+// How much faster than real time one buffer renders, in each output format.
+// Target: at least 1000x real time in every format.
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "engine/wave/render_buffer.h"
+
+namespace {
+
+void renderSteadyAndGliding(benchmark::State& state) {
+    const OutputFormat format{state.range(0) != 0, state.range(1) != 0, state.range(2) != 0};
+    WaveTable table;
+    buildWaveTable(table, 10);
+    std::vector<uint8_t> buffer(40050);
+    double audioSeconds = 0;
+    int32_t frequency = 440;
+    for (auto _ : state) {
+        // Alternate a glide and a steady buffer with vibrato, as a moving cursor does.
+        const int32_t glide = renderBuffer(buffer, table, format, 2, frequency + 37, frequency, 90, 60);
+        const int32_t steady = renderBuffer(buffer, table, format, 2, frequency, frequency, 90, 90);
+        benchmark::DoNotOptimize(buffer.data());
+        audioSeconds += static_cast<double>(glide + steady) / format.bytesPerSecond();
+        frequency = frequency >= 9000 ? 440 : frequency + 113;
+    }
+    state.counters["x_realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
+    state.SetLabel(std::string(format.stereo ? "stereo " : "mono ") +
+                   (format.highRate ? "44100Hz " : "22050Hz ") + (format.sixteenBit ? "16bit" : "8bit"));
+}
+
+BENCHMARK(renderSteadyAndGliding)
+    ->ArgNames({"stereo", "high_rate", "16bit"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}});
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,23 @@
+#pragma once
+// The instrument's mapping: cursor x sets the pitch, cursor y the loudness.
+
+#include <cstdint>
+
+struct ScreenSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+struct CursorPosition {
+    int32_t x = 0;
+    int32_t y = 0;
+    friend bool operator==(const CursorPosition&, const CursorPosition&) = default;
+};
+
+// Hz for a cursor column: 20 Hz at the left edge, `Pitch` kHz + 20 Hz at the right edge.
+// Reads settings::Pitch. Any thread.
+int32_t frequencyFromCursor(int32_t x, ScreenSize screen);
+
+// Amplitude for a cursor row: `Volume` at the top edge, 0 at the bottom (full scale is 128).
+// Reads settings::Volume. Any thread.
+int32_t amplitudeFromCursor(int32_t y, ScreenSize screen);

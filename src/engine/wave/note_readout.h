@@ -1,0 +1,40 @@
+#pragma once
+// The status-bar text that shows what is sounding: frequency, MIDI note, note name, loudness.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+// Which parts of the readout are shown (the View menu's flags).
+struct ViewFlags {
+    int32_t frequency = 1;  // ViewNoteFreq
+    int32_t midiNote = 1;   // ViewNoteMid: 0 off, 1 whole number, 2 one decimal
+    int32_t noteName = 1;   // ViewNoteName
+    int32_t loudness = 1;   // ViewNoteVol
+};
+
+// The view flags of the process-wide settings. Any thread.
+ViewFlags currentViewFlags();
+
+// A readout held by value, so that building one allocates nothing and any thread may do it.
+class ReadoutText {
+public:
+    const char* c_str() const { return text.data(); }
+    void append(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+private:
+    std::array<char, 96> text{};
+    size_t length = 0;
+};
+
+// MIDI note number of a frequency (69 is 440 Hz), single precision.
+float noteFromFrequency(int32_t frequency);
+// Whole Hz of a note number.
+int32_t frequencyFromNote(float note);
+// "A 4" style name with octave for notes 21..108, else "---".
+ReadoutText noteName(int32_t note);
+
+ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness, ViewFlags view);
+ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness);  // current view flags
+ReadoutText readoutFromNote(float note, int32_t loudness, ViewFlags view);
+ReadoutText readoutFromNote(float note, int32_t loudness);  // current view flags

@@ -1,0 +1,38 @@
+#pragma once
+// Decides, each time the output hands a buffer back, whether the cursor calls for a new stretch
+// of sound, a repetition of the last one, or silence.
+
+#include <cstdint>
+
+#include "engine/wave/cursor_mapping.h"
+
+// What the refill decision calls when a new buffer must be rendered.
+class ToneRenderer {
+public:
+    virtual ~ToneRenderer() = default;
+    virtual void renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
+                                  int32_t oldAmplitude) = 0;
+};
+
+// The cursor history of a page. GUI thread (or whichever single thread drives the page).
+class RefillDecision {
+public:
+    // The screen size is taken once, when the page is set up.
+    void setScreen(ScreenSize size) { screen = size; }
+    ScreenSize screenSize() const { return screen; }
+
+    // At Play: the history starts from the cursor of that moment. The rest count is kept.
+    void startHistory(CursorPosition cursorAtPlay);
+
+    // One refill: renders through `renderer` when the cursor asks for it, then shifts the history.
+    // Reads settings::SwoopMode, Pitch and Volume.
+    void decide(CursorPosition cursorNow, ToneRenderer& renderer);
+
+    int32_t restCount() const { return rests; }
+
+private:
+    ScreenSize screen;
+    CursorPosition cursorLast;
+    CursorPosition cursorBeforeLast;
+    int32_t rests = 0;
+};

@@ -1,0 +1,102 @@
+#include "engine/wave/render_buffer.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "settings/settings_values.h"
+
+namespace {
+
+constexpr int32_t kGlideSegments = 21;
+constexpr int32_t kSegmentFramesAt22050 = 137;
+constexpr int32_t kMinimumBytesMono8At22050 = 2757;
+// A cut is allowed only where the phase is this close to zero, so repetitions join smoothly.
+constexpr uint16_t kNearZeroBelow = 256;
+constexpr uint16_t kNearZeroAbove = 65279;
+
+int32_t phaseIncrement(int32_t frequency, int32_t rate) {
+    return static_cast<int32_t>(static_cast<int64_t>(frequency) * 65536 / rate);
+}
+
+void writeFrame(uint8_t* out, const WaveTable& table, OutputFormat format, uint16_t phase,
+                int32_t amplitude) {
+    if (format.sixteenBit) {
+        const auto sample = static_cast<uint16_t>(sampleSixteenBit(table, phase, amplitude));
+        out[0] = static_cast<uint8_t>(sample & 0xFF);
+        out[1] = static_cast<uint8_t>(sample >> 8);
+        if (format.stereo) {
+            out[2] = out[0];
+            out[3] = out[1];
+        }
+    } else {
+        out[0] = sampleEightBit(table, phase, amplitude);
+        if (format.stereo) {
+            out[1] = out[0];
+        }
+    }
+}
+
+}  // namespace
+
+OutputFormat currentOutputFormat() {
+    return OutputFormat{settings::stereo.load(std::memory_order_relaxed),
+                        settings::highRate.load(std::memory_order_relaxed),
+                        settings::sixteenBit.load(std::memory_order_relaxed)};
+}
+
+int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,
+                     int32_t vibrato, int32_t newFrequency, int32_t oldFrequency,
+                     int32_t newAmplitude, int32_t oldAmplitude) {
+    assert(buffer.size() >= static_cast<size_t>(render::kMaxBufferBytes));
+    if (buffer.size() < static_cast<size_t>(render::kMaxBufferBytes)) {
+        return 0;  // never write past a caller's short buffer
+    }
+    uint8_t* out = buffer.data();
+    const int32_t rate = format.rate();
+    const int32_t frameBytes = format.frameBytes();
+    const int32_t newIncrement = phaseIncrement(newFrequency, rate);
+    const int32_t oldIncrement = phaseIncrement(oldFrequency, rate);
+
+    const bool vibratoActive = vibrato != 0 && newFrequency == oldFrequency;
+    const int32_t vibratoStep = newIncrement >> (11 - std::clamp(vibrato, 1, 3));
+
+    const int32_t segmentFrames = kSegmentFramesAt22050 * (format.highRate ? 2 : 1);
+    const int32_t minimumBytes = kMinimumBytesMono8At22050 * frameBytes * (format.highRate ? 2 : 1);
+
+    uint16_t phase = 0;
+    int32_t offset = 0;
+    int32_t increment = oldIncrement;
+    for (int32_t j = 0; j < kGlideSegments; ++j) {
+        const int32_t amplitude = oldAmplitude + (j * (newAmplitude - oldAmplitude)) / 20;
+        if (!vibratoActive) {
+            increment = oldIncrement + (j * (newIncrement - oldIncrement)) / 20;
+        } else if (j <= 9) {
+            increment += vibratoStep;
+        } else {
+            increment -= vibratoStep;
+        }
+        for (int32_t frame = 0; frame < segmentFrames; ++frame) {
+            writeFrame(out + offset, table, format, phase, amplitude);
+            offset += frameBytes;
+            phase = static_cast<uint16_t>(phase + increment);
+        }
+    }
+
+    while (offset < render::kMaxBufferBytes) {
+        writeFrame(out + offset, table, format, phase, newAmplitude);
+        const bool nearPhaseZero = phase < kNearZeroBelow || phase > kNearZeroAbove;
+        if (nearPhaseZero && offset >= minimumBytes) {
+            return offset;
+        }
+        phase = static_cast<uint16_t>(phase + newIncrement);
+        offset += frameBytes;
+    }
+    return render::kMaxBufferBytes;
+}
+
+int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, int32_t newFrequency,
+                     int32_t oldFrequency, int32_t newAmplitude, int32_t oldAmplitude) {
+    return renderBuffer(buffer, table, currentOutputFormat(),
+                        settings::Vibrato.load(std::memory_order_relaxed), newFrequency,
+                        oldFrequency, newAmplitude, oldAmplitude);
+}

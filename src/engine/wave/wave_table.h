@@ -1,0 +1,32 @@
+#pragma once
+// The wave table whose harmonic content `Timbre` sets, and the sample lookups that read it.
+// Shared by the Wave and DirectSound engines.
+
+#include <array>
+#include <cstdint>
+
+struct WaveTable {
+    static constexpr int kSize = 1024;
+    std::array<int32_t, kSize> sixteenBit{};  // within +-32000
+    std::array<int32_t, kSize> difference{};  // sixteenBit[k] - sixteenBit[k - 1], wrapping
+    std::array<int32_t, kSize> eightBit{};    // within +-127
+};
+
+// Fills the three tables for a timbre of 0 (pure sine) to 10 (square-ish). Owning thread only.
+void buildWaveTable(WaveTable& table, int32_t timbre);
+
+// Unsigned 8-bit sample (128 is silence) for a 16-bit phase and an amplitude of full scale 128.
+inline uint8_t sampleEightBit(const WaveTable& table, uint16_t phase, int32_t amplitude) {
+    const int32_t value = (table.eightBit[phase >> 6] * amplitude) >> 7;
+    return static_cast<uint8_t>(value - 128);
+}
+
+// Signed 16-bit sample, interpolated along the slope from the previous entry by the low six
+// bits of the phase.
+inline int16_t sampleSixteenBit(const WaveTable& table, uint16_t phase, int32_t amplitude) {
+    const int32_t index = phase >> 6;
+    const int32_t fraction = phase & 63;
+    const int32_t value =
+        (((fraction * table.difference[index]) >> 6) + table.sixteenBit[index]) * amplitude >> 7;
+    return static_cast<int16_t>(value);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Restores the tone and view settings a test changes, so tests do not leak into each other.
+
+#include <cstdint>
+
+#include "settings/settings_values.h"
+
+class ScopedToneSettings {
+public:
+    ScopedToneSettings()
+        : volume(settings::Volume), pitch(settings::Pitch), vibrato(settings::Vibrato),
+          timbre(settings::Timbre), swoopMode(settings::SwoopMode), stereo(settings::stereo),
+          highRate(settings::highRate), sixteenBit(settings::sixteenBit),
+          viewFreq(settings::ViewNoteFreq), viewMid(settings::ViewNoteMid),
+          viewName(settings::ViewNoteName), viewVol(settings::ViewNoteVol) {}
+    ~ScopedToneSettings() {
+        settings::Volume = volume;
+        settings::Pitch = pitch;
+        settings::Vibrato = vibrato;
+        settings::Timbre = timbre;
+        settings::SwoopMode = swoopMode;
+        settings::stereo = stereo;
+        settings::highRate = highRate;
+        settings::sixteenBit = sixteenBit;
+        settings::ViewNoteFreq = viewFreq;
+        settings::ViewNoteMid = viewMid;
+        settings::ViewNoteName = viewName;
+        settings::ViewNoteVol = viewVol;
+    }
+    ScopedToneSettings(const ScopedToneSettings&) = delete;
+    ScopedToneSettings& operator=(const ScopedToneSettings&) = delete;
+
+private:
+    int32_t volume, pitch, vibrato, timbre, swoopMode;
+    bool stereo, highRate, sixteenBit;
+    int32_t viewFreq, viewMid, viewName, viewVol;
+};

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/wave/note_readout.h"
+#include "support/scoped_settings.h"
+
+namespace {
+
+constexpr ViewFlags kAllWhole{1, 1, 1, 1};
+
+std::string readout(int32_t frequency, int32_t loudness, ViewFlags view = kAllWhole) {
+    return readoutFromFrequency(frequency, loudness, view).c_str();
+}
+
+TEST(NoteReadout, ConcertAShowsEveryPartWithItsExactSpacing) {
+    EXPECT_EQ(readout(440, 50), "   440Hz  69 A 4      50");
+    EXPECT_EQ(readout(440, 50, {0, 2, 0, 0}), "  69.0");
+    EXPECT_EQ(readout(440, 50, {1, 0, 0, 0}), "   440Hz");
+    EXPECT_EQ(readout(440, 50, {0, 0, 1, 0}), " A 4");
+    EXPECT_EQ(readout(440, 100, {0, 0, 0, 1}), "     100");
+}
+
+TEST(NoteReadout, AllViewFlagsOffGiveAnEmptyReadout) {
+    EXPECT_EQ(readout(440, 50, {0, 0, 0, 0}), "");
+    EXPECT_EQ(std::string(readoutFromNote(69.0F, 50, {0, 0, 0, 0}).c_str()), "");
+}
+
+TEST(NoteReadout, ZeroPrintsAsBlanksOnly) {
+    EXPECT_EQ(readout(440, 0, {0, 0, 0, 1}), "        ");
+    EXPECT_EQ(readout(0, 0, {1, 0, 0, 0}), "      Hz");
+}
+
+TEST(NoteReadout, NotesOutsideThePianoHaveNoName) {
+    EXPECT_EQ(readout(20, 7), "    20Hz  15 ---       7");
+    EXPECT_EQ(readout(20, 7, {0, 2, 0, 0}), "  15.5");
+    EXPECT_EQ(readout(10020, 100), " 10020Hz 123 ---     100");
+}
+
+TEST(NoteReadout, TheNoteIsTruncatedNotRounded) {
+    EXPECT_EQ(readout(439, 50, {0, 1, 1, 0}), "  68 G#4");
+    EXPECT_EQ(readout(439, 50, {0, 2, 0, 0}), "  69.0");  // 68.96 rounds in the decimal view
+}
+
+TEST(NoteReadout, NoteNumbersUseTheReadoutsOwnDivisor) {
+    EXPECT_NEAR(noteFromFrequency(880), 81.0025F, 0.0001F);
+    EXPECT_FLOAT_EQ(noteFromFrequency(440), 69.0F);
+    EXPECT_EQ(frequencyFromNote(69.0F), 440);
+    EXPECT_EQ(frequencyFromNote(81.0F), 880);
+    EXPECT_EQ(frequencyFromNote(60.0F), 261);
+}
+
+TEST(NoteReadout, NoteNamesCarryTheirOctave) {
+    EXPECT_STREQ(noteName(69).c_str(), "A 4");
+    EXPECT_STREQ(noteName(61).c_str(), "C#4");
+    EXPECT_STREQ(noteName(108).c_str(), "C 8");
+    EXPECT_STREQ(noteName(21).c_str(), "A 0");
+    EXPECT_STREQ(noteName(20).c_str(), "---");
+    EXPECT_STREQ(noteName(109).c_str(), "---");
+}
+
+TEST(NoteReadout, ReadoutFromANoteShowsItsWholeFrequency) {
+    EXPECT_STREQ(readoutFromNote(69.0F, 50, kAllWhole).c_str(), "   440Hz  69 A 4      50");
+    EXPECT_STREQ(readoutFromNote(60.5F, 64, {1, 2, 1, 0}).c_str(), "   269Hz  60.5 C 4");
+}
+
+TEST(NoteReadout, TheSettingsVersionFollowsTheViewMenu) {
+    ScopedToneSettings restore;
+    settings::ViewNoteFreq = 0;
+    settings::ViewNoteMid = 2;
+    settings::ViewNoteName = 0;
+    settings::ViewNoteVol = 0;
+    EXPECT_STREQ(readoutFromFrequency(440, 50).c_str(), "  69.0");
+    EXPECT_STREQ(readoutFromNote(72.0F, 50).c_str(), "  72.0");
+}
+
+}  // namespace
