@@ -1,0 +1,33 @@
+#pragma once
+// A recorded or scripted mouse gesture: cursor positions over time, read from a text file with
+// lines "t_ms x y" (integers, t ascending) and '#' comments.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/wave/cursor_mapping.h"
+
+struct GesturePoint {
+    int64_t timeMs = 0;
+    CursorPosition position;
+};
+
+class Gesture {
+public:
+    // Parses the whole text. On failure returns nothing and sets `error` to one line naming the
+    // line number and what is wrong with it.
+    static std::optional<Gesture> parse(std::string_view text, std::string& error);
+
+    // The cursor at time t: the last point at or before t; before the first point, the first.
+    CursorPosition cursorAt(int64_t timeMs) const;
+
+    int64_t lastTimeMs() const { return points.back().timeMs; }
+    const std::vector<GesturePoint>& allPoints() const { return points; }
+
+private:
+    explicit Gesture(std::vector<GesturePoint> parsed) : points(std::move(parsed)) {}
+    std::vector<GesturePoint> points;  // never empty
+};

@@ -1,0 +1,26 @@
+#pragma once
+// The command line of lirveto-render.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/wave/cursor_mapping.h"
+
+struct RenderOptions {
+    std::string engine;        // "wave", "dsound" or "midi"
+    std::string gesturePath;
+    std::string outPath;
+    std::string settingsPath;  // empty: the settings of a first start
+    ScreenSize screen{1920, 1080};
+    std::optional<int64_t> durationMs;  // default: the gesture's last time
+    bool helpWanted = false;
+};
+
+inline constexpr const char* kRenderUsage =
+    "usage: lirveto-render --engine wave|dsound|midi --gesture FILE --out FILE\n"
+    "                      [--settings FILE.ini] [--screen WIDTHxHEIGHT] [--duration MS]\n";
+
+// Parses the arguments after the program name. On failure returns nothing and sets `error` to
+// one line saying what is wrong.
+std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* argv, std::string& error);
