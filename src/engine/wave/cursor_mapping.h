@@ -3,16 +3,7 @@
 
 #include <cstdint>
 
-struct ScreenSize {
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
-struct CursorPosition {
-    int32_t x = 0;
-    int32_t y = 0;
-    friend bool operator==(const CursorPosition&, const CursorPosition&) = default;
-};
+#include "platform/cursor_source.h"
 
 // Hz for a cursor column: 20 Hz at the left edge, `Pitch` kHz + 20 Hz at the right edge.
 // Reads settings::Pitch. Any thread.
