@@ -1,0 +1,159 @@
+#include "engine/wave/wave_engine.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/wave/note_readout.h"
+#include "engine/wave/render_buffer.h"
+#include "files/pcm_wave_format.h"
+#include "files/wave_file.h"
+#include "settings/settings_values.h"
+
+namespace mm = platform::mm;
+using platform::MessageBoxStyle;
+
+WaveEngine::WaveEngine(platform::WaveOutApi& output, CursorSource& cursorSource,
+                       platform::MessageBox& messageBox, WaveEngineHost& pageHost)
+    : waveOut(output), cursor(cursorSource), messages(messageBox), host(pageHost) {
+    for (auto& buffer : buffers) {
+        buffer.assign(kBufferBytes, 0);
+    }
+    buildWaveTable(table, settings::Timbre);
+}
+
+WaveEngine::~WaveEngine() {
+    // The page stops first; this only makes sure no output outlives the buffers it plays.
+    if (device != nullptr) {
+        waveOut.reset(device);
+        waveOut.close(device);
+    }
+}
+
+void WaveEngine::startPlaying() {
+    if (isPlaying()) {
+        return;
+    }
+    decision.startHistory(cursor.cursorPosition());
+    if (!openDevice()) {
+        stopPlaying();
+        return;
+    }
+    refill(&headers[0]);
+    refill(&headers[1]);
+}
+
+bool WaveEngine::openDevice() {
+    playSession.fetch_add(1);
+    for (int index = 0; index < 2; ++index) {
+        headers[index] = platform::WaveHeader{};
+        headers[index].user = static_cast<uintptr_t>(index);
+        headers[index].bufferLength = kBufferBytes;
+        std::fill(buffers[index].begin(), buffers[index].end(), uint8_t{0});
+        lengths[index] = renderBuffer(buffers[index], table, 1000, 1000, 0, 0);
+    }
+    current = 0;
+
+    platform::WaveOutCaps caps;
+    uint32_t deviceId = mm::WAVE_MAPPER;
+    if (waveOut.getDevCaps(mm::WAVE_MAPPER, &caps) != mm::MMSYSERR_NOERROR) {
+        deviceId = 0;
+        if (waveOut.getDevCaps(0, &caps) != mm::MMSYSERR_NOERROR) {
+            messages.show("Can't get Wave Output Device capabilities.", "Lirveto initdat",
+                          MessageBoxStyle::OkExclamation);
+            return false;
+        }
+    }
+    if ((caps.support & mm::WAVECAPS_VOLUME) == 0) {
+        messages.show("volume control not supported", "bnplay", MessageBoxStyle::OkExclamation);
+    }
+
+    const OutputFormat output = currentOutputFormat();
+    const platform::WaveFormatPcm format =
+        files::pcmWaveFormat(output.stereo, output.highRate, output.sixteenBit);
+    platform::HWAVEOUT opened = nullptr;
+    const mm::MmResult result = waveOut.open(&opened, deviceId, &format, this, mm::CALLBACK_WINDOW);
+    if (result != mm::MMSYSERR_NOERROR) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%d", static_cast<int>(result));
+        messages.show(code, "Lirveto", MessageBoxStyle::OkExclamation);
+        messages.show("Can't open Wave Output Device.\nAlready in use with another program?",
+                      "Lirveto initdat", MessageBoxStyle::OkExclamation);
+        return false;
+    }
+    device = opened;
+    return true;
+}
+
+void WaveEngine::stopPlaying() {
+    if (device == nullptr) {
+        return;
+    }
+    waveOut.breakLoop(device);
+    if (waveOut.reset(device) != mm::MMSYSERR_NOERROR) {
+        messages.show("Can't reset wav", "bnstop", MessageBoxStyle::OkExclamation);
+        return;
+    }
+    if (waveOut.close(device) != mm::MMSYSERR_NOERROR) {
+        messages.show("Can't close wav", "bnstop", MessageBoxStyle::OkExclamation);
+        return;
+    }
+    device = nullptr;
+    // The headers that reset handed back are already on their way: make them stale.
+    playSession.fetch_add(1);
+}
+
+void WaveEngine::refill(platform::WaveHeader* header) {
+    if (device != nullptr) {
+        waveOut.unprepareHeader(device, header);
+    }
+    if (device == nullptr || header == nullptr) {
+        return;
+    }
+    decision.decide(cursor.cursorPosition(), *this);
+
+    header->data = buffers[current].data();
+    header->bufferLength = static_cast<uint32_t>(std::min(lengths[current], render::kMaxBufferBytes));
+    if (waveOut.prepareHeader(device, header) != mm::MMSYSERR_NOERROR ||
+        waveOut.write(device, header) != mm::MMSYSERR_NOERROR) {
+        host.postRestart();
+        return;
+    }
+    if (recording != nullptr && recording->isOpen() &&
+        recording->write(header->data, static_cast<int32_t>(header->bufferLength)) == -1) {
+        messages.show("Can't write wave data", "lirveto nextdat", MessageBoxStyle::OkExclamation);
+    }
+}
+
+void WaveEngine::renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
+                                  int32_t oldAmplitude) {
+    if (!isPlaying()) {
+        return;
+    }
+    const int32_t next = (current + 1) % 2;
+    lengths[next] = renderBuffer(buffers[next], table, newFrequency, oldFrequency, newAmplitude,
+                                 oldAmplitude);
+    current = next;
+    host.showStatus(readoutFromFrequency(newFrequency, newAmplitude).c_str());
+}
+
+void WaveEngine::onBufferDone(platform::WaveHeader* header, uint32_t session) {
+    if (!isPlaying() || session != playSession.load()) {
+        return;
+    }
+    refill(header);
+    host.pumpWaitingMessages();
+}
+
+void WaveEngine::onRestart() {
+    if (isPlaying()) {
+        stopPlaying();
+    }
+    host.showStatus("****");
+    host.postToggle();
+}
+
+void WaveEngine::post(uint32_t message, platform::WaveHeader* header) noexcept {
+    if (message == mm::MM_WOM_DONE) {
+        host.postBufferDone(header, playSession.load());
+    }
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Streams the Wave page's tone to the wave output: two buffers circulate, and each time the
+// output hands one back the cursor decides whether a new stretch of sound is rendered, the last
+// one repeats, or the tone falls silent. While a recording is open every queued buffer is also
+// appended to it. The output's pace alone drives it: there is no timer.
+//
+// Threads: every operation belongs to the GUI thread, except the output's notification, which
+// only forwards to WaveEngineHost::postBufferDone.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "engine/wave/refill_decision.h"
+#include "engine/wave/wave_engine_host.h"
+#include "engine/wave/wave_table.h"
+#include "platform/cursor_source.h"
+#include "platform/message_box.h"
+#include "platform/waveout/wave_out_api.h"
+
+namespace files {
+class WaveFile;
+}
+
+class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
+public:
+    static constexpr int32_t kBufferBytes = 40050;
+
+    WaveEngine(platform::WaveOutApi& waveOut, CursorSource& cursor, platform::MessageBox& messages,
+               WaveEngineHost& host);
+    ~WaveEngine() override;
+    WaveEngine(const WaveEngine&) = delete;
+    WaveEngine& operator=(const WaveEngine&) = delete;
+
+    // Page set-up: the screen the cursor is mapped over.
+    void setScreen(ScreenSize screen) { decision.setScreen(screen); }
+    // The Timbre slider moved.
+    void rebuildWaveTable(int32_t timbre) { buildWaveTable(table, timbre); }
+    // The page's recording file (or none); appended to whenever it has an open file.
+    void setRecordingFile(files::WaveFile* file) { recording = file; }
+
+    bool isPlaying() const { return device != nullptr; }
+
+    // Play: opens the output and queues two buffers. Does nothing while playing.
+    void startPlaying();
+    // Stop: returns every queued buffer and closes the output. Does nothing while stopped.
+    void stopPlaying();
+    // MM_WOM_DONE as the page received it. Notifications from before the last Stop are dropped.
+    void onBufferDone(platform::WaveHeader* header, uint32_t playSession);
+    // The restart message: stop, show "****" and ask the page to play again.
+    void onRestart();
+
+    // ToneRenderer: renders into the buffer not in the output, while playing.
+    void renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
+                          int32_t oldAmplitude) override;
+
+    // For tests: the bytes of the buffer a header carries.
+    int32_t currentBuffer() const { return current; }
+
+private:
+    void post(uint32_t message, platform::WaveHeader* header) noexcept override;
+    bool openDevice();
+    void refill(platform::WaveHeader* header);
+
+    platform::WaveOutApi& waveOut;
+    CursorSource& cursor;
+    platform::MessageBox& messages;
+    WaveEngineHost& host;
+
+    platform::HWAVEOUT device = nullptr;
+    // The buffers and headers live as long as the engine, so neither Play nor playing allocates
+    // and a late notification can never reach freed memory.
+    std::array<platform::WaveHeader, 2> headers{};
+    std::array<std::vector<uint8_t>, 2> buffers;
+    std::array<int32_t, 2> lengths{};
+    int32_t current = 0;
+    // Counts Plays and Stops; a notification carries the value of its moment.
+    std::atomic<uint32_t> playSession{0};
+
+    WaveTable table;
+    RefillDecision decision;
+    files::WaveFile* recording = nullptr;
+};

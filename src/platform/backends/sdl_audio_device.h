@@ -1,0 +1,45 @@
+#pragma once
+// The real audio output: an SDL2 device on whatever sound system SDL finds (PipeWire,
+// PulseAudio, ALSA, JACK). SDL_AUDIODRIVER=dummy plays silently; =disk writes the exact output
+// stream to SDL_DISKAUDIOFILE.
+//
+// Threads: as AudioDevice says. The source is called on SDL's audio thread under SDL's device
+// lock, which stop() takes briefly; nothing else here holds it.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "platform/audio_device.h"
+
+namespace platform {
+
+class SdlAudioDevice final : public AudioDevice {
+  public:
+    SdlAudioDevice() = default;
+    ~SdlAudioDevice() override { close(); }
+    SdlAudioDevice(const SdlAudioDevice&) = delete;
+    SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
+
+    bool open(const AudioFormat& format, AudioSource& source) override;
+    void start() override;
+    void stop() override;
+    void close() override;
+    uint64_t framesPlayed() const override { return frames.load(std::memory_order_relaxed); }
+    AudioFormat format() const override { return current; }
+    std::string lastError() const override { return error; }
+
+    // Controlling thread, while open: the SDL driver in use ("pipewire", "pulseaudio", "disk" ...).
+    std::string driverName() const;
+
+  private:
+    static void callback(void* self, uint8_t* stream, int length) noexcept;
+
+    uint32_t device = 0;  // SDL_AudioDeviceID, 0 while closed
+    AudioFormat current;
+    AudioSource* source = nullptr;
+    std::atomic<uint64_t> frames{0};
+    std::string error;
+};
+
+}  // namespace platform
