@@ -1,0 +1,225 @@
+#include "files/midi_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace files {
+
+using namespace platform;
+
+namespace {
+
+// Offsets in both layouts.
+constexpr int64_t kHeaderLengthField = 4;
+constexpr int64_t kTrack0LetterField = 17;
+constexpr int64_t kTrack0LengthField = 18;
+constexpr int64_t kEventLengthField = 52;
+constexpr int32_t kEventData = 56;
+
+constexpr uint8_t kHeaderData[6] = {0x00, 0x01, 0x00, 0x02, 0x00, 0x18};
+constexpr uint32_t kTrack0Length = 26;
+constexpr uint8_t kTrack0[kTrack0Length] = {
+    0x00, 0xFF, 0x7F, 0x03, 0x00, 0x00, 0x41,        // sequencer-specific: 00 00 41
+    0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,  // 4/4, 24 clocks a click, 8 32nds a quarter
+    0x00, 0xFF, 0x51, 0x03, 0x00, 0x5D, 0xC0,        // 24000 us a quarter: 1 ms a tick
+    0x00, 0xFF, 0x2F, 0x00,                          // end of track
+};
+constexpr uint8_t kEndOfTrack[4] = {0x00, 0xFF, 0x2F, 0x00};
+
+void putBigEndian(uint8_t* at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+    }
+}
+
+void putLittleEndian(uint8_t* at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+}
+
+uint32_t getBigEndian(const uint8_t* at) {
+    return static_cast<uint32_t>(at[0]) << 24 | static_cast<uint32_t>(at[1]) << 16 |
+           static_cast<uint32_t>(at[2]) << 8 | static_cast<uint32_t>(at[3]);
+}
+
+uint32_t getLittleEndian(const uint8_t* at) {
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
+}
+
+enum class Layout { Neither, Working, Final };
+
+// Both layouts hold the same header and track 0; they differ in byte order and one letter.
+Layout layoutOf(const uint8_t* head, uint32_t& eventLength) {
+    if (std::memcmp(head, "MThd", 4) != 0 || std::memcmp(head + 8, kHeaderData, 6) != 0 ||
+        std::memcmp(head + 22, kTrack0, kTrack0Length) != 0 ||
+        std::memcmp(head + 48, "MTrk", 4) != 0) {
+        return Layout::Neither;
+    }
+    if (getLittleEndian(head + 4) == 6 && std::memcmp(head + 14, "MTrr", 4) == 0 &&
+        getLittleEndian(head + 18) == kTrack0Length) {
+        eventLength = getLittleEndian(head + kEventLengthField);
+        return Layout::Working;
+    }
+    if (getBigEndian(head + 4) == 6 && std::memcmp(head + 14, "MTrk", 4) == 0 &&
+        getBigEndian(head + 18) == kTrack0Length) {
+        eventLength = getBigEndian(head + kEventLengthField);
+        return Layout::Final;
+    }
+    return Layout::Neither;
+}
+
+}  // namespace
+
+MidiFile::MidiFile(void* owner) : RiffFile(nullptr, "MTrk", MMIO_READWRITE), ownerToken(owner) {}
+
+MidiFile::~MidiFile() {
+    // A named file left open is finished here, so that other programs can read it.
+    if (isOpen()) {
+        close();
+    }
+}
+
+bool MidiFile::open(const char* name) {
+    return RiffFile::open(name) && seek(length());
+}
+
+bool MidiFile::putBytes(int64_t offset, const void* bytes, int32_t count) {
+    return mmioSeek(fileHandle(), offset, SEEK_SET) == offset &&
+           mmioWrite(fileHandle(), bytes, count) == count;
+}
+
+bool MidiFile::writeHeader() {
+    constexpr const char* kTag = "midifile createformat";
+    HMMIO handle = fileHandle();
+    headerInfo = MMCKINFO{};
+    headerInfo.ckid = mmioStringToFOURCCA("MThd", 0);
+    if (mmioCreateChunk(handle, &headerInfo, 0) != MMSYSERR_NOERROR) {
+        report("Can't create format chunk", kTag);
+        return false;
+    }
+    if (mmioWrite(handle, kHeaderData, sizeof kHeaderData) != sizeof kHeaderData) {
+        report("Can't write format chunk", kTag);
+        return false;
+    }
+    headerInfo.dwFlags |= MMIO_DIRTY;
+    if (mmioAscend(handle, &headerInfo, 0) != MMSYSERR_NOERROR) {
+        report("Can't ascend format chunk", kTag);
+        return false;
+    }
+    headerInfo = MMCKINFO{};
+    headerInfo.ckid = mmioStringToFOURCCA("MTrr", 0);
+    if (mmioCreateChunk(handle, &headerInfo, 0) != MMSYSERR_NOERROR) {
+        report("Can't create track chunk 0", kTag);
+        return false;
+    }
+    if (mmioWrite(handle, kTrack0, kTrack0Length) != kTrack0Length) {
+        report("Can't write track chunk 0", kTag);
+        return false;
+    }
+    headerInfo.dwFlags |= MMIO_DIRTY;
+    if (mmioAscend(handle, &headerInfo, 0) != MMSYSERR_NOERROR) {
+        report("Can't ascend track chunk 0", kTag);
+        return false;
+    }
+    setModified(true);
+    return true;
+}
+
+bool MidiFile::readHeader() {
+    constexpr const char* kTag = "midifile readformat";
+    HMMIO handle = fileHandle();
+    uint8_t head[kEventData];
+    const int64_t size = mmioSeek(handle, 0, SEEK_END);
+    if (mmioSeek(handle, 0, SEEK_SET) != 0 || mmioRead(handle, head, kEventData) != kEventData) {
+        report("Can't descend fmt", kTag);
+        return false;
+    }
+    uint32_t eventLength = 0;
+    const Layout layout = layoutOf(head, eventLength);
+    if (layout == Layout::Neither) {
+        report("Not a recording of this program", kTag);
+        return false;
+    }
+    const int64_t trackEnd = kEventData + static_cast<int64_t>(eventLength);
+    if (trackEnd > size) {
+        report("The event track runs past the end of the file", kTag);
+        return false;
+    }
+
+    // Closing writes a new end of track; the old one would stop players before the new events.
+    uint32_t kept = eventLength;
+    uint8_t last[4] = {};
+    if (eventLength >= 4 && mmioSeek(handle, kEventData + eventLength - 4, SEEK_SET) >= 0 &&
+        mmioRead(handle, last, 4) == 4 && std::memcmp(last, kEndOfTrack, 4) == 0) {
+        kept = eventLength - 4;
+    }
+    // Room for another chunk after the track: not a file of ours, and not one to grow over.
+    if (size - (kEventData + kept + (kept & 1U)) >= 8) {
+        report("Something follows the event track", kTag);
+        return false;
+    }
+    if (layout == Layout::Final || kept != eventLength) {
+        uint8_t field[4];
+        putLittleEndian(field, 6);
+        bool ok = putBytes(kHeaderLengthField, field, 4);
+        ok = ok && putBytes(kTrack0LetterField, "r", 1);
+        putLittleEndian(field, kTrack0Length);
+        ok = ok && putBytes(kTrack0LengthField, field, 4);
+        putLittleEndian(field, kept);
+        ok = ok && putBytes(kEventLengthField, field, 4);
+        if (!ok || mmioFlush(handle, 0) != MMSYSERR_NOERROR) {
+            report("Can't prepare the file for recording", kTag);
+            return false;
+        }
+    }
+    // Past the header chunk, where the tracks begin.
+    return mmioSeek(handle, 8 + sizeof kHeaderData, SEEK_SET) >= 0;
+}
+
+bool MidiFile::descend(const char* chunkName, bool intoForm, bool rewind) {
+    if (intoForm) {
+        return isOpen() && mmioSeek(fileHandle(), 0, SEEK_SET) == 0;
+    }
+    return RiffFile::descend(chunkName, false, rewind);
+}
+
+std::string MidiFile::title() const {
+    return isOpen() && isTemporary() ? "[noname.MID]" : RiffFile::title();
+}
+
+bool MidiFile::close() {
+    if (!isOpen()) {
+        return false;
+    }
+    bool ok = true;
+    if (write(kEndOfTrack, sizeof kEndOfTrack) != sizeof kEndOfTrack) {
+        report("oops", "oops");
+        ok = false;
+    }
+    const uint32_t eventLength = length();
+    const int64_t lengthField = static_cast<int64_t>(dataStart()) - 4;
+    seek(eventLength);
+    ok = ascend(false) && ok;
+    if (eventLength == 0) {
+        RiffFile::close();
+        return false;
+    }
+
+    uint8_t field[4];
+    putBigEndian(field, eventLength);
+    ok = putBytes(lengthField, field, 4) && ok;
+    ok = putBytes(kTrack0LetterField, "k", 1) && ok;
+    putBigEndian(field, kTrack0Length);
+    ok = putBytes(kTrack0LengthField, field, 4) && ok;
+    putBigEndian(field, 6);
+    ok = putBytes(kHeaderLengthField, field, 4) && ok;
+    ok = mmioFlush(fileHandle(), 0) == MMSYSERR_NOERROR && ok;
+    mmioSeek(fileHandle(), 0, SEEK_SET);
+    ok = releaseHandle() && ok;
+    setModified(false);
+    return ok;
+}
+
+}  // namespace files

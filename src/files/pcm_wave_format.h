@@ -1,0 +1,20 @@
+#pragma once
+// The PCM wave format record as the sample pages build it from the output format settings.
+
+#include "platform/wave_format.h"
+
+namespace files {
+
+// Channels = stereo + 1, rate = 22050 x (highRate + 1), bits = 8 x (sixteenBit + 1).
+constexpr platform::WaveFormatPcm pcmWaveFormat(bool stereo, bool highRate, bool sixteenBit) {
+    platform::WaveFormatPcm format;
+    format.channels = stereo ? 2 : 1;
+    format.samplesPerSec = highRate ? 44100 : 22050;
+    format.bitsPerSample = sixteenBit ? 16 : 8;
+    format.blockAlign = static_cast<uint16_t>(format.channels * format.bitsPerSample / 8);
+    format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
+    format.cbSize = 0;
+    return format;
+}
+
+}  // namespace files
