@@ -2,19 +2,24 @@
 // The process-wide settings. Pages, engines and preferences pages read and write these values
 // directly; the settings store loads them at start-up and saves them at exit.
 //
-// Every value is an atomic so that the timer-driven engines may read it while the GUI thread
-// changes it. Initial values are those of a first start without stored settings.
+// Every value is an atomic (the driver name a locked text) so that the timer-driven engines may
+// read it while the GUI thread changes it. Initial values are those of a first start without
+// stored settings.
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
 
 namespace settings {
 
 // Wave page tone controls.
-inline std::atomic<int32_t> Volume{50};   // 0..100, amplitude at the top of the screen
-inline std::atomic<int32_t> Pitch{10};    // 1..10, width of the pitch range in kHz
-inline std::atomic<int32_t> Vibrato{0};   // 0..3, vibrato depth, 0 off
-inline std::atomic<int32_t> Timbre{0};    // 0..10, third and fifth harmonics in the wave table
+inline std::atomic<int32_t> Volume{50};  // 0..100, amplitude at the top of the screen
+inline std::atomic<int32_t> Pitch{10};   // 1..10, width of the pitch range in kHz
+inline std::atomic<int32_t> Vibrato{0};  // 0..3, vibrato depth, 0 off
+inline std::atomic<int32_t> Timbre{0};   // 0..10, third and fifth harmonics in the wave table
 
 // Application: silence while the cursor rests.
 inline std::atomic<int32_t> SwoopMode{0};
@@ -29,5 +34,42 @@ inline std::atomic<int32_t> ViewNoteFreq{1};  // 0/1: frequency
 inline std::atomic<int32_t> ViewNoteMid{1};   // 0 off, 1 whole MIDI note, 2 with one decimal
 inline std::atomic<int32_t> ViewNoteName{1};  // 0/1: note name and octave
 inline std::atomic<int32_t> ViewNoteVol{1};   // 0/1: loudness
+
+// General page: start-up and window behaviour.
+inline std::atomic<bool> PlayOnStart{false};      // a sound page starts playing when it is created
+inline std::atomic<bool> MinimizeOnStart{false};  // the main window starts minimised
+inline std::atomic<bool> OnTop{false};            // the main window stays above others
+inline std::atomic<bool> StopFocus{false};        // 1: keep sounding when the window loses focus
+
+// Midi page.
+inline std::atomic<int32_t> MidiVolume{80};   // 0..100, percent
+inline std::atomic<int32_t> MidiPitch{40};    // 0..127, low note of the range
+inline std::atomic<int32_t> MidiPitch2{80};   // 0..127, high note of the range
+inline std::atomic<bool> MidiTremolo{false};  // stored and carried through, not used
+inline std::atomic<int32_t> PitchBend{2};     // 0..127, bend range in semitones
+inline std::atomic<int32_t> Instrument{79};   // zero-based General MIDI program
+
+// A text setting shared between threads: copied in and out under a lock.
+class SharedText {
+  public:
+    explicit SharedText(std::string_view initial) : text(initial) {}
+    std::string get() const {
+        std::lock_guard lock(mutex);
+        return text;
+    }
+    void set(std::string_view value) {
+        std::lock_guard lock(mutex);
+        text = value;
+    }
+
+  private:
+    mutable std::mutex mutex;
+    std::string text;
+};
+
+// MIDI driver page (kept in the registry only).
+inline std::atomic<int32_t> PatchOffset{1};  // 1: instruments shown and typed 1-based
+inline SharedText MidiDriver{"-1"};          // product name of the output device; "-1" none chosen
+constexpr std::size_t midiDriverMaxLength = 159;
 
 }  // namespace settings

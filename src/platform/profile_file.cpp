@@ -1,0 +1,142 @@
+#include "platform/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+
+namespace platform {
+
+namespace {
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::string directoryOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Replacing a link would cut it; replace what it points to instead.
+std::string resolveTarget(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) != nullptr) {
+            return resolved;
+        }
+    }
+    return path;
+}
+
+int createTemporary(const std::string& target, mode_t mode, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    const std::string dir = directoryOf(target);
+    const auto slash = target.rfind('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned long stamp = static_cast<unsigned long>(::time(nullptr)) ^
+                                    (static_cast<unsigned long>(::getpid()) << 16) ^
+                                    (counter.fetch_add(1) * 2654435761UL);
+        tempPath = dir;
+        tempPath.append("/.").append(base).append(".tmp").append(
+            std::to_string(stamp % 1000000007UL));
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+FileRead readWholeFile(const std::string& path, std::string& contents, std::size_t maxBytes) {
+    contents.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Failed;
+    }
+    FileRead result = FileRead::Ok;
+    char chunk[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            result = FileRead::Failed;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (contents.size() + static_cast<std::size_t>(got) > maxBytes) {
+            result = FileRead::Failed;
+            break;
+        }
+        contents.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (result != FileRead::Ok) {
+        contents.clear();
+    }
+    return result;
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view contents) {
+    const std::string target = resolveTarget(path);
+    mode_t mode = 0666;  // narrowed by the umask for a new file
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode)) {
+            return false;
+        }
+        mode = existing.st_mode & 07777;
+    }
+    std::string tempPath;
+    const int fd = createTemporary(target, mode, tempPath);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = writeAll(fd, contents) && ::fsync(fd) == 0;
+    if (ok && existing.st_mode != 0) {
+        ok = ::fchmod(fd, mode) == 0 || errno == EPERM;
+    }
+    ok = (::close(fd) == 0) && ok;
+    if (ok) {
+        ok = ::rename(tempPath.c_str(), target.c_str()) == 0;
+    }
+    if (!ok) {
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+    // Make the rename itself durable; a failure here does not undo a completed replacement.
+    const int dirFd = ::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#pragma once
+// Whole-file reads and atomic whole-file replacement for the per-user text stores (INI profiles
+// and the registry file). A replacement either lands completely or leaves the old file as it was.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class FileRead {
+    Ok,       // contents read
+    Missing,  // no such file (or a folder on the way is missing)
+    Failed    // exists but cannot be read, or larger than the limit
+};
+
+// Reads the whole file into `contents`. Any thread; no shared state.
+FileRead readWholeFile(const std::string& path, std::string& contents, std::size_t maxBytes);
+
+// Writes `contents` to a new file beside `path`, flushes it to disk and renames it over `path`.
+// A symbolic link is followed, so the file it names is replaced. On failure the temporary file is
+// removed and `path` is untouched. The mode of an existing file is kept. Any thread.
+bool replaceFileAtomically(const std::string& path, std::string_view contents);
+
+}  // namespace platform

@@ -1,0 +1,239 @@
+#include "platform/registry.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string_view>
+#include <vector>
+
+#include "platform/profile_file.h"
+
+namespace platform {
+
+namespace {
+
+// A settings key is a few hundred bytes; anything this large is not ours.
+constexpr std::size_t maxRegistryFileBytes = std::size_t{1024} * 1024;
+
+// The program reads its environment on the GUI thread only.
+const char* environment(const char* name) {
+    return std::getenv(name);  // NOLINT(concurrency-mt-unsafe)
+}
+
+std::string homeFolder() {
+    if (const char* home = environment("HOME"); home != nullptr && home[0] == '/') {
+        return home;
+    }
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        return found->pw_dir;
+    }
+    return {};
+}
+
+std::string folderOf(const std::string& path) {
+    return path.substr(0, path.rfind('/'));
+}
+
+bool makeFolders(const std::string& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) {
+        return S_ISDIR(info.st_mode);
+    }
+    if (errno != ENOENT) {
+        return false;
+    }
+    const auto slash = folder.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !makeFolders(folder.substr(0, slash))) {
+        return false;
+    }
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// One line on stderr; nothing more can be done when that fails.
+void warn(std::initializer_list<std::string_view> parts) {
+    std::string line;
+    for (std::string_view part : parts) {
+        line.append(part);
+    }
+    static_cast<void>(std::fprintf(stderr, "%s\n", line.c_str()));
+}
+
+// Moves a damaged file out of the way under a name no earlier damaged file has.
+bool setAside(const std::string& path) {
+    for (int n = 1; n < 1000; ++n) {
+        const std::string aside = path + (n == 1 ? ".damaged" : ".damaged." + std::to_string(n));
+        struct stat info {};
+        if (::lstat(aside.c_str(), &info) == 0 || errno != ENOENT) {
+            continue;
+        }
+        if (::rename(path.c_str(), aside.c_str()) == 0) {
+            warn({"lirveto: settings file ", path, " is damaged; kept as ", aside,
+                  ", using defaults"});
+            return true;
+        }
+        break;
+    }
+    const int error = errno;
+    warn({"lirveto: settings file ", path, " is damaged and cannot be set aside (",
+          std::strerror(error), ")"});  // NOLINT(concurrency-mt-unsafe): GUI thread
+    return false;
+}
+
+enum class Load { Ok, Missing, SetAside, Stuck };
+
+// Reads the file; a damaged one is set aside and reads as missing.
+Load loadContents(const std::string& path, RegistryContents& contents) {
+    std::string text;
+    switch (readWholeFile(path, text, maxRegistryFileBytes)) {
+        case FileRead::Missing:
+            return Load::Missing;
+        case FileRead::Ok:
+            if (parseRegistryFile(text, contents)) {
+                return Load::Ok;
+            }
+            break;
+        case FileRead::Failed:
+            break;
+    }
+    contents = RegistryContents{};
+    return setAside(path) ? Load::SetAside : Load::Stuck;
+}
+
+bool validName(const char* name) {
+    return std::strpbrk(name, "\r\n") == nullptr;
+}
+
+}  // namespace
+
+std::optional<std::string> registryFilePath() {
+    std::string base;
+    if (const char* config = environment("XDG_CONFIG_HOME");
+        config != nullptr && config[0] == '/') {
+        base = config;
+    } else {
+        base = homeFolder();
+        if (base.empty()) {
+            return std::nullopt;
+        }
+        base += "/.config";
+    }
+    while (base.size() > 1 && base.back() == '/') {
+        base.pop_back();
+    }
+    return base + "/Quillhorn/Lirveto.reg";
+}
+
+RegistryKey::RegistryKey(std::string filePath, RegistryContents values, bool forWriting)
+    : path(std::move(filePath)), contents(std::move(values)), writable(forWriting) {}
+
+RegistryKey::~RegistryKey() {
+    if (close() == RegResult::Failed) {
+        warn({"lirveto: settings could not be written to ", path});
+    }
+}
+
+std::unique_ptr<RegistryKey> RegistryKey::openForReading() {
+    const auto path = registryFilePath();
+    if (!path) {
+        return nullptr;
+    }
+    RegistryContents contents;
+    if (loadContents(*path, contents) != Load::Ok || !contents.keyPresent) {
+        return nullptr;
+    }
+    return std::unique_ptr<RegistryKey>(new RegistryKey(*path, std::move(contents), false));
+}
+
+std::unique_ptr<RegistryKey> RegistryKey::createForWriting() {
+    const auto path = registryFilePath();
+    if (!path || !makeFolders(folderOf(*path))) {
+        return nullptr;
+    }
+    RegistryContents contents;
+    if (loadContents(*path, contents) == Load::Stuck) {
+        return nullptr;
+    }
+    contents.keyPresent = true;
+    if (!replaceFileAtomically(*path, formatRegistryFile(contents))) {
+        return nullptr;
+    }
+    return std::unique_ptr<RegistryKey>(new RegistryKey(*path, std::move(contents), true));
+}
+
+RegResult RegistryKey::queryValue(const char* name, uint32_t* type, void* data,
+                                  uint32_t* size) const {
+    if (closed || size == nullptr) {
+        return RegResult::Failed;
+    }
+    const std::string_view wanted = name != nullptr ? name : "";
+    const auto found =
+        std::find_if(contents.values.begin(), contents.values.end(),
+                     [&](const RegistryValue& value) { return sameValueName(value.name, wanted); });
+    if (found == contents.values.end()) {
+        return RegResult::NotFound;
+    }
+    if (type != nullptr) {
+        *type = found->type;
+    }
+    const auto needed = static_cast<uint32_t>(found->data.size());
+    const uint32_t room = *size;
+    *size = needed;
+    if (data == nullptr) {
+        return RegResult::Success;
+    }
+    if (room < needed) {
+        return RegResult::MoreData;
+    }
+    std::copy(found->data.begin(), found->data.end(), static_cast<uint8_t*>(data));
+    return RegResult::Success;
+}
+
+RegResult RegistryKey::setValue(const char* name, uint32_t type, const void* data, uint32_t size) {
+    if (closed || !writable || (data == nullptr && size > 0) ||
+        (name != nullptr && !validName(name))) {
+        return RegResult::Failed;
+    }
+    RegistryValue value{name != nullptr ? name : "", type, {}};
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    value.data.assign(bytes, bytes + size);
+    const auto found = std::find_if(
+        contents.values.begin(), contents.values.end(),
+        [&](const RegistryValue& existing) { return sameValueName(existing.name, value.name); });
+    if (found != contents.values.end()) {
+        found->type = type;
+        found->data = std::move(value.data);
+    } else {
+        contents.values.push_back(std::move(value));
+    }
+    dirty = true;
+    return RegResult::Success;
+}
+
+RegResult RegistryKey::close() {
+    if (closed) {
+        return RegResult::Success;
+    }
+    closed = true;
+    if (!dirty) {
+        return RegResult::Success;
+    }
+    const std::string text = formatRegistryFile(contents);
+    // A file too large to be read back would be lost as damaged at the next start.
+    if (text.size() > maxRegistryFileBytes || !replaceFileAtomically(path, text)) {
+        return RegResult::Failed;
+    }
+    return RegResult::Success;
+}
+
+}  // namespace platform

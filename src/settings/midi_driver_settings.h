@@ -1,0 +1,15 @@
+#pragma once
+// The MIDI driver settings, kept in the registry only: PatchOffset and MidiDriver. GUI thread.
+
+#include "platform/registry.h"
+
+namespace settings {
+
+// A value that cannot be read (always so without a key) takes its default: patch offset 1,
+// driver "-1".
+void readMidiDriverSettings(const platform::RegistryKey* key);
+
+// Writes nothing without a key. Returns whether every value was stored.
+bool writeMidiDriverSettings(platform::RegistryKey* key);
+
+}  // namespace settings

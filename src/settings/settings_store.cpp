@@ -1,0 +1,119 @@
+#include "settings/settings_store.h"
+
+#include <memory>
+#include <string>
+
+#include "platform/profile.h"
+#include "platform/profile_file.h"
+#include "platform/registry.h"
+#include "settings/general_settings.h"
+#include "settings/midi_driver_settings.h"
+#include "settings/midi_page_settings.h"
+#include "settings/settings_section.h"
+#include "settings/settings_values.h"
+#include "settings/wave_format_settings.h"
+#include "settings/wave_page_settings.h"
+
+namespace settings {
+
+namespace {
+
+constexpr const char* viewSection = "Main";
+constexpr const char* swoopKey = "SwoopMode";
+
+bool named(const char* iniFile) {
+    return iniFile != nullptr && iniFile[0] != '\0';
+}
+
+// Confirms that the file exists and can be read, so that a vanished or unreadable settings
+// file does not replace every setting with its defaults.
+bool readable(const char* iniFile) {
+    std::string ignored;
+    return platform::readWholeFile(iniFile, ignored, std::size_t{16} * 1024 * 1024) ==
+           platform::FileRead::Ok;
+}
+
+void readViewFlags(platform::RegistryKey* key, const char* iniFile) {
+    const SettingsSection section(key, iniFile, viewSection);
+    ViewNoteName = section.readInt("ViewNoteName", 1) != 0 ? 1 : 0;
+    ViewNoteMid = section.readInt("ViewNoteMid", 1);
+    ViewNoteFreq = section.readInt("ViewNoteFreq", 1) != 0 ? 1 : 0;
+    ViewNoteVol = section.readInt("ViewNoteVol", 1) != 0 ? 1 : 0;
+}
+
+bool writeViewFlags(platform::RegistryKey* key, const char* iniFile) {
+    if (key == nullptr && !named(iniFile)) {
+        return true;
+    }
+    SettingsSection section(key, iniFile, viewSection);
+    bool ok = section.writeInt("ViewNoteName", ViewNoteName);
+    ok = section.writeInt("ViewNoteMid", ViewNoteMid) && ok;
+    ok = section.writeInt("ViewNoteFreq", ViewNoteFreq) && ok;
+    return section.writeInt("ViewNoteVol", ViewNoteVol) && ok;
+}
+
+void readGroups(platform::RegistryKey* key, const char* iniFile) {
+    const StoreSelector store{key, iniFile};
+    readMidiDriverSettings(key);
+    readWaveFormatSettings(store);
+    readGeneralSettings(store);
+    readMidiPageSettings(store);
+    readWavePageSettings(store);
+    readViewFlags(key, iniFile);
+}
+
+bool writeGroups(platform::RegistryKey* key, const char* iniFile) {
+    const StoreSelector store{key, iniFile};
+    bool ok = writeMidiDriverSettings(key);
+    ok = writeWaveFormatSettings(store) && ok;
+    ok = writeGeneralSettings(store) && ok;
+    ok = writeMidiPageSettings(store) && ok;
+    ok = writeWavePageSettings(store) && ok;
+    return writeViewFlags(key, iniFile) && ok;
+}
+
+void reportRegistryFailure(platform::MessageBox& messages) {
+    messages.show("can't register key", "savesettings", platform::MessageBoxStyle::Ok);
+}
+
+}  // namespace
+
+bool loadSettings(const char* iniFileOrNull) {
+    if (named(iniFileOrNull)) {
+        if (!readable(iniFileOrNull)) {
+            return false;
+        }
+        readGroups(nullptr, iniFileOrNull);
+        return true;
+    }
+    const auto key = platform::RegistryKey::openForReading();
+    if (key) {
+        SwoopMode = readRegistryByte(*key, swoopKey).value_or(0) != 0 ? 1 : 0;
+    } else {
+        SwoopMode = 0;
+    }
+    readGroups(key.get(), nullptr);
+    return true;
+}
+
+bool saveSettings(const char* iniFileOrNull, platform::MessageBox& messages) {
+    if (named(iniFileOrNull)) {
+        bool ok = platform::writePrivateProfileString("Version", "Version", "1.0", iniFileOrNull);
+        ok = writeIniInt(iniFileOrNull, swoopKey, SwoopMode != 0 ? 1 : 0) && ok;
+        return writeGroups(nullptr, iniFileOrNull) && ok;
+    }
+    const auto key = platform::RegistryKey::createForWriting();
+    if (!key) {
+        reportRegistryFailure(messages);
+        return false;
+    }
+    bool ok = writeRegistryByte(*key, swoopKey, SwoopMode != 0 ? 1 : 0);
+    ok = writeGroups(key.get(), nullptr) && ok;
+    if (key->close() != platform::RegResult::Success) {
+        reportRegistryFailure(messages);
+        return false;
+    }
+    return ok;
+}
+
+}  // namespace settings

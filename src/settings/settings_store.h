@@ -1,0 +1,21 @@
+#pragma once
+// Loading and saving every settings group, from and to the registry key or a settings INI file.
+// GUI thread only (the values themselves may be read anywhere).
+
+#include "platform/message_box.h"
+
+namespace settings {
+
+// With a null or empty name, reads the registry key (a missing key leaves every value at its
+// first-start default). Otherwise reads the named INI file: the MIDI driver returns to "-1" and
+// the patch offset to 1, and every value the file lacks or holds out of range takes its INI
+// default. Returns false, changing nothing, when the named file cannot be read.
+bool loadSettings(const char* iniFileOrNull);
+
+// With a null or empty name, writes the registry key; when it cannot be created, `messages`
+// shows "can't register key" (caption "savesettings") and nothing reaches the registry.
+// Otherwise writes every group into the named INI file, keeping its other lines; the MIDI driver
+// values are never written there. Returns whether every value reached its store.
+bool saveSettings(const char* iniFileOrNull, platform::MessageBox& messages);
+
+}  // namespace settings

@@ -1,0 +1,33 @@
+// Registry file text: parsing never fails badly, and what parses survives writing and reading.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/registry_file.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) {
+        __builtin_trap();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    platform::RegistryContents contents;
+    if (!platform::parseRegistryFile(text, contents)) {
+        return 0;
+    }
+    const std::string written = platform::formatRegistryFile(contents);
+    platform::RegistryContents again;
+    check(platform::parseRegistryFile(written, again));
+    check(again.keyPresent);
+    check(again.values == contents.values);
+    check(platform::formatRegistryFile(again) == written);
+    return 0;
+}

@@ -1,0 +1,168 @@
+// Where the stores differ for the same key, as users meet it.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settings/settings_store.h"
+#include "settings/settings_values.h"
+#include "settings_test_env.h"
+#include "support/recording_message_box.h"
+
+namespace {
+
+using settings_test::readFile;
+using settings_test::writeFile;
+
+class SettingsGroupsTest : public settings_test::SettingsEnvironment {
+  protected:
+    std::string ini() const { return (root / "s.ini").string(); }
+
+    void loadIni(const std::string& setupLines, const std::string& more = "") {
+        writeFile(ini(), "[Setup]\n" + setupLines + more);
+        ASSERT_TRUE(settings::loadSettings(ini().c_str()));
+    }
+
+    void loadRegistry(const std::string& valueLines) {
+        writeRegistry(valueLines);
+        ASSERT_TRUE(settings::loadSettings(nullptr));
+    }
+
+    std::string iniValue(const std::string& key) {
+        const std::string text = readFile(ini());
+        const auto at = text.find("\n" + key + "=");
+        return at == std::string::npos ? "<none>"
+                                       : text.substr(at + key.size() + 2,
+                                                     text.find('\n', at + 1) - at - key.size() - 2);
+    }
+
+    testing_support::RecordingMessageBox messages;
+};
+
+TEST_F(SettingsGroupsTest, MissingValuesTakeEachStoresOwnDefaults) {
+    loadRegistry("\"Volume\"=hex:10\n");
+    EXPECT_EQ(settings::Pitch, 10);
+    EXPECT_EQ(settings::MidiVolume, 80);
+    EXPECT_EQ(settings::MidiPitch, 40);
+    EXPECT_EQ(settings::MidiPitch2, 80);
+    EXPECT_EQ(settings::PatchOffset, 1) << "a registry without PatchOffset";
+
+    loadIni("Volume=10\n");
+    EXPECT_EQ(settings::Pitch, 1);
+    EXPECT_EQ(settings::MidiVolume, 50);
+    EXPECT_EQ(settings::MidiPitch, 1);
+    EXPECT_EQ(settings::MidiPitch2, 1);
+    EXPECT_EQ(settings::PitchBend, 2);
+    EXPECT_EQ(settings::Instrument, 79);
+}
+
+TEST_F(SettingsGroupsTest, OutOfRangeIniValuesTakeTheirStatedValue) {
+    loadIni(
+        "Volume=101\nPitch=0\nVibrato=4\nTimbre=11\n"
+        "MidiVolume=-1\nMidiPitch=128\nMidiPitch2=500\nPitchBend=128\nInstrument=129\n");
+    EXPECT_EQ(settings::Volume, 50);
+    EXPECT_EQ(settings::Pitch, 1);
+    EXPECT_EQ(settings::Vibrato, 0);
+    EXPECT_EQ(settings::Timbre, 0);
+    EXPECT_EQ(settings::MidiVolume, 80);
+    EXPECT_EQ(settings::MidiPitch, 40);
+    EXPECT_EQ(settings::MidiPitch2, 80);
+    EXPECT_EQ(settings::PitchBend, 2);
+    EXPECT_EQ(settings::Instrument, 79);
+
+    loadIni("Volume=0\nPitch=10\nVibrato=3\nTimbre=10\nMidiPitch=0\nInstrument=128\n");
+    EXPECT_EQ(settings::Volume, 0);
+    EXPECT_EQ(settings::Pitch, 10);
+    EXPECT_EQ(settings::Vibrato, 3);
+    EXPECT_EQ(settings::Timbre, 10);
+    EXPECT_EQ(settings::MidiPitch, 0);
+    EXPECT_EQ(settings::Instrument, 128);
+}
+
+TEST_F(SettingsGroupsTest, RegistryBytesAreNotRangeChecked) {
+    loadRegistry("\"MidiPitch\"=hex:c8\n\"Pitch\"=hex:0b\n\"Volume\"=hex:32,00\n");
+    EXPECT_EQ(settings::MidiPitch, 200);
+    EXPECT_EQ(settings::Pitch, 11);
+    EXPECT_EQ(settings::Volume, 50) << "a value longer than one byte reads as missing";
+}
+
+TEST_F(SettingsGroupsTest, VibratoThreeSurvivesASettingsFile) {
+    settings::Vibrato = 3;
+    ASSERT_TRUE(settings::saveSettings(ini().c_str(), messages));
+    EXPECT_EQ(iniValue("Vibrato"), "3");
+    settings::Vibrato = 1;
+    ASSERT_TRUE(settings::loadSettings(ini().c_str()));
+    EXPECT_EQ(settings::Vibrato, 3);
+}
+
+TEST_F(SettingsGroupsTest, SampleRateTextIsCaseBlindOnlyInTheRegistry) {
+    loadRegistry("\"SampleRate\"=\"44KHZ\"\n\"Resolution\"=\"16BIT\"\n");
+    EXPECT_TRUE(settings::highRate);
+    EXPECT_TRUE(settings::sixteenBit);
+
+    loadIni("SampleRate=44KHZ\nResolution=16BIT\n");
+    EXPECT_FALSE(settings::highRate);
+    EXPECT_FALSE(settings::sixteenBit);
+
+    loadIni("SampleRate=44kHz\nResolution=16bit\n");
+    EXPECT_TRUE(settings::highRate);
+    EXPECT_TRUE(settings::sixteenBit);
+
+    loadRegistry("\"SampleRate\"=hex:34,34,6b,48,7a\n");  // "44kHz" without its zero
+    EXPECT_TRUE(settings::highRate);
+}
+
+TEST_F(SettingsGroupsTest, IniFlagsAreTrueWhenNonZeroAndWrittenAsOne) {
+    loadIni("PlayOnStart=5\nMidiTremolo=-3\nStereo=2\nSwoopMode=1\n");
+    EXPECT_TRUE(settings::PlayOnStart);
+    EXPECT_TRUE(settings::MidiTremolo);
+    EXPECT_TRUE(settings::stereo);
+    EXPECT_EQ(settings::SwoopMode, 1) << "read from the file although no page shows it";
+    ASSERT_TRUE(settings::saveSettings(ini().c_str(), messages));
+    EXPECT_EQ(iniValue("PlayOnStart"), "1");
+    EXPECT_EQ(iniValue("MidiTremolo"), "1");
+    EXPECT_EQ(iniValue("Stereo"), "1");
+    EXPECT_EQ(iniValue("SwoopMode"), "1");
+}
+
+TEST_F(SettingsGroupsTest, SwoopModeComesFromTheRegistryAsAByte) {
+    loadRegistry("\"SwoopMode\"=hex:07\n");
+    EXPECT_EQ(settings::SwoopMode, 1);
+    loadRegistry("\"SwoopMode\"=\"1\"\n");
+    EXPECT_EQ(settings::SwoopMode, 0) << "two bytes (text and zero) do not fit the byte";
+}
+
+TEST_F(SettingsGroupsTest, ViewFlagsAreDecimalTextInEitherStore) {
+    loadRegistry("\"ViewNoteMid\"=\"2\"\n\"ViewNoteName\"=\"0\"\n\"ViewNoteFreq\"=\"7\"\n");
+    EXPECT_EQ(settings::ViewNoteMid, 2);
+    EXPECT_EQ(settings::ViewNoteName, 0);
+    EXPECT_EQ(settings::ViewNoteFreq, 1);
+    EXPECT_EQ(settings::ViewNoteVol, 1);
+
+    loadRegistry(
+        "\"ViewNoteMid\"=\"two\"\n\"ViewNoteName\"=hex:00\n\"ViewNoteVol\"=\"99999999999\"\n");
+    EXPECT_EQ(settings::ViewNoteMid, 1) << "not a number";
+    EXPECT_EQ(settings::ViewNoteName, 1) << "a zero byte is an empty text";
+    EXPECT_EQ(settings::ViewNoteVol, 1) << "too large for 32 bits";
+
+    writeFile(ini(), "[Main]\nViewNoteMid= 2 \nViewNoteName=\nViewNoteFreq=0\n");
+    ASSERT_TRUE(settings::loadSettings(ini().c_str()));
+    EXPECT_EQ(settings::ViewNoteMid, 2);
+    EXPECT_EQ(settings::ViewNoteName, 1) << "an empty value reads as nothing";
+    EXPECT_EQ(settings::ViewNoteFreq, 0);
+}
+
+TEST_F(SettingsGroupsTest, LongestDriverNameReadsBack) {
+    const std::string name(settings::midiDriverMaxLength, 'n');
+    settings::MidiDriver.set(name);
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    settings::MidiDriver.set("-1");
+    ASSERT_TRUE(settings::loadSettings(nullptr));
+    EXPECT_EQ(settings::MidiDriver.get(), name);
+
+    loadRegistry("\"MidiDriver\"=\"" + std::string(200, 'x') + "\"\n\"PatchOffset\"=hex:05\n");
+    EXPECT_EQ(settings::MidiDriver.get(), "-1") << "too long for the buffer";
+    EXPECT_EQ(settings::PatchOffset, 1);
+}
+
+}  // namespace
