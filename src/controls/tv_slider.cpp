@@ -1,0 +1,49 @@
+#include "controls/tv_slider.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+#include "framework/resources.h"
+
+namespace controls {
+
+TVSlider::TVSlider(QWidget* parent, int id, int thumbResourceId)
+    : TWindowT<QSlider>(Qt::Vertical, parent) {
+    framework::setDialogControlId(this, id);
+    // Minimum at the top; Up and the wheel move the thumb up, towards the minimum.
+    setInvertedAppearance(true);
+    setInvertedControls(true);
+    setFocusPolicy(Qt::StrongFocus);
+    thumbBitmap = framework::loadBitmap(thumbResourceId);
+    if (!thumbBitmap.isNull()) {
+        thumbBitmap.setMask(
+            thumbBitmap.createMaskFromColor(QColor(192, 192, 192), Qt::MaskInColor));
+    }
+}
+
+void TVSlider::paintEvent(QPaintEvent* e) {
+    if (thumbBitmap.isNull()) {
+        QSlider::paintEvent(e);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_SliderGroove;
+    if (tickPosition() != NoTicks) {
+        option.subControls |= QStyle::SC_SliderTickmarks;
+    }
+    style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const QPoint topLeft(handle.center().x() - thumbBitmap.width() / 2 + 1,
+                         handle.center().y() - thumbBitmap.height() / 2 + 1);
+    painter.drawPixmap(topLeft, thumbBitmap);
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+}  // namespace controls

@@ -1,0 +1,27 @@
+#pragma once
+// TVSlider: the vertical slider of the sound pages, drawn with a thumb bitmap. Position 0 is at
+// the top, as on the pages' sliders, where value = maximum - position.
+
+#include <QPixmap>
+#include <QSlider>
+
+#include "framework/window.h"
+
+namespace controls {
+
+class TVSlider : public framework::TWindowT<QSlider> {
+  public:
+    TVSlider(QWidget* parent, int id, int thumbResourceId = 5004);
+
+    int position() const { return value(); }
+    void setPosition(int position) { setValue(position); }
+    const QPixmap& thumb() const { return thumbBitmap; }
+
+  protected:
+    void paintEvent(QPaintEvent* e) override;
+
+  private:
+    QPixmap thumbBitmap;
+};
+
+}  // namespace controls

@@ -1,0 +1,52 @@
+#pragma once
+// Window messages carried as Qt events: posted (queued) or sent (delivered at once).
+
+#include <QEvent>
+#include <QObject>
+#include <memory>
+#include <mutex>
+
+#include "framework/messages.h"
+
+namespace framework {
+
+class MessageEvent : public QEvent {
+  public:
+    MessageEvent(UINT msg, WPARAM first, LPARAM second);
+    static QEvent::Type eventType();
+
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result = 0;
+    bool handled = false;
+};
+
+// Queues the message for the target's thread and returns at once. Any thread may call it while
+// the target is alive; from a thread that cannot know that, post through a MessagePort.
+// Returns false when there is no target.
+bool postMessage(QObject* target, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Delivers the message at once and returns the handler's result (0 when unhandled or no target).
+// Only the target's own (GUI) thread may call it.
+LRESULT sendMessage(QObject* target, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// A postbox for a window that other threads (audio callbacks, timers) keep: posting after the
+// window is gone is dropped instead of touching freed memory.
+class MessagePort {
+  public:
+    explicit MessagePort(QObject* window) : target(window) {}
+    MessagePort(const MessagePort&) = delete;
+    MessagePort& operator=(const MessagePort&) = delete;
+
+    // Any thread. False once the window has closed the port.
+    bool post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // GUI thread, from the window's destructor: no post reaches the window after this returns.
+    void close();
+
+  private:
+    std::mutex mutex;
+    QObject* target;
+};
+
+}  // namespace framework

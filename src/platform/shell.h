@@ -1,0 +1,24 @@
+#pragma once
+// Starting things outside the program: the browser and other programs (mixers, settings).
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Shell {
+  public:
+    virtual ~Shell() = default;
+
+    // Opens the address in the user's browser; false when nothing took it. GUI thread.
+    virtual bool openUrl(const std::string& address) = 0;
+
+    // True when `program` is found on the PATH (or is an executable path). GUI thread.
+    virtual bool isInstalled(const std::string& program) = 0;
+
+    // Starts the program detached, not waiting for it; false when it could not start. GUI thread.
+    virtual bool startDetached(const std::string& program,
+                               const std::vector<std::string>& args) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTextBrowser>
+
+#include "controls/help_tables.h"
+#include "platform/backends/qt_help.h"
+#include "support/qt_application.h"
+
+namespace {
+
+QString readBundleFile(const char* name) {
+    QFile file(QDir(QStringLiteral(LIRVETO_HELP_SOURCE)).filePath(QString::fromUtf8(name)));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return QString::fromUtf8(file.readAll());
+}
+
+TEST(HelpBundle, EveryHelpIdOfTheTablesHasAPopupText) {
+    const auto texts = platform::parsePopupTexts(readBundleFile("CSLirveto.txt"));
+    namespace t = controls::helptables;
+    for (const controls::HelpPair* table : {t::wavePage, t::directSoundPage, t::midiPage,
+                                            t::generalPrefs, t::wavePrefs, t::midiPrefs}) {
+        for (const controls::HelpPair* pair = table; pair->controlId != 0; ++pair) {
+            const std::uint32_t id = pair->helpId != 0 ? pair->helpId : pair->controlId;
+            EXPECT_FALSE(texts.value(id).isEmpty()) << "no pop-up text " << id;
+        }
+    }
+}
+
+TEST(HelpBundle, EveryWindowsContextLeadsToAPage) {
+    const auto pages = platform::parseContextMap(readBundleFile("contexts.txt"));
+    for (const std::uint32_t context : {2u, 15u, 16u, 3u, 330u, 400u}) {
+        ASSERT_TRUE(pages.contains(context)) << context;
+        EXPECT_TRUE(
+            QFile::exists(QDir(QStringLiteral(LIRVETO_HELP_SOURCE)).filePath(pages[context])));
+    }
+    EXPECT_TRUE(QFile::exists(QStringLiteral(LIRVETO_HELP_SOURCE "/Controls.html")));
+}
+
+TEST(HelpBundle, PopupTextsParseOnePerTopic) {
+    const auto texts = platform::parsePopupTexts(
+        QStringLiteral("ignored\n.topic 7\nfirst line\nsecond\n\n.topic 8\n  only  \n.topic x\n"));
+    EXPECT_EQ(texts.size(), 2);
+    EXPECT_EQ(texts.value(7), QStringLiteral("first line\nsecond"));
+    EXPECT_EQ(texts.value(8), QStringLiteral("only"));
+}
+
+TEST(QtHelp, APopupIsPaleYellowWithItsTextAtThePoint) {
+    platform::QtHelp help;
+    platform::HelpPopup popup;
+    popup.idString = 110;
+    popup.x = 100;
+    popup.y = 120;
+    EXPECT_FALSE(help.displayTextPopup("", popup));
+    const std::string file = LIRVETO_HELP_SOURCE "/CSLirveto.txt";
+    popup.idString = 4242;
+    EXPECT_FALSE(help.displayTextPopup(file, popup));
+    popup.idString = 110;
+    ASSERT_TRUE(help.displayTextPopup(file, popup));
+    QLabel* label = help.popup();
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Volume")));
+    EXPECT_EQ(label->pos(), QPoint(100, 120));
+    EXPECT_EQ(label->palette().color(QPalette::Window), QColor(255, 255, 208));
+    EXPECT_EQ(label->contentsMargins(), QMargins(5, 5, 5, 5));
+    QDir().mkpath(QStringLiteral(LIRVETO_SCREENSHOT_DIR));
+    label->grab().save(QStringLiteral(LIRVETO_SCREENSHOT_DIR "/help_popup.png"));
+}
+
+TEST(QtHelp, TheViewerShowsContentsTopicsAndContextsAndNothingWithoutABundle) {
+    platform::QtHelp help;
+    const std::string index = LIRVETO_HELP_SOURCE "/index.html";
+    EXPECT_FALSE(help.displayTopic("", ""));
+    EXPECT_FALSE(help.helpContext("", 2));
+    ASSERT_TRUE(help.displayTopic(index, ""));
+    EXPECT_TRUE(help.viewer()->source().path().endsWith(QStringLiteral("index.html")));
+    ASSERT_TRUE(help.helpContext(index, 15));
+    EXPECT_TRUE(help.viewer()->source().path().endsWith(QStringLiteral("midi.html")));
+    EXPECT_FALSE(help.helpContext(index, 9999));
+    ASSERT_TRUE(help.displayTopic(index, "Controls.html"));
+    EXPECT_TRUE(help.viewer()->toPlainText().contains(QStringLiteral("F1")));
+}
+
+}  // namespace
