@@ -9,7 +9,7 @@ deps:
 	@scripts/install-deps.sh
 
 run: deps
-	@test -f src/app/CMakeLists.txt || { echo "make run: the Lirveto program itself is not part of this build yet (only its libraries and tests are)." >&2; exit 1; }
+	@grep -q "add_executable(lirveto" src/app/CMakeLists.txt 2>/dev/null || { echo "make run: the Lirveto program itself is not part of this build yet (only its libraries and tests are)." >&2; exit 1; }
 	cmake --preset release $(WERROR)
 	cmake --build --preset release --target lirveto
 	./build/release/bin/lirveto

@@ -112,7 +112,8 @@ void WaveEngine::refill(platform::WaveHeader* header) {
     decision.decide(cursor.cursorPosition(), *this);
 
     header->data = buffers[current].data();
-    header->bufferLength = static_cast<uint32_t>(std::min(lengths[current], render::kMaxBufferBytes));
+    header->bufferLength =
+        static_cast<uint32_t>(std::min(lengths[current], render::kMaxBufferBytes));
     if (waveOut.prepareHeader(device, header) != mm::MMSYSERR_NOERROR ||
         waveOut.write(device, header) != mm::MMSYSERR_NOERROR) {
         host.postRestart();
@@ -130,14 +131,15 @@ void WaveEngine::renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, in
         return;
     }
     const int32_t next = (current + 1) % 2;
-    lengths[next] = renderBuffer(buffers[next], table, newFrequency, oldFrequency, newAmplitude,
-                                 oldAmplitude);
+    lengths[next] =
+        renderBuffer(buffers[next], table, newFrequency, oldFrequency, newAmplitude, oldAmplitude);
     current = next;
     host.showStatus(readoutFromFrequency(newFrequency, newAmplitude).c_str());
 }
 
 void WaveEngine::onBufferDone(platform::WaveHeader* header, uint32_t session) {
-    if (!isPlaying() || session != playSession.load()) {
+    const bool ours = header == &headers[0] || header == &headers[1];
+    if (!isPlaying() || session != playSession.load() || !ours) {
         return;
     }
     refill(header);

@@ -55,7 +55,7 @@ public:
     void renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                           int32_t oldAmplitude) override;
 
-    // For tests: the bytes of the buffer a header carries.
+    // The buffer most recently rendered (0 or 1): the one the next refill queues.
     int32_t currentBuffer() const { return current; }
 
 private:
