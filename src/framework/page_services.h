@@ -1,0 +1,44 @@
+#pragma once
+// What the application hands each sound page: the services a page reaches outside itself. The
+// application gives the real ones; tests give doubles.
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "platform/cursor_source.h"
+#include "platform/message_box.h"
+#include "platform/waveout/wave_out_api.h"
+
+namespace framework {
+
+// The main window's status bar text. GUI thread.
+class StatusText {
+public:
+    virtual ~StatusText() = default;
+    virtual void setStatusText(const QString& text) = 0;
+};
+
+// The system's file choosers, as the pages use them. An empty result means the user cancelled.
+// GUI thread.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // filter: Qt form, e.g. "Wave files (*.wav)"; defaultSuffix without the dot.
+    virtual QString openFileName(QWidget* parent, const QString& filter, const QString& folder,
+                                 const QString& defaultSuffix) = 0;
+    // Asks before overwriting an existing file; the chosen folder must exist.
+    virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& folder,
+                                 const QString& defaultSuffix) = 0;
+};
+
+struct PageServices {
+    platform::MessageBox& messageBox;
+    CursorSource& cursor;
+    StatusText& status;
+    FileDialogs& fileDialogs;
+    // Makes the wave output a page plays through (real: SDL2; tests: a virtual device or fake).
+    std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
+};
+
+}  // namespace framework
