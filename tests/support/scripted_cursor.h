@@ -1,0 +1,32 @@
+#pragma once
+// A cursor that is wherever the test puts it, optionally following a script of positions that
+// successive reads step through (the last one stays).
+
+#include <deque>
+
+#include "platform/cursor_source.h"
+
+namespace testing_support {
+
+class ScriptedCursor final : public CursorSource {
+  public:
+    explicit ScriptedCursor(CursorPosition start = {}, ScreenSize size = {1000, 1000})
+        : position(start), screen(size) {}
+
+    CursorPosition cursorPosition() override {
+        ++reads;
+        if (!script.empty()) {
+            position = script.front();
+            script.pop_front();
+        }
+        return position;
+    }
+    ScreenSize primaryScreenSize() override { return screen; }
+
+    CursorPosition position;
+    ScreenSize screen;
+    std::deque<CursorPosition> script;
+    int reads = 0;
+};
+
+}  // namespace testing_support

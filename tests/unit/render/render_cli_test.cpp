@@ -1,0 +1,179 @@
+// lirveto-render as users run it: a sweep comes out as a WAV whose pitch follows the cursor, and
+// bad input exits 2 with one line on stderr and no output file.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::runProgram;
+
+const std::string kRender = LIRVETO_RENDER_PATH;
+
+class RenderCliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("lirveto-render-test-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder);
+        // The temporary recording goes here too, so that a leftover one is seen.
+        const char* old = std::getenv("TMPDIR");
+        savedTmp = old != nullptr ? old : "";
+        ::setenv("TMPDIR", folder.c_str(), 1);
+    }
+    void TearDown() override {
+        if (savedTmp.empty()) {
+            ::unsetenv("TMPDIR");
+        } else {
+            ::setenv("TMPDIR", savedTmp.c_str(), 1);
+        }
+        fs::remove_all(folder);
+    }
+
+    std::string write(const std::string& name, const std::string& text) const {
+        const std::string path = (folder / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    std::string out() const { return (folder / "out.wav").string(); }
+
+    // The run failed as bad input: status 2, exactly one line, nothing written.
+    void expectRefused(const std::vector<std::string>& args, const std::string& mention) {
+        const auto run = runProgram(kRender, args);
+        EXPECT_EQ(run.status, 2) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_NE(run.err.find(mention), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(out()));
+        // No temporary recording is left behind either.
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            EXPECT_EQ(entry.path().extension(), ".txt") << entry.path();
+        }
+    }
+
+    fs::path folder;
+    std::string savedTmp;
+};
+
+// Pitch 1 on the default 1920-pixel screen: 20 Hz + x * 1000 / 1920.
+int32_t mappedHz(int32_t x) {
+    return x * 1000 / 1920 + 20;
+}
+
+TEST_F(RenderCliTest, ASweepLeftToRightRisesInPitchAsTheMappingSays) {
+    const std::string ini = write("sweep.ini", "[Setup]\nPitch=1\nVolume=100\n");
+    // Hold at 120 Hz for 0.5 s, glide to 920 Hz over 2 s, hold for 1 s.
+    std::string gesture = "# t_ms x y\n0 192 540\n";
+    for (int t = 500; t <= 2500; t += 20) {
+        gesture +=
+            std::to_string(t) + " " + std::to_string(192 + (t - 500) * 1536 / 2000) + " 540\n";
+    }
+    gesture += "3500 1728 540\n";
+    const std::string path = write("sweep.txt", gesture);
+    const auto run = runProgram(
+        kRender, {"--engine", "wave", "--gesture", path, "--out", out(), "--settings", ini});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.err.empty());
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        EXPECT_NE(entry.path().extension(), ".TMP") << "temporary recording left behind";
+    }
+
+    std::ifstream in(out(), std::ios::binary);
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>()};
+    ASSERT_GT(file.size(), 58U);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
+    EXPECT_EQ(file[22], 1);  // mono
+    EXPECT_EQ(file[24] | file[25] << 8, 22050);
+    EXPECT_EQ(file[34], 8);  // 8-bit
+    const uint32_t dataSize = file[54] | file[55] << 8 | file[56] << 16 | uint32_t{file[57]} << 24;
+    ASSERT_LE(58 + dataSize, file.size());
+    EXPECT_EQ(file[46] | file[47] << 8 | file[48] << 16 | uint32_t{file[49]} << 24, dataSize);
+    EXPECT_GE(dataSize, 3500U * 22050 / 1000);
+
+    // Pitch over 200 ms windows from rising zero crossings, against the cursor of that time.
+    // The sound trails the cursor by up to two buffers (about 0.3 s).
+    constexpr int kWindow = 22050 / 5;
+    double previous = 0;
+    for (int start = 0; start + kWindow <= 3500 * 22050 / 1000; start += kWindow) {
+        int crossings = 0;
+        int first = -1;
+        int last = -1;
+        for (int i = start + 1; i < start + kWindow; ++i) {
+            if (file[58 + i - 1] < 128 && file[58 + i] >= 128) {
+                first = first < 0 ? i : first;
+                last = i;
+                ++crossings;
+            }
+        }
+        ASSERT_GE(crossings, 2) << "window at " << start;
+        const double hz = (crossings - 1) * 22050.0 / (last - first);
+        const int startMs = start * 1000 / 22050;
+        const auto cursorX = [](int ms) {
+            return ms <= 500 ? 192 : ms >= 2500 ? 1728 : 192 + (ms - 500) * 1536 / 2000;
+        };
+        EXPECT_GE(hz, mappedHz(cursorX(startMs - 400)) * 0.97 - 3) << "at " << startMs << " ms";
+        EXPECT_LE(hz, mappedHz(cursorX(startMs + 200)) * 1.03 + 3) << "at " << startMs << " ms";
+        EXPECT_GE(hz, previous * 0.97) << "at " << startMs << " ms";
+        previous = hz;
+    }
+    EXPECT_NEAR(previous, mappedHz(1728), mappedHz(1728) * 0.01);
+}
+
+TEST_F(RenderCliTest, HelpPrintsTheUsage) {
+    const auto run = runProgram(kRender, {"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("--engine wave|dsound|midi --gesture FILE --out FILE"),
+              std::string::npos);
+}
+
+TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
+    const std::string good = write("good.txt", "0 100 100\n500 900 100\n");
+    const std::string malformed = write("malformed.txt", "0 100 100\n200 x 100\n");
+    const std::string backwards = write("backwards.txt", "300 100 100\n200 1 100\n");
+    const std::string missing = (folder / "missing.txt").string();
+    expectRefused({"--engine", "wave", "--gesture", malformed, "--out", out()}, "line 2");
+    expectRefused({"--engine", "wave", "--gesture", backwards, "--out", out()}, "line 2");
+    expectRefused({"--engine", "wave", "--gesture", missing, "--out", out()}, "missing.txt");
+    expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--screen", "0x1080"},
+                  "--screen");
+    expectRefused({"--engine", "organ", "--gesture", good, "--out", out()}, "organ");
+    expectRefused({"--engine", "dsound", "--gesture", good, "--out", out()}, "not available");
+    expectRefused({"--engine", "midi", "--gesture", good, "--out", out()}, "not available");
+    expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--settings",
+                   (folder / "none.ini").string()},
+                  "none.ini");
+    expectRefused({"--engine", "wave", "--gesture", good, "--out",
+                   (folder / "no-such-folder" / "x.wav").string()},
+                  "no-such-folder");
+    expectRefused({"--engine", "wave", "--gesture", good, "--out", folder.string()}, "directory");
+    expectRefused(
+        {"--engine", "wave", "--gesture", good, "--out", out(), "--duration", "90000000000"},
+        "6 hours");
+}
+
+TEST_F(RenderCliTest, ARefusedRenderKeepsAnExistingOutputFile) {
+    const std::string before = "an older render";
+    std::ofstream(out()) << before;
+    const std::string malformed = write("malformed.txt", "0 1 1 1\n");
+    const auto run =
+        runProgram(kRender, {"--engine", "wave", "--gesture", malformed, "--out", out()});
+    EXPECT_EQ(run.status, 2);
+    std::ifstream in(out());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              before);
+}
+
+}  // namespace
