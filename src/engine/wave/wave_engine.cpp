@@ -147,9 +147,13 @@ void WaveEngine::onBufferDone(platform::WaveHeader* header, uint32_t session) {
 }
 
 void WaveEngine::onRestart() {
-    if (isPlaying()) {
-        stopPlaying();
+    // A restart is only owed to a page still playing: when the user stopped since the failed
+    // write, or an earlier restart already stopped it (both buffers failed), toggling again
+    // would start a tone nobody asked for, or stop the one the first restart brought back.
+    if (!isPlaying()) {
+        return;
     }
+    stopPlaying();
     host.showStatus("****");
     host.postToggle();
 }

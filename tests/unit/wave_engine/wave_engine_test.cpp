@@ -151,6 +151,27 @@ TEST_F(WaveEngineTest, AFailedWriteRestartsWithoutAMessageAndThePagePlaysAgain) 
     EXPECT_EQ(waveOut.queued.size(), 2U);
 }
 
+TEST_F(WaveEngineTest, TwoFailedWritesRestartOnceAndTheToneComesBack) {
+    waveOut.failWriteAfter = 0;
+    engine.startPlaying();
+    ASSERT_EQ(host.waiting().size(), 2U);
+
+    waveOut.failWriteAfter = -1;
+    host.dispatchWaiting();
+    EXPECT_EQ(waveOut.opens, 2);
+    EXPECT_TRUE(engine.isPlaying());
+}
+
+TEST_F(WaveEngineTest, AStopBeforeTheRestartArrivesStaysStopped) {
+    waveOut.failWriteAfter = 1;
+    engine.startPlaying();
+    engine.stopPlaying();
+    waveOut.failWriteAfter = -1;
+    host.dispatchWaiting();
+    EXPECT_FALSE(engine.isPlaying());
+    EXPECT_EQ(waveOut.opens, 1);
+}
+
 TEST_F(WaveEngineTest, AFailedPrepareRestartsToo) {
     waveOut.failPrepareAfter = 0;
     engine.startPlaying();
