@@ -18,6 +18,9 @@ test: deps
 	cmake --preset dev $(WERROR)
 	cmake --build --preset dev
 	ctest --preset dev -j2
+	cmake --preset tsan $(WERROR)
+	cmake --build --preset tsan --target thread_tests
+	ctest --preset tsan
 	@if command -v clang++ >/dev/null 2>&1; then scripts/run-fuzz.sh $(FUZZ_SECONDS); \
 	 else echo "make test: clang++ not found, skipping the short fuzz run"; fi
 

@@ -31,6 +31,9 @@ function(lirveto_core_component name)
   set_property(GLOBAL APPEND PROPERTY LIRVETO_CORE_COMPONENTS ${name})
 endfunction()
 
+# Every test executable labelled "threads"; the ThreadSanitizer build makes just these.
+add_custom_target(thread_tests)
+
 # A GoogleTest executable whose tests CTest lists one by one.
 function(lirveto_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;LABELS" ${ARGN})
@@ -41,6 +44,9 @@ function(lirveto_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gmock GTest::gtest_main lirveto_warnings)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen")
+  if("threads" IN_LIST ARG_LABELS)
+    add_dependencies(thread_tests ${name})
+  endif()
 endfunction()
 
 if(LIRVETO_FUZZ)
