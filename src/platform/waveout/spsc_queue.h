@@ -25,7 +25,7 @@ class SpscQueue {
         if (back - head.load(std::memory_order_acquire) == Capacity) {
             return false;
         }
-        slots[back & (Capacity - 1)] = message;
+        ring[back & (Capacity - 1)] = message;
         tail.store(back + 1, std::memory_order_release);
         return true;
     }
@@ -36,7 +36,7 @@ class SpscQueue {
         if (oldest == tail.load(std::memory_order_acquire)) {
             return nullptr;
         }
-        return &slots[oldest & (Capacity - 1)];
+        return &ring[oldest & (Capacity - 1)];
     }
 
     // Consumer. Removes and returns the oldest message.
@@ -54,7 +54,7 @@ class SpscQueue {
     bool empty() const noexcept { return front() == nullptr; }
 
   private:
-    std::array<T, Capacity> slots{};
+    std::array<T, Capacity> ring{};
     alignas(64) std::atomic<std::size_t> head{0};
     alignas(64) std::atomic<std::size_t> tail{0};
 };
