@@ -1,0 +1,34 @@
+#pragma once
+// The "Wave" page's dialog template and control ids.
+
+#include "framework/dialog.h"
+
+namespace wavepage {
+
+inline constexpr int dialogId = 2;
+
+inline constexpr int playButton = 105;
+inline constexpr int stopButton = 106;
+
+// Sliders (made by the page, not in the template), each over its frame static, with the static
+// that shows its value.
+inline constexpr int volumeSlider = 110;
+inline constexpr int pitchSlider = 111;
+inline constexpr int vibratoSlider = 119;
+inline constexpr int timbreSlider = 112;
+
+inline constexpr int volumeFrame = 102;
+inline constexpr int pitchFrame = 107;
+inline constexpr int vibratoFrame = 118;
+inline constexpr int timbreFrame = 114;
+
+inline constexpr int volumeValue = 108;
+inline constexpr int pitchValue = 109;
+inline constexpr int vibratoValue = 117;
+inline constexpr int timbreValue = 113;
+
+inline constexpr int thumbBitmap = 5004;
+
+extern const framework::DialogTemplate dialogTemplate;
+
+}  // namespace wavepage

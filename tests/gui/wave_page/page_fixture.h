@@ -1,0 +1,157 @@
+#pragma once
+// The Wave page in a stand-in main window titled "Lirveto", with recording doubles for every
+// service it reaches: message boxes, cursor, status bar, file choosers and the wave output.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "controls/cool_button.h"
+#include "controls/tv_slider.h"
+#include "engine/wave/wave_page.h"
+#include "framework/page_services.h"
+#include "framework/window.h"
+#include "settings/settings_values.h"
+#include "support/fake_wave_out.h"
+#include "support/recording_message_box.h"
+#include "support/scoped_settings.h"
+#include "support/scripted_cursor.h"
+
+namespace wavepagetest {
+
+using namespace framework;
+
+struct RecordingStatus : StatusText {
+    QStringList texts;
+    void setStatusText(const QString& text) override { texts.push_back(text); }
+};
+
+// Answers each chooser from a list (an empty answer, or none left, is Cancel).
+struct FakeFileDialogs : FileDialogs {
+    struct Asked {
+        QString filter, folder, suffix;
+    };
+    QStringList openAnswers;
+    QStringList saveAnswers;
+    std::vector<Asked> opens;
+    std::vector<Asked> saves;
+
+    QString openFileName(QWidget*, const QString& filter, const QString& folder,
+                         const QString& suffix) override {
+        opens.push_back({filter, folder, suffix});
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString saveFileName(QWidget*, const QString& filter, const QString& folder,
+                         const QString& suffix) override {
+        saves.push_back({filter, folder, suffix});
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+};
+
+// Lets the test keep the fake output after the page that played through it is gone.
+class ForwardingWaveOut final : public platform::WaveOutApi {
+  public:
+    explicit ForwardingWaveOut(platform::WaveOutApi& real) : to(real) {}
+    platform::mm::MmResult getDevCaps(uint32_t id, platform::WaveOutCaps* caps) override {
+        return to.getDevCaps(id, caps);
+    }
+    platform::mm::MmResult open(platform::HWAVEOUT* handle, uint32_t id,
+                                const platform::WaveFormatPcm* format,
+                                platform::WaveOutNotify* notify, uint32_t flags) override {
+        return to.open(handle, id, format, notify, flags);
+    }
+    platform::mm::MmResult prepareHeader(platform::HWAVEOUT h, platform::WaveHeader* w) override {
+        return to.prepareHeader(h, w);
+    }
+    platform::mm::MmResult unprepareHeader(platform::HWAVEOUT h, platform::WaveHeader* w) override {
+        return to.unprepareHeader(h, w);
+    }
+    platform::mm::MmResult write(platform::HWAVEOUT h, platform::WaveHeader* w) override {
+        return to.write(h, w);
+    }
+    platform::mm::MmResult breakLoop(platform::HWAVEOUT h) override { return to.breakLoop(h); }
+    platform::mm::MmResult reset(platform::HWAVEOUT h) override { return to.reset(h); }
+    platform::mm::MmResult close(platform::HWAVEOUT h) override { return to.close(h); }
+    platform::mm::MmResult getVolume(platform::HWAVEOUT h, uint32_t* v) override {
+        return to.getVolume(h, v);
+    }
+    platform::mm::MmResult setVolume(platform::HWAVEOUT h, uint32_t v) override {
+        return to.setVolume(h, v);
+    }
+
+  private:
+    platform::WaveOutApi& to;
+};
+
+// The main window: keeps the window messages posted to it.
+class RecordingFrame : public TWindow {
+  public:
+    std::vector<std::pair<UINT, WPARAM>> received;
+
+  protected:
+    bool dispatchMessage(MessageEvent& event) override {
+        received.emplace_back(event.message, event.wParam);
+        return true;
+    }
+};
+
+class WavePageTest : public ::testing::Test {
+  protected:
+    WavePageTest() {
+        settings::Volume = 50;
+        settings::Pitch = 10;
+        settings::Vibrato = 0;
+        settings::Timbre = 0;
+        settings::stereo = false;
+        settings::highRate = false;
+        settings::sixteenBit = false;
+        settings::PlayOnStart = false;
+        settings::MinimizeOnStart = false;
+        frame.setWindowTitle(QStringLiteral("Lirveto"));
+    }
+    ~WavePageTest() override {
+        page.reset();
+        settings::PlayOnStart = playOnStart;
+        settings::MinimizeOnStart = minimizeOnStart;
+    }
+
+    void makePage() {
+        page = std::make_unique<TAppDialog>(&frame, services);
+        page->create();
+        frame.resize(page->size());
+        frame.show();
+        pump();
+    }
+
+    static void pump() { QCoreApplication::processEvents(); }
+    LRESULT send(UINT message) { return sendMessage(page.get(), message); }
+
+    controls::CoolButton* button(int id) const {
+        return static_cast<controls::CoolButton*>(page->item(id));
+    }
+    QString label(int id) const { return static_cast<QLabel*>(page->item(id))->text(); }
+    QWidget* focused() const { return frame.focusWidget(); }
+
+    ScopedToneSettings savedTone;
+    bool playOnStart = settings::PlayOnStart;
+    bool minimizeOnStart = settings::MinimizeOnStart;
+
+    testing_support::RecordingMessageBox messages;
+    testing_support::ScriptedCursor cursor{{500, 400}, {1000, 800}};
+    RecordingStatus status;
+    FakeFileDialogs dialogs;
+    testing_support::FakeWaveOut out;
+    std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut = [this] {
+        return std::make_unique<ForwardingWaveOut>(out);
+    };
+    PageServices services{messages, cursor, status, dialogs, [this] { return makeWaveOut(); }};
+    RecordingFrame frame;
+    std::unique_ptr<TAppDialog> page;
+};
+
+}  // namespace wavepagetest
