@@ -1,0 +1,210 @@
+#include "app/app.h"
+
+#include <QIcon>
+#include <QLayout>
+
+#include "app/main_menu.h"
+#include "controls/win95_tab_window.h"
+#include "framework/message_event.h"
+#include "framework/resources.h"
+#include "settings/settings_store.h"
+#include "settings/settings_values.h"
+
+namespace app {
+
+App::App(const AppServices& appServices, PageMaker pageMaker)
+    : QuillhornApp(appServices.shell, appServices.help, appServices.programPath),
+      messages(appServices.messages),
+      makePages(std::move(pageMaker)),
+      services{appServices.messages, appServices.cursor, *this, appServices.fileDialogs,
+               appServices.makeWaveOut},
+      settingsFileCommands(appServices.fileDialogs, appServices.messages) {
+    // A missing store is a first start: every value keeps its default.
+    settings::loadSettings(nullptr);
+    QuillhornApp::setStatusText([this](const QString& text) { setStatusText(text); });
+}
+
+App::~App() = default;
+
+int App::adjustShowCommand(int showCommand) {
+    return showCommand == show::minimized ? show::minimized : show::normal;
+}
+
+SDIDecFrame* App::initMainWindow(int showCommand) {
+    if (mainFrame) {
+        return mainFrame.get();
+    }
+    pages = makePages(services);
+    std::vector<QWidget*> list;
+    for (const auto& page : pages) {
+        list.push_back(page.get());
+    }
+    list.push_back(nullptr);
+    tabs = new controls::TWin95TabWindow(nullptr, list.data());
+    mainFrame = std::make_unique<SDIDecFrame>(*this, QString::fromUtf8(name), tabs);
+
+    QIcon icon = framework::loadIcon(1003);
+    for (const QSize& size : framework::loadIcon(1004).availableSizes()) {
+        icon.addPixmap(framework::loadIcon(1004).pixmap(size));
+    }
+    mainFrame->setWindowIcon(icon);
+    setMainWindow(mainFrame.get());
+
+    // The pages are set up here and the frame sized around the largest, before it is shown.
+    // The frame's layout is applied by hand so that the tab window can measure it before the
+    // frame is first shown.
+    QLayout* layout = mainFrame->layout();
+    layout->setGeometry(mainFrame->rect());
+    tabs->create();
+    layout->setGeometry(mainFrame->rect());
+    tabs->fitFrameToPages();
+    layout->setGeometry(mainFrame->rect());
+    mainFrame->pinSize();
+    if (!pendingStatus.isEmpty()) {
+        mainFrame->setStatusText(pendingStatus);
+    }
+    if (adjustShowCommand(showCommand) == show::minimized) {
+        mainFrame->showMinimized();
+    } else {
+        mainFrame->show();
+    }
+    return mainFrame.get();
+}
+
+QWidget* App::page(std::size_t index) const {
+    return index < pages.size() ? pages[index].get() : nullptr;
+}
+
+void App::postToPage(framework::UINT message) {
+    if (mainFrame) {
+        framework::postMessage(mainFrame->pageOnTop(), message);
+    }
+}
+
+int App::queryPage(framework::UINT message) {
+    if (!mainFrame) {
+        return 0;
+    }
+    return static_cast<int>(framework::sendMessage(mainFrame->pageOnTop(), message));
+}
+
+namespace {
+
+void flip(std::atomic<int32_t>& flag) {
+    flag = flag.load() != 0 ? 0 : 1;
+}
+
+// Integer and Decimal switch between their mode and none.
+void switchMidiMode(int32_t mode) {
+    settings::ViewNoteMid = settings::ViewNoteMid.load() == mode ? 0 : mode;
+}
+
+}  // namespace
+
+void App::runFrameCommand(int id) {
+    using namespace framework;
+    switch (id) {
+        case command::fileNew:
+            postToPage(page::fileNew);
+            return;
+        case command::fileOpen:
+            postToPage(page::fileOpen);
+            return;
+        case command::fileSave:
+            postToPage(page::fileSave);
+            return;
+        case command::fileSaveAs:
+            postToPage(page::fileSaveAs);
+            return;
+        case command::fileClose:
+            postToPage(page::fileClose);
+            return;
+        case command::play:
+            postToPage(page::play);
+            return;
+        case command::stop:
+            postToPage(page::stop);
+            return;
+        case command::togglePlay:
+            postToPage(page::toggle);
+            return;
+        case command::openSettingsFile:
+            settingsFileCommands.openSettingsFile(mainFrame.get(), tabs);
+            return;
+        case command::saveSettingsAs:
+            settingsFileCommands.saveSettingsAs(mainFrame.get());
+            return;
+        case command::exit:
+            if (mainFrame) {
+                mainFrame->close();
+            }
+            return;
+        case command::viewNoteName:
+            flip(settings::ViewNoteName);
+            return;
+        case command::viewFrequency:
+            flip(settings::ViewNoteFreq);
+            return;
+        case command::viewVolume:
+            flip(settings::ViewNoteVol);
+            return;
+        case command::viewMidiInteger:
+            switchMidiMode(1);
+            return;
+        case command::viewMidiDecimal:
+            switchMidiMode(2);
+            return;
+        case command::preferences:
+            // The Options sheet is not there yet: stop the page and keep the settings.
+            postToPage(page::stop);
+            settings::saveSettings(nullptr, messages);
+            return;
+        case command::saveSettings:
+            settings::saveSettings(nullptr, messages);
+            return;
+        default:
+            QuillhornApp::runCommand(id);
+            return;
+    }
+}
+
+FrameCommands::State App::commandState(int id) {
+    using framework::page::queryFileOpen;
+    using framework::page::queryNotEmpty;
+    switch (id) {
+        case command::fileOpen:
+            return {false, {}};
+        case command::fileSave:
+        case command::fileSaveAs:
+            return {queryPage(queryNotEmpty) != 0, {}};
+        case command::fileClose:
+            return {queryPage(queryFileOpen) != 0, {}};
+        case command::viewNoteName:
+            return {true, settings::ViewNoteName.load() != 0};
+        case command::viewFrequency:
+            return {true, settings::ViewNoteFreq.load() != 0};
+        case command::viewVolume:
+            return {true, settings::ViewNoteVol.load() != 0};
+        case command::viewMidiInteger:
+            return {true, settings::ViewNoteMid.load() == 1};
+        case command::viewMidiDecimal:
+            return {true, settings::ViewNoteMid.load() == 2};
+        default:
+            return {true, {}};
+    }
+}
+
+bool App::canCloseApplication() {
+    settings::saveSettings(nullptr, messages);
+    return tabs == nullptr || tabs->canClose();
+}
+
+void App::setStatusText(const QString& text) {
+    if (mainFrame) {
+        mainFrame->setStatusText(text);
+    } else {
+        pendingStatus = text;
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,87 @@
+#pragma once
+// App: the application object. It loads the settings before any window exists, builds the sound
+// pages, the tab window over them and the main frame, answers the frame's commands and saves the
+// settings whenever the program closes.
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/quillhorn_app.h"
+#include "app/sdi_dec_frame.h"
+#include "app/settings_file_commands.h"
+#include "framework/page_services.h"
+
+namespace controls {
+class TWin95TabWindow;
+}
+
+namespace app {
+
+// The services the application hands on to its pages and commands: the real ones from main,
+// doubles in tests.
+struct AppServices {
+    platform::Shell& shell;
+    platform::Help& help;
+    QString programPath;
+    platform::MessageBox& messages;
+    CursorSource& cursor;
+    framework::FileDialogs& fileDialogs;
+    std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
+};
+
+// Makes the sound pages in tab order.
+using PageMaker =
+    std::function<std::vector<std::unique_ptr<QWidget>>(framework::PageServices& services)>;
+
+namespace show {
+inline constexpr int normal = 1;
+inline constexpr int minimized = 2;
+inline constexpr int maximized = 3;
+}  // namespace show
+
+class App : public QuillhornApp, public FrameCommands, public framework::StatusText {
+  public:
+    static constexpr const char* name = "Lirveto";
+
+    // Loads every setting from the per-user store. GUI thread.
+    App(const AppServices& services, PageMaker makePages);
+    ~App() override;
+
+    // A minimised start stays minimised; any other (maximised too) is shown normal.
+    static int adjustShowCommand(int showCommand);
+
+    // Builds the pages, the tab window and the frame, and shows the frame. GUI thread, once.
+    SDIDecFrame* initMainWindow(int showCommand = show::normal);
+
+    SDIDecFrame* frame() const { return mainFrame.get(); }
+    controls::TWin95TabWindow* tabWindow() const { return tabs; }
+    QWidget* page(std::size_t index) const;
+    SettingsFileCommands& settingsFiles() { return settingsFileCommands; }
+    framework::PageServices& pageServices() { return services; }
+
+    void runFrameCommand(int id) override;
+    State commandState(int id) override;
+    // Saves the settings to the registry, then asks the pages; the settings are written even
+    // when a page keeps the program open.
+    bool canCloseApplication() override;
+
+    void setStatusText(const QString& text) override;
+
+  private:
+    void postToPage(framework::UINT message);
+    int queryPage(framework::UINT message);
+
+    platform::MessageBox& messages;
+    PageMaker makePages;
+    framework::PageServices services;
+    SettingsFileCommands settingsFileCommands;
+    std::vector<std::unique_ptr<QWidget>> pages;
+    controls::TWin95TabWindow* tabs = nullptr;  // owned by the frame
+    std::unique_ptr<SDIDecFrame> mainFrame;
+    QString pendingStatus;
+};
+
+}  // namespace app

@@ -1,0 +1,30 @@
+#pragma once
+// The program's command line: the start-up switch "/p" or "-p" (any case), --help, --version.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace app {
+
+// 1 when the program was started with the switch, else 0. Recorded at start-up; nothing
+// consults it yet. GUI thread.
+inline int32_t startUpSwitch = 0;
+
+struct CommandLine {
+    enum class Action { run, help, version, error };
+    Action action = Action::run;
+    bool startSwitch = false;
+    std::string message;  // for error: what was wrong
+};
+
+// argv[0] is the program name.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+bool isStartSwitch(std::string_view argument);
+
+// The text --help prints.
+std::string usageText();
+// The text --version prints.
+std::string versionText();
+
+}  // namespace app

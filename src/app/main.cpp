@@ -1,0 +1,135 @@
+// Lirveto's entry: the command line, one instance per user, the main window, and the settings
+// saved however the program is asked to end.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>  // qt_help.h keeps a QPointer<QLabel>
+#include <QPointer>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#include "app/app.h"
+#include "app/command_line.h"
+#include "app/sdl_wave_out.h"
+#include "app/single_instance.h"
+#include "app/sound_pages.h"
+#include "framework/qt_file_dialogs.h"
+#include "framework/qt_message_box.h"
+#include "platform/backends/qt_cursor_source.h"
+#include "platform/backends/qt_help.h"
+#include "platform/backends/qt_shell.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+// Message boxes centred over the main window once it exists.
+class MainWindowMessageBox : public platform::MessageBox {
+  public:
+    void setOwner(QWidget* window) { owner = window; }
+    int show(const std::string& text, const std::string& caption,
+             platform::MessageBoxStyle style) override {
+        return framework::QtMessageBox(owner).show(text, caption, style);
+    }
+
+  private:
+    QPointer<QWidget> owner;
+};
+
+// SIGTERM, SIGINT and SIGHUP close the window as the user would, through the event loop.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int /*number*/) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+}
+
+void closeOnSignals(QObject* owner, const std::function<void()>& close) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [close] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t ignored = ::read(signalPipe[0], &byte, 1);
+        close();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaction(number, &action, nullptr);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const app::CommandLine line = app::parseCommandLine(argc, argv);
+    switch (line.action) {
+        case app::CommandLine::Action::help:
+            std::fputs(app::usageText().c_str(), stdout);
+            return 0;
+        case app::CommandLine::Action::version:
+            std::fputs(app::versionText().c_str(), stdout);
+            return 0;
+        case app::CommandLine::Action::error:
+            std::fprintf(stderr, "%s\n", line.message.c_str());
+            return 2;
+        case app::CommandLine::Action::run:
+            break;
+    }
+
+    QApplication qt(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(app::App::name));
+    QApplication::setOrganizationName(QStringLiteral("Quillhorn"));
+
+    platform::QtShell shell;
+    platform::QtHelp help;
+    platform::QtCursorSource cursor;
+    framework::QtFileDialogs fileDialogs;
+    MainWindowMessageBox messages;
+    const app::AppServices services{shell,
+                                    help,
+                                    QApplication::applicationFilePath(),
+                                    messages,
+                                    cursor,
+                                    fileDialogs,
+                                    app::makeSdlWaveOut};
+
+    app::App application(services, app::makeSoundPages);
+    app::startUpSwitch = line.startSwitch ? 1 : 0;
+
+    app::SingleInstance instance;
+    if (instance.askRunningInstance()) {
+        return 0;  // the running one comes to the front; nothing is saved here
+    }
+    if (!instance.listen([&application] {
+            if (application.frame() != nullptr) {
+                application.frame()->bringToFront();
+            }
+        })) {
+        std::fprintf(stderr, "lirveto: a later start cannot find this one: %s\n",
+                     instance.errorText().toLocal8Bit().constData());
+    }
+
+    app::SDIDecFrame* frame = application.initMainWindow();
+    messages.setOwner(frame);
+    if (!platform::QtCursorSource::positionIsGlobal()) {
+        application.setStatusText(QStringLiteral(
+            "Wayland: the pointer is heard only while it is over the Lirveto window"));
+    }
+    closeOnSignals(&application, [&application] {
+        if (application.frame() != nullptr) {
+            application.frame()->close();
+        }
+    });
+    QObject::connect(&qt, &QGuiApplication::commitDataRequest, &application,
+                     [&messages](QSessionManager&) { settings::saveSettings(nullptr, messages); });
+    return QApplication::exec();
+}

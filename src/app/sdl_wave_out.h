@@ -1,0 +1,13 @@
+#pragma once
+// The wave output the pages play through: WaveOut over an SDL2 device.
+
+#include <memory>
+
+#include "platform/waveout/wave_out_api.h"
+
+namespace app {
+
+// GUI thread.
+std::unique_ptr<platform::WaveOutApi> makeSdlWaveOut();
+
+}  // namespace app

@@ -1,0 +1,51 @@
+#include "app/settings_file_commands.h"
+
+#include <QDir>
+
+#include "framework/message_event.h"
+#include "settings/settings_store.h"
+
+namespace app {
+
+SettingsFileCommands::SettingsFileCommands(framework::FileDialogs& fileDialogs,
+                                           platform::MessageBox& messageBox)
+    : dialogs(fileDialogs), messages(messageBox) {}
+
+QString SettingsFileCommands::startingPoint() const {
+    return lastName.isEmpty() ? QDir::homePath() : lastName;
+}
+
+bool SettingsFileCommands::openSettingsFile(QWidget* owner, QObject* tabWindow) {
+    const QString chosen = dialogs.openFileName(owner, QString::fromUtf8(filter), startingPoint(),
+                                                QString::fromUtf8(defaultExtension));
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    lastName = chosen;
+    const QByteArray name = QFile::encodeName(chosen);
+    if (!settings::loadSettings(name.constData())) {
+        messages.show("can't read the settings file " + chosen.toStdString(), "Open settings file",
+                      platform::MessageBoxStyle::OkExclamation);
+        return false;
+    }
+    framework::postMessage(tabWindow, framework::page::settingsChanged);
+    return true;
+}
+
+bool SettingsFileCommands::saveSettingsAs(QWidget* owner) {
+    const QString chosen = dialogs.saveFileName(owner, QString::fromUtf8(filter), startingPoint(),
+                                                QString::fromUtf8(defaultExtension));
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    lastName = chosen;
+    const QByteArray name = QFile::encodeName(chosen);
+    if (!settings::saveSettings(name.constData(), messages)) {
+        messages.show("can't write the settings file " + chosen.toStdString(), "Save settings as",
+                      platform::MessageBoxStyle::OkExclamation);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace app

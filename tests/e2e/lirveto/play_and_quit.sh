@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Lirveto as a user meets it, under a private X server: start it, start it again, play with the
+# pointer, record, quit from the menu. The captured audio must follow the pointer.
+# Usage: play_and_quit.sh LIRVETO OUTPUT_FOLDER
+set -uo pipefail
+
+program=$1
+output=$2
+here=$(cd "$(dirname "$0")" && pwd)
+python=/usr/bin/python3
+mkdir -p "$output"
+
+for tool in Xvfb xdotool xwd "$python"; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "e2e: $tool is missing (scripts/install-deps.sh installs it): skipped"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/lirveto-e2e-XXXXXX")
+xvfb=
+lirveto=
+cleanup() {
+  [ -n "$lirveto" ] && kill "$lirveto" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "e2e: FAILED: $*"
+  [ -f "$work/lirveto.log" ] && sed 's/^/e2e: lirveto: /' "$work/lirveto.log" | tail -20
+  exit 1
+}
+
+# A display of our own; -displayfd picks a free number.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+mkdir -p "$work/config" "$work/tmp" "$work/run"
+chmod 700 "$work/run"
+export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb
+# Libraries under the program (fontconfig, D-Bus) keep memory to the end; that is not ours.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+unset WAYLAND_DISPLAY
+
+"$program" >"$work/lirveto.log" 2>&1 &
+lirveto=$!
+window=
+for _ in $(seq 150); do
+  window=$(xdotool search --onlyvisible --name '^Lirveto$' 2>/dev/null | head -n1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no window named Lirveto appeared"
+echo "e2e: window $window is up"
+
+# A second start hands over to the first and leaves.
+timeout 20 "$program" >"$work/second.log" 2>&1
+status=$?
+[ "$status" -eq 0 ] || fail "the second start exited with $status"
+kill -0 "$lirveto" 2>/dev/null || fail "the first instance is gone after the second start"
+[ "$(xdotool search --onlyvisible --name '^Lirveto$' | wc -l)" -eq 1 ] || fail "two Lirveto windows"
+echo "e2e: a second start exited 0 and the first stays"
+
+# Play: Space on the window, then the pointer across the screen near the top (loud), holding
+# each place long enough for two of the engine's buffers.
+xdotool mousemove 64 100
+xdotool windowfocus --sync "$window"
+xdotool key space
+positions=(64 256 512 768 1024)
+expected=()
+for x in "${positions[@]}"; do
+  xdotool mousemove "$x" 100
+  expected+=("$((20 + 10000 * x / 1280))")
+  sleep 4
+done
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xwd -root -silent >"$work/screen.xwd"
+"$python" "$here/../xwd_to_png.py" "$work/screen.xwd" "$output/lirveto-window.png" \
+  "$X" "$Y" "$WIDTH" "$HEIGHT" || fail "no screenshot"
+xdotool key space
+sleep 0.5
+"$python" "$here/pitch_steps.py" "$work/audio.raw" 22050 "${expected[@]}" ||
+  fail "the pitch did not follow the pointer"
+
+# Record: File New, play, stop. The recording starts in a temporary file.
+xdotool key ctrl+n
+sleep 0.3
+xdotool key space
+sleep 2
+xdotool key space
+sleep 0.3
+ls "$work/tmp"/RIF*.TMP >/dev/null 2>&1 || fail "no temporary recording file in TMPDIR"
+echo "e2e: recorded into $(ls "$work/tmp"/RIF*.TMP)"
+
+# View > Note name off, then File > Exit; the save check asks about the recording: No.
+xdotool key alt+v
+sleep 0.5
+xdotool key n
+sleep 0.3
+xdotool key alt+f
+sleep 0.5
+xdotool key x
+box=
+for _ in $(seq 50); do
+  box=$(xdotool search --onlyvisible --name '^Sound file has changed$' 2>/dev/null | head -n1)
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || fail "Exit did not ask about the unsaved recording"
+xdotool windowfocus --sync "$box"
+xdotool key n
+for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$lirveto" 2>/dev/null && fail "Lirveto did not quit"
+wait "$lirveto"
+status=$?
+lirveto=
+[ "$status" -eq 0 ] || fail "Lirveto exited with $status"
+
+registry="$work/config/Quillhorn/Lirveto.reg"
+[ -f "$registry" ] || fail "no settings at $registry"
+grep -q '^"Pitch"=hex:0a' "$registry" || fail "Pitch is not in the settings"
+grep -q '^"ViewNoteName"="0"' "$registry" || fail "the View change was not saved"
+ls "$work/tmp"/RIF*.TMP >/dev/null 2>&1 && fail "the discarded recording was left behind"
+echo "e2e: passed; screenshot in $output/lirveto-window.png"
