@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/mmio.h"
+#include "platform/path_folder.h"
 #include "platform/temp_file_name.h"
 
 namespace files {
@@ -62,14 +63,6 @@ bool sameContents(HMMIO first, HMMIO second, std::vector<uint8_t>& a, std::vecto
             return true;
         }
     }
-}
-
-std::string folderOf(const std::string& name) {
-    const auto slash = name.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : name.substr(0, slash);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/profile_file.h"
+#include "platform/atomic_file.h"
 #include "platform/profile_text.h"
 
 namespace platform {

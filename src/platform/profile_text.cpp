@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/ascii_text.h"
+
 namespace platform::profile {
 
 namespace {
@@ -17,34 +19,11 @@ struct Line {
     std::string_view value;  // key value, trimmed
 };
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
+// What the INI reader skips around names and values.
+constexpr std::string_view blanks = " \t\r\v\f";
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return text::trimmed(s, blanks);
 }
 
 Line classify(std::string_view text, std::size_t begin) {
@@ -92,7 +71,7 @@ struct SectionSpan {
 std::optional<SectionSpan> findSection(const std::vector<Line>& lines, std::string_view section) {
     section = trim(section);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind == LineKind::Section && sameName(lines[i].name, section)) {
+        if (lines[i].kind == LineKind::Section && text::equalIgnoringCase(lines[i].name, section)) {
             std::size_t end = i + 1;
             while (end < lines.size() && lines[end].kind != LineKind::Section) {
                 ++end;
@@ -107,7 +86,7 @@ std::optional<std::size_t> findKey(const std::vector<Line>& lines, const Section
                                    std::string_view key) {
     key = trim(key);
     for (std::size_t i = span.header + 1; i < span.endLine; ++i) {
-        if (lines[i].kind == LineKind::Key && sameName(lines[i].name, key)) {
+        if (lines[i].kind == LineKind::Key && text::equalIgnoringCase(lines[i].name, key)) {
             return i;
         }
     }

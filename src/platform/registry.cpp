@@ -13,7 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/profile_file.h"
+#include "platform/atomic_file.h"
+#include "platform/path_folder.h"
 
 namespace platform {
 
@@ -39,10 +40,6 @@ std::string homeFolder() {
         return found->pw_dir;
     }
     return {};
-}
-
-std::string folderOf(const std::string& path) {
-    return path.substr(0, path.rfind('/'));
 }
 
 bool makeFolders(const std::string& folder) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <optional>
 
+#include "platform/ascii_text.h"
+
 namespace platform {
 
 namespace {
@@ -12,22 +14,11 @@ constexpr std::string_view headerLine = "REGEDIT4";
 constexpr std::string_view newerHeaderLine = "Windows Registry Editor Version 5.00";
 constexpr std::size_t wrapColumn = 76;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
+// What the registry reader skips around lines, names and data.
+constexpr std::string_view blanks = " \t\r";
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return text::trimmed(s, blanks);
 }
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix) {
@@ -40,7 +31,7 @@ std::optional<uint32_t> hexNumber(std::string_view s, std::size_t maxDigits) {
     }
     uint32_t value = 0;
     for (char c : s) {
-        c = lower(c);
+        c = text::asciiLower(c);
         uint32_t digit = 0;
         if (c >= '0' && c <= '9') {
             digit = static_cast<uint32_t>(c - '0');
@@ -198,8 +189,7 @@ void appendHex(std::string& line, std::string& out, const std::vector<uint8_t>& 
 }  // namespace
 
 bool sameValueName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return lower(x) == lower(y); });
+    return text::equalIgnoringCase(a, b);
 }
 
 bool parseRegistryFile(std::string_view text, RegistryContents& contents) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "settings/ranged_settings.h"
 #include "settings/settings_values.h"
 
 namespace settings {
@@ -38,12 +39,7 @@ void readGeneralSettings(const StoreSelector& store) {
 bool writeGeneralSettings(const StoreSelector& store) {
     bool ok = true;
     for (const Flag& flag : generalFlags) {
-        const int32_t value = flag.value ? 1 : 0;
-        if (store.useRegistry()) {
-            ok = writeRegistryByte(*store.key, flag.key, value) && ok;
-        } else if (store.useIni()) {
-            ok = writeIniInt(store.iniFile, flag.key, value) && ok;
-        }
+        ok = writeStoredNumber(store, flag.key, flag.value ? 1 : 0) && ok;
     }
     return ok;
 }

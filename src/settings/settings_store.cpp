@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/atomic_file.h"
 #include "platform/profile.h"
-#include "platform/profile_file.h"
 #include "platform/registry.h"
 #include "settings/general_settings.h"
 #include "settings/midi_driver_settings.h"

@@ -5,17 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "platform/registry_file.h"
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

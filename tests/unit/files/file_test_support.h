@@ -5,13 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/scoped_environment_variable.h"
+#include "support/temporary_folder.h"
 
 namespace files_test {
 
@@ -60,23 +62,13 @@ inline uint32_t le32At(const Bytes& bytes, size_t at) {
 class TempFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* outer = std::getenv("TMPDIR");
-        savedTmpdir = outer != nullptr ? outer : "";
-        hadTmpdir = outer != nullptr;
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "lirveto-files-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        ::setenv("TMPDIR", folder.c_str(), 1);
+        ASSERT_TRUE(ownFolder.create("lirveto-files"));
+        folder = ownFolder.path();
+        tmpdir.set(folder.string());
     }
     void TearDown() override {
-        if (hadTmpdir) {
-            ::setenv("TMPDIR", savedTmpdir.c_str(), 1);
-        } else {
-            ::unsetenv("TMPDIR");
-        }
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        tmpdir.restore();
+        ownFolder.remove();
     }
 
     std::vector<std::string> filesInFolder() const {
@@ -91,8 +83,8 @@ class TempFolderTest : public ::testing::Test {
     std::filesystem::path folder;
 
   private:
-    std::string savedTmpdir;
-    bool hadTmpdir = false;
+    testing_support::TemporaryFolder ownFolder;
+    testing_support::ScopedEnvironmentVariable tmpdir{"TMPDIR"};
 };
 
 }  // namespace files_test

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/run_program.h"
+#include "support/scoped_environment_variable.h"
 
 namespace {
 
@@ -30,16 +31,10 @@ class RenderCliTest : public ::testing::Test {
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder);
         // The temporary recording goes here too, so that a leftover one is seen.
-        const char* old = std::getenv("TMPDIR");
-        savedTmp = old != nullptr ? old : "";
-        ::setenv("TMPDIR", folder.c_str(), 1);
+        tmpdir.set(folder.string());
     }
     void TearDown() override {
-        if (savedTmp.empty()) {
-            ::unsetenv("TMPDIR");
-        } else {
-            ::setenv("TMPDIR", savedTmp.c_str(), 1);
-        }
+        tmpdir.restore();
         fs::remove_all(folder);
     }
 
@@ -64,7 +59,7 @@ class RenderCliTest : public ::testing::Test {
     }
 
     fs::path folder;
-    std::string savedTmp;
+    testing_support::ScopedEnvironmentVariable tmpdir{"TMPDIR"};
 };
 
 // Pitch 1 on the default 1920-pixel screen: 20 Hz + x * 1000 / 1920.

@@ -127,7 +127,7 @@ TEST_F(SettingsStoreTest, FirstStartTakesDefaultsAndExitCreatesTheKey) {
 TEST_F(SettingsStoreTest, RegistryRestoresEveryValue) {
     setEveryValueAwayFromItsDefault();
     ASSERT_TRUE(settings::saveSettings(nullptr, messages));
-    settings_test::resetToFirstStart();
+    settings_test::resetSettingsToFirstStart();
     ASSERT_TRUE(settings::loadSettings(""));
     expectEveryValueAwayFromItsDefault(true);
 }
@@ -146,7 +146,7 @@ TEST_F(SettingsStoreTest, SettingsFileHoldsVersionSetupAndMainButNoDriver) {
               "[Main]\nViewNoteName=0\nViewNoteMid=2\nViewNoteFreq=0\nViewNoteVol=0\n");
     EXPECT_FALSE(std::filesystem::exists(registryFile())) << "the registry is not touched";
 
-    settings_test::resetToFirstStart();
+    settings_test::resetSettingsToFirstStart();
     settings::PatchOffset = 0;
     settings::MidiDriver.set("Some Synth");
     ASSERT_TRUE(settings::loadSettings(ini().c_str()));
@@ -154,7 +154,7 @@ TEST_F(SettingsStoreTest, SettingsFileHoldsVersionSetupAndMainButNoDriver) {
 
     // The file's values, and the driver's defaults, reach the registry at the next exit.
     ASSERT_TRUE(settings::saveSettings(nullptr, messages));
-    settings_test::resetToFirstStart();
+    settings_test::resetSettingsToFirstStart();
     settings::Volume = 1;
     ASSERT_TRUE(settings::loadSettings(nullptr));
     expectEveryValueAwayFromItsDefault(false);
@@ -192,7 +192,7 @@ TEST_F(SettingsStoreTest, DamagedSettingsFilesLoadWhatTheyCan) {
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.what);
-        settings_test::resetToFirstStart();
+        settings_test::resetSettingsToFirstStart();
         writeFile(ini(), file.text);
         ASSERT_TRUE(settings::loadSettings(ini().c_str()));
         EXPECT_EQ(settings::Volume, 77);

@@ -3,42 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "settings/settings_values.h"
+#include "support/first_start_settings.h"
+#include "support/scoped_environment_variable.h"
+#include "support/temporary_folder.h"
 
 namespace settings_test {
 
-inline void resetToFirstStart() {
-    settings::Volume = 50;
-    settings::Pitch = 10;
-    settings::Vibrato = 0;
-    settings::Timbre = 0;
-    settings::SwoopMode = 0;
-    settings::stereo = false;
-    settings::highRate = false;
-    settings::sixteenBit = false;
-    settings::ViewNoteFreq = 1;
-    settings::ViewNoteMid = 1;
-    settings::ViewNoteName = 1;
-    settings::ViewNoteVol = 1;
-    settings::PlayOnStart = false;
-    settings::MinimizeOnStart = false;
-    settings::OnTop = false;
-    settings::StopFocus = false;
-    settings::MidiVolume = 80;
-    settings::MidiPitch = 40;
-    settings::MidiPitch2 = 80;
-    settings::MidiTremolo = false;
-    settings::PitchBend = 2;
-    settings::Instrument = 79;
-    settings::PatchOffset = 1;
-    settings::MidiDriver.set("-1");
-}
+using testing_support::resetSettingsToFirstStart;
 
 inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -55,26 +31,16 @@ inline void writeFile(const std::filesystem::path& path, const std::string& text
 class SettingsEnvironment : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lirveto-settings-XXXXXX");
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-            savedConfigHome = old;
-            hadConfigHome = true;
-        }
-        ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        resetToFirstStart();
+        ASSERT_TRUE(ownFolder.create("lirveto-settings"));
+        root = ownFolder.path();
+        configHome.set((root / "config").string());
+        resetSettingsToFirstStart();
     }
 
     void TearDown() override {
-        if (hadConfigHome) {
-            ::setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
-        } else {
-            ::unsetenv("XDG_CONFIG_HOME");
-        }
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-        resetToFirstStart();
+        configHome.restore();
+        ownFolder.remove();
+        resetSettingsToFirstStart();
     }
 
     std::filesystem::path registryFile() const {
@@ -90,8 +56,8 @@ class SettingsEnvironment : public ::testing::Test {
     std::filesystem::path root;
 
   private:
-    std::string savedConfigHome;
-    bool hadConfigHome = false;
+    testing_support::TemporaryFolder ownFolder;
+    testing_support::ScopedEnvironmentVariable configHome{"XDG_CONFIG_HOME"};
 };
 
 }  // namespace settings_test

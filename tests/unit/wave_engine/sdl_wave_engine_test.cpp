@@ -19,6 +19,7 @@
 #include "files/wave_file.h"
 #include "platform/backends/sdl_audio_device.h"
 #include "platform/waveout/wave_out.h"
+#include "support/first_start_settings.h"
 #include "support/recording_message_box.h"
 #include "support/recording_wave_engine_host.h"
 #include "support/scoped_settings.h"
@@ -57,10 +58,9 @@ class DiskOutput {
 
 TEST(WaveEngineSdl, ASecondOfSteadyToneComesOutAtTheMappedPitchAndAsRecorded) {
     ScopedToneSettings savedSettings;
+    testing_support::resetToneSettingsToFirstStart();
     settings::Pitch = 1;
     settings::Volume = 100;
-    settings::SwoopMode = 0;
-    settings::Vibrato = 0;
     settings::stereo = true;
     settings::highRate = true;
     settings::sixteenBit = true;

@@ -18,6 +18,7 @@
 #include "files/wave_file.h"
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
+#include "support/first_start_settings.h"
 #include "support/recording_message_box.h"
 #include "support/recording_wave_engine_host.h"
 #include "support/run_program.h"
@@ -65,14 +66,9 @@ struct Played {
 class VirtualWaveTest : public ::testing::Test {
   protected:
     VirtualWaveTest() {
+        testing_support::resetToneSettingsToFirstStart();
         settings::Pitch = 1;
         settings::Volume = 100;
-        settings::SwoopMode = 0;
-        settings::Vibrato = 0;
-        settings::Timbre = 0;
-        settings::stereo = false;
-        settings::highRate = false;
-        settings::sixteenBit = false;
         engine = std::make_unique<WaveEngine>(waveOut, cursor, messages, host);
         engine->setScreen(cursor.primaryScreenSize());
         host.engine = engine.get();

@@ -13,6 +13,7 @@
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "support/fake_wave_out.h"
+#include "support/first_start_settings.h"
 #include "support/recording_message_box.h"
 #include "support/recording_wave_engine_host.h"
 #include "support/scoped_settings.h"
@@ -44,18 +45,10 @@ class RefusingWaveFile final : public files::WaveFile {
 class WaveEngineTest : public ::testing::Test {
   protected:
     WaveEngineTest() {
+        testing_support::resetToneSettingsToFirstStart();
         // Pitch 1 on a 1000-pixel screen: x + 20 Hz. Volume 100: amplitude 100 - y / 10.
         settings::Pitch = 1;
         settings::Volume = 100;
-        settings::SwoopMode = 0;
-        settings::Vibrato = 0;
-        settings::stereo = false;
-        settings::highRate = false;
-        settings::sixteenBit = false;
-        settings::ViewNoteFreq = 1;
-        settings::ViewNoteMid = 1;
-        settings::ViewNoteName = 1;
-        settings::ViewNoteVol = 1;
         engine.setScreen(cursor.screen);
         host.engine = &engine;
     }

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "pcm_format.h"
 #include "platform/backends/sdl_audio_device.h"
 #include "platform/waveout/wave_out.h"
 #include "recording_notify.h"
@@ -26,16 +27,6 @@ using namespace std::chrono_literals;
 namespace {
 
 using namespace platform;
-
-WaveFormatPcm pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-    WaveFormatPcm format;
-    format.channels = channels;
-    format.samplesPerSec = rate;
-    format.bitsPerSample = bits;
-    format.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-    format.avgBytesPerSec = rate * format.blockAlign;
-    return format;
-}
 
 std::unique_ptr<AudioDevice> makeSdlDevice() {
     return std::make_unique<SdlAudioDevice>();
@@ -62,7 +53,7 @@ TEST(WaveOutSdl, ResetDuringPlayHandsBackEveryHeaderExactlyOnce) {
     WaveOut waveOut(makeSdlDevice);
     RecordingNotify notify;
     HWAVEOUT handle = nullptr;
-    const WaveFormatPcm format = pcm(2, 44100, 16);
+    const WaveFormatPcm format = pcmFormat(2, 44100, 16);
     ASSERT_EQ(waveOut.open(&handle, mm::WAVE_MAPPER, &format, &notify, mm::CALLBACK_WINDOW),
               mm::MMSYSERR_NOERROR)
         << waveOut.lastDeviceError();
@@ -128,7 +119,7 @@ TEST(WaveOutSdl, TheDiskDriverPlaysExactlyTheBytesWrittenBackToBack) {
         WaveOut waveOut(makeSdlDevice);
         RecordingNotify notify;
         HWAVEOUT handle = nullptr;
-        const WaveFormatPcm format = pcm(2, 44100, 16);
+        const WaveFormatPcm format = pcmFormat(2, 44100, 16);
         ASSERT_EQ(waveOut.open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW),
                   mm::MMSYSERR_NOERROR)
             << waveOut.lastDeviceError();

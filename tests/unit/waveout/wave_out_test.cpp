@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "pcm_format.h"
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
 #include "recording_notify.h"
@@ -14,16 +15,6 @@
 namespace {
 
 using namespace platform;
-
-WaveFormatPcm pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-    WaveFormatPcm format;
-    format.channels = channels;
-    format.samplesPerSec = rate;
-    format.bitsPerSample = bits;
-    format.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-    format.avgBytesPerSec = rate * format.blockAlign;
-    return format;
-}
 
 struct Buffer {
     std::vector<uint8_t> bytes;
@@ -80,19 +71,19 @@ TEST_F(WaveOutTest, MapperAndDeviceZeroOfferSoftwareVolumeOtherDevicesDoNotExist
 }
 
 TEST_F(WaveOutTest, OpenRefusesWhatCannotPlayAndOpensNothingForAQuery) {
-    WaveFormatPcm format = pcm(2, 44100, 16);
+    WaveFormatPcm format = pcmFormat(2, 44100, 16);
     format.blockAlign = 2;
     EXPECT_EQ(waveOut.open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW),
               mm::WAVERR_BADFORMAT);
-    format = pcm(1, 22050, 24);
+    format = pcmFormat(1, 22050, 24);
     EXPECT_EQ(waveOut.open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW),
               mm::WAVERR_BADFORMAT);
-    format = pcm(1, 22050, 8);
+    format = pcmFormat(1, 22050, 8);
     format.formatTag = 2;
     EXPECT_EQ(waveOut.open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW),
               mm::WAVERR_BADFORMAT);
 
-    format = pcm(2, 44100, 16);
+    format = pcmFormat(2, 44100, 16);
     EXPECT_EQ(waveOut.open(nullptr, 0, &format, nullptr, mm::WAVE_FORMAT_QUERY),
               mm::MMSYSERR_NOERROR);
     EXPECT_EQ(waveOut.open(&handle, 0, &format, nullptr, mm::CALLBACK_WINDOW),
@@ -108,7 +99,7 @@ TEST_F(WaveOutTest, OpenRefusesWhatCannotPlayAndOpensNothingForAQuery) {
 
 TEST_F(WaveOutTest, ADeviceThatRefusesLeavesNoHandleAndSaysAllocated) {
     refusal = "device busy";
-    const WaveFormatPcm format = pcm(2, 44100, 16);
+    const WaveFormatPcm format = pcmFormat(2, 44100, 16);
     handle = reinterpret_cast<HWAVEOUT>(&notify);
     EXPECT_EQ(waveOut.open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW),
               mm::MMSYSERR_ALLOCATED);
@@ -118,7 +109,7 @@ TEST_F(WaveOutTest, ADeviceThatRefusesLeavesNoHandleAndSaysAllocated) {
 }
 
 TEST_F(WaveOutTest, HeadersFollowThePrepareWriteUnprepareRules) {
-    openAs(pcm(1, 22050, 8));
+    openAs(pcmFormat(1, 22050, 8));
     Buffer buffer(100, 1);
     EXPECT_EQ(waveOut.write(handle, &buffer.header), mm::WAVERR_UNPREPARED);
     queue(buffer);
@@ -139,7 +130,7 @@ TEST_F(WaveOutTest, HeadersFollowThePrepareWriteUnprepareRules) {
 }
 
 TEST_F(WaveOutTest, HeadersPlayBackToBackAndEachIsDoneWhenItsLastByteHasPlayed) {
-    openAs(pcm(1, 22050, 8));  // one byte per frame
+    openAs(pcmFormat(1, 22050, 8));  // one byte per frame
     Buffer first(1000, 0), second(500, 7), third(2205, 3);
     queue(first);
     queue(second);
@@ -173,7 +164,7 @@ TEST_F(WaveOutTest, HeadersPlayBackToBackAndEachIsDoneWhenItsLastByteHasPlayed) 
 }
 
 TEST_F(WaveOutTest, DoneTimeIsByteCountOverByteRate) {
-    openAs(pcm(2, 44100, 16));  // 176400 bytes per second
+    openAs(pcmFormat(2, 44100, 16));  // 176400 bytes per second
     Buffer quarter(44100, 0), tenth(17640, 0);
     queue(quarter);
     queue(tenth);
@@ -189,7 +180,7 @@ TEST_F(WaveOutTest, DoneTimeIsByteCountOverByteRate) {
 }
 
 TEST_F(WaveOutTest, ResetHandsBackEveryQueuedHeaderInOrderAndStartsAfresh) {
-    openAs(pcm(1, 22050, 8));
+    openAs(pcmFormat(1, 22050, 8));
     Buffer playing(1000, 0), waiting(1000, 50), later(300, 9);
     queue(playing);
     queue(waiting);
@@ -211,7 +202,7 @@ TEST_F(WaveOutTest, ResetHandsBackEveryQueuedHeaderInOrderAndStartsAfresh) {
 }
 
 TEST_F(WaveOutTest, NothingIsDoneAfterClose) {
-    openAs(pcm(1, 22050, 8));
+    openAs(pcmFormat(1, 22050, 8));
     Buffer buffer(1000, 0);
     queue(buffer);
     ASSERT_EQ(waveOut.reset(handle), mm::MMSYSERR_NOERROR);
@@ -225,7 +216,7 @@ TEST_F(WaveOutTest, NothingIsDoneAfterClose) {
 TEST_F(WaveOutTest, DestroyingTheOutputWithHeadersQueuedPostsNothingMore) {
     auto owned = std::make_unique<WaveOut>([] { return std::make_unique<VirtualAudioDevice>(); },
                                            NotifyDelivery::duringPull);
-    const WaveFormatPcm format = pcm(1, 22050, 8);
+    const WaveFormatPcm format = pcmFormat(1, 22050, 8);
     ASSERT_EQ(owned->open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW), mm::MMSYSERR_NOERROR);
     Buffer buffer(1000, 0);
     ASSERT_EQ(owned->prepareHeader(handle, &buffer.header), mm::MMSYSERR_NOERROR);
@@ -235,7 +226,7 @@ TEST_F(WaveOutTest, DestroyingTheOutputWithHeadersQueuedPostsNothingMore) {
 }
 
 TEST_F(WaveOutTest, VolumeIsAppliedPerChannelAndFullVolumeLeavesBytesUntouched) {
-    openAs(pcm(2, 22050, 16));
+    openAs(pcmFormat(2, 22050, 16));
     // Frames of (left 20000, right -20000).
     Buffer buffer(8, 0);
     for (std::size_t frame = 0; frame < 2; ++frame) {
@@ -256,7 +247,7 @@ TEST_F(WaveOutTest, VolumeIsAppliedPerChannelAndFullVolumeLeavesBytesUntouched) 
 }
 
 TEST_F(WaveOutTest, QueueingBeyondTheLimitFailsWithoutLosingWhatIsQueued) {
-    openAs(pcm(1, 22050, 8));
+    openAs(pcmFormat(1, 22050, 8));
     std::vector<std::unique_ptr<Buffer>> buffers;
     for (std::size_t i = 0; i <= WaveOutStream::kMaxQueued; ++i) {
         buffers.push_back(std::make_unique<Buffer>(10, 0));

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "pcm_format.h"
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
 #include "recording_notify.h"
@@ -17,16 +18,6 @@ namespace {
 
 using namespace platform;
 
-WaveFormatPcm pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-    WaveFormatPcm format;
-    format.channels = channels;
-    format.samplesPerSec = rate;
-    format.bitsPerSample = bits;
-    format.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-    format.avgBytesPerSec = rate * format.blockAlign;
-    return format;
-}
-
 TEST(WaveOutNotifierThread, DonesArriveInOrderAndResetPostsTheRestBeforeReturning) {
     VirtualAudioDevice* device = nullptr;
     WaveOut waveOut([&] {
@@ -36,7 +27,7 @@ TEST(WaveOutNotifierThread, DonesArriveInOrderAndResetPostsTheRestBeforeReturnin
     });
     RecordingNotify notify;
     HWAVEOUT handle = nullptr;
-    const WaveFormatPcm format = pcm(1, 22050, 8);
+    const WaveFormatPcm format = pcmFormat(1, 22050, 8);
     ASSERT_EQ(waveOut.open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW),
               mm::MMSYSERR_NOERROR);
 

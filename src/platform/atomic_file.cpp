@@ -1,4 +1,4 @@
-#include "platform/profile_file.h"
+#include "platform/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+
+#include "platform/path_folder.h"
 
 namespace platform {
 
@@ -28,14 +30,6 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Replacing a link would cut it; replace what it points to instead.
 std::string resolveTarget(const std::string& path) {
     struct stat info {};
@@ -50,7 +44,7 @@ std::string resolveTarget(const std::string& path) {
 
 int createTemporary(const std::string& target, mode_t mode, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
-    const std::string dir = directoryOf(target);
+    const std::string dir = folderOf(target);
     const auto slash = target.rfind('/');
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -131,7 +125,7 @@ bool replaceFileAtomically(const std::string& path, std::string_view contents) {
         return false;
     }
     // Make the rename itself durable; a failure here does not undo a completed replacement.
-    const int dirFd = ::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);

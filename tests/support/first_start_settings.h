@@ -1,0 +1,42 @@
+#pragma once
+// Puts the process-wide settings back to the values of a first start without stored settings,
+// so that a test starts from a known point and changes only what it is about.
+
+#include "settings/settings_values.h"
+
+namespace testing_support {
+
+// The Wave page's tone controls, the output format and the view flags.
+inline void resetToneSettingsToFirstStart() {
+    settings::Volume = 50;
+    settings::Pitch = 10;
+    settings::Vibrato = 0;
+    settings::Timbre = 0;
+    settings::SwoopMode = 0;
+    settings::stereo = false;
+    settings::highRate = false;
+    settings::sixteenBit = false;
+    settings::ViewNoteFreq = 1;
+    settings::ViewNoteMid = 1;
+    settings::ViewNoteName = 1;
+    settings::ViewNoteVol = 1;
+}
+
+// Every setting.
+inline void resetSettingsToFirstStart() {
+    resetToneSettingsToFirstStart();
+    settings::PlayOnStart = false;
+    settings::MinimizeOnStart = false;
+    settings::OnTop = false;
+    settings::StopFocus = false;
+    settings::MidiVolume = 80;
+    settings::MidiPitch = 40;
+    settings::MidiPitch2 = 80;
+    settings::MidiTremolo = false;
+    settings::PitchBend = 2;
+    settings::Instrument = 79;
+    settings::PatchOffset = 1;
+    settings::MidiDriver.set("-1");
+}
+
+}  // namespace testing_support
