@@ -15,6 +15,7 @@ run: deps
 	./build/release/bin/lirveto
 
 test: deps
+	scripts/check-format.sh
 	cmake --preset dev $(WERROR)
 	cmake --build --preset dev
 	ctest --preset dev -j2

@@ -18,7 +18,8 @@ void renderSteadyAndGliding(benchmark::State& state) {
     int32_t frequency = 440;
     for (auto _ : state) {
         // Alternate a glide and a steady buffer with vibrato, as a moving cursor does.
-        const int32_t glide = renderBuffer(buffer, table, format, 2, frequency + 37, frequency, 90, 60);
+        const int32_t glide =
+            renderBuffer(buffer, table, format, 2, frequency + 37, frequency, 90, 60);
         const int32_t steady = renderBuffer(buffer, table, format, 2, frequency, frequency, 90, 90);
         benchmark::DoNotOptimize(buffer.data());
         audioSeconds += static_cast<double>(glide + steady) / format.bytesPerSecond();
@@ -26,7 +27,8 @@ void renderSteadyAndGliding(benchmark::State& state) {
     }
     state.counters["x_realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
     state.SetLabel(std::string(format.stereo ? "stereo " : "mono ") +
-                   (format.highRate ? "44100Hz " : "22050Hz ") + (format.sixteenBit ? "16bit" : "8bit"));
+                   (format.highRate ? "44100Hz " : "22050Hz ") +
+                   (format.sixteenBit ? "16bit" : "8bit"));
 }
 
 BENCHMARK(renderSteadyAndGliding)

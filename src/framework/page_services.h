@@ -14,7 +14,7 @@ namespace framework {
 
 // The main window's status bar text. GUI thread.
 class StatusText {
-public:
+  public:
     virtual ~StatusText() = default;
     virtual void setStatusText(const QString& text) = 0;
 };
@@ -22,7 +22,7 @@ public:
 // The system's file choosers, as the pages use them. An empty result means the user cancelled.
 // GUI thread.
 class FileDialogs {
-public:
+  public:
     virtual ~FileDialogs() = default;
     // filter: Qt form, e.g. "Wave files (*.wav)"; defaultSuffix without the dot.
     virtual QString openFileName(QWidget* parent, const QString& filter, const QString& folder,

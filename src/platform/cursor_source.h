@@ -16,7 +16,7 @@ struct CursorPosition {
 };
 
 class CursorSource {
-public:
+  public:
     virtual ~CursorSource() = default;
     // The pointer in screen coordinates. Thread: as the implementation says (the Qt one: GUI).
     virtual CursorPosition cursorPosition() = 0;

@@ -6,13 +6,20 @@
 #include "settings/settings_values.h"
 
 class ScopedToneSettings {
-public:
+  public:
     ScopedToneSettings()
-        : volume(settings::Volume), pitch(settings::Pitch), vibrato(settings::Vibrato),
-          timbre(settings::Timbre), swoopMode(settings::SwoopMode), stereo(settings::stereo),
-          highRate(settings::highRate), sixteenBit(settings::sixteenBit),
-          viewFreq(settings::ViewNoteFreq), viewMid(settings::ViewNoteMid),
-          viewName(settings::ViewNoteName), viewVol(settings::ViewNoteVol) {}
+        : volume(settings::Volume),
+          pitch(settings::Pitch),
+          vibrato(settings::Vibrato),
+          timbre(settings::Timbre),
+          swoopMode(settings::SwoopMode),
+          stereo(settings::stereo),
+          highRate(settings::highRate),
+          sixteenBit(settings::sixteenBit),
+          viewFreq(settings::ViewNoteFreq),
+          viewMid(settings::ViewNoteMid),
+          viewName(settings::ViewNoteName),
+          viewVol(settings::ViewNoteVol) {}
     ~ScopedToneSettings() {
         settings::Volume = volume;
         settings::Pitch = pitch;
@@ -30,7 +37,7 @@ public:
     ScopedToneSettings(const ScopedToneSettings&) = delete;
     ScopedToneSettings& operator=(const ScopedToneSettings&) = delete;
 
-private:
+  private:
     int32_t volume, pitch, vibrato, timbre, swoopMode;
     bool stereo, highRate, sixteenBit;
     int32_t viewFreq, viewMid, viewName, viewVol;

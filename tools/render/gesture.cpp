@@ -75,7 +75,8 @@ std::optional<Gesture> Gesture::parse(std::string_view text, std::string& error)
 }
 
 CursorPosition Gesture::cursorAt(int64_t timeMs) const {
-    const auto after = std::upper_bound(points.begin(), points.end(), timeMs,
-                                        [](int64_t t, const GesturePoint& p) { return t < p.timeMs; });
+    const auto after =
+        std::upper_bound(points.begin(), points.end(), timeMs,
+                         [](int64_t t, const GesturePoint& p) { return t < p.timeMs; });
     return after == points.begin() ? points.front().position : std::prev(after)->position;
 }

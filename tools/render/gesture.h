@@ -16,7 +16,7 @@ struct GesturePoint {
 };
 
 class Gesture {
-public:
+  public:
     // Parses the whole text. On failure returns nothing and sets `error` to one line naming the
     // line number and what is wrong with it.
     static std::optional<Gesture> parse(std::string_view text, std::string& error);
@@ -27,7 +27,7 @@ public:
     int64_t lastTimeMs() const { return points.back().timeMs; }
     const std::vector<GesturePoint>& allPoints() const { return points; }
 
-private:
+  private:
     explicit Gesture(std::vector<GesturePoint> parsed) : points(std::move(parsed)) {}
     std::vector<GesturePoint> points;  // never empty
 };

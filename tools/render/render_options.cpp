@@ -27,7 +27,8 @@ bool parseScreen(std::string_view text, ScreenSize& screen) {
 
 }  // namespace
 
-std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* argv, std::string& error) {
+std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* argv,
+                                                std::string& error) {
     RenderOptions options;
     for (int i = 0; i < argc; ++i) {
         std::string_view name = argv[i];
@@ -57,7 +58,8 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
             options.settingsPath = value;
         } else if (name == "--screen") {
             if (!parseScreen(value, options.screen)) {
-                error = "--screen wants WIDTHxHEIGHT with both above zero, got '" + std::string(value) + "'";
+                error = "--screen wants WIDTHxHEIGHT with both above zero, got '" +
+                        std::string(value) + "'";
                 return std::nullopt;
             }
         } else if (name == "--duration") {

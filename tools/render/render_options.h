@@ -8,7 +8,7 @@
 #include "engine/wave/cursor_mapping.h"
 
 struct RenderOptions {
-    std::string engine;        // "wave", "dsound" or "midi"
+    std::string engine;  // "wave", "dsound" or "midi"
     std::string gesturePath;
     std::string outPath;
     std::string settingsPath;  // empty: the settings of a first start
@@ -23,4 +23,5 @@ inline constexpr const char* kRenderUsage =
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error` to
 // one line saying what is wrong.
-std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* argv, std::string& error);
+std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* argv,
+                                                std::string& error);

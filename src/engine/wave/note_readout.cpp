@@ -48,7 +48,8 @@ void ReadoutText::append(const char* format, ...) {
     }
     va_list arguments;
     va_start(arguments, format);
-    const int written = std::vsnprintf(text.data() + length, text.size() - length, format, arguments);
+    const int written =
+        std::vsnprintf(text.data() + length, text.size() - length, format, arguments);
     va_end(arguments);
     if (written > 0) {
         length = std::min(length + static_cast<size_t>(written), text.size() - 1);

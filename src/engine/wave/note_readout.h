@@ -18,11 +18,11 @@ ViewFlags currentViewFlags();
 
 // A readout held by value, so that building one allocates nothing and any thread may do it.
 class ReadoutText {
-public:
+  public:
     const char* c_str() const { return text.data(); }
     void append(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-private:
+  private:
     std::array<char, 96> text{};
     size_t length = 0;
 };

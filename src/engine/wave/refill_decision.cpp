@@ -22,15 +22,16 @@ void RefillDecision::decide(CursorPosition cursorNow, ToneRenderer& renderer) {
     // After a glide, one steady buffer must follow so the repeated buffer holds the new tone.
     const bool lastWasPitchGlide = cursorLast.x != cursorBeforeLast.x;
     const bool loudnessMoved = newAmplitude != oldAmplitude;
-    const bool lastWasLoudnessGlide = oldAmplitude != amplitudeFromCursor(cursorBeforeLast.y, screen);
+    const bool lastWasLoudnessGlide =
+        oldAmplitude != amplitudeFromCursor(cursorBeforeLast.y, screen);
 
     if (pitchMoved || lastWasPitchGlide || loudnessMoved || lastWasLoudnessGlide) {
         renderer.renderNextBuffer(frequencyFromCursor(cursorNow.x, screen),
                                   frequencyFromCursor(cursorLast.x, screen), newAmplitude,
                                   oldAmplitude);
         rests = 0;
-    } else if (settings::SwoopMode.load(std::memory_order_relaxed) != 0 && cursorNow == cursorLast &&
-               cursorLast == cursorBeforeLast) {
+    } else if (settings::SwoopMode.load(std::memory_order_relaxed) != 0 &&
+               cursorNow == cursorLast && cursorLast == cursorBeforeLast) {
         const int32_t restsBefore = rests;
         if (rests < INT32_MAX) {
             ++rests;

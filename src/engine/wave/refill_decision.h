@@ -8,7 +8,7 @@
 
 // What the refill decision calls when a new buffer must be rendered.
 class ToneRenderer {
-public:
+  public:
     virtual ~ToneRenderer() = default;
     virtual void renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                                   int32_t oldAmplitude) = 0;
@@ -16,7 +16,7 @@ public:
 
 // The cursor history of a page. GUI thread (or whichever single thread drives the page).
 class RefillDecision {
-public:
+  public:
     // The screen size is taken once, when the page is set up.
     void setScreen(ScreenSize size) { screen = size; }
     ScreenSize screenSize() const { return screen; }
@@ -30,7 +30,7 @@ public:
 
     int32_t restCount() const { return rests; }
 
-private:
+  private:
     ScreenSize screen;
     CursorPosition cursorLast;
     CursorPosition cursorBeforeLast;

@@ -24,7 +24,7 @@ class WaveFile;
 }
 
 class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
-public:
+  public:
     static constexpr int32_t kBufferBytes = 40050;
 
     WaveEngine(platform::WaveOutApi& waveOut, CursorSource& cursor, platform::MessageBox& messages,
@@ -58,7 +58,7 @@ public:
     // The buffer most recently rendered (0 or 1): the one the next refill queues.
     int32_t currentBuffer() const { return current; }
 
-private:
+  private:
     void post(uint32_t message, platform::WaveHeader* header) noexcept override;
     bool openDevice();
     void refill(platform::WaveHeader* header);

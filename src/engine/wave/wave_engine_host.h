@@ -6,7 +6,7 @@
 #include "platform/waveout/wave_out_api.h"
 
 class WaveEngineHost {
-public:
+  public:
     // Any thread (the output's notifier). Queues a buffer-done for the page; the page hands it
     // back through WaveEngine::onBufferDone on the GUI thread with the same two values.
     virtual void postBufferDone(platform::WaveHeader* header, uint32_t playSession) noexcept = 0;
@@ -18,6 +18,6 @@ public:
     // GUI thread. Let the application handle the messages waiting in its queue.
     virtual void pumpWaitingMessages() = 0;
 
-protected:
+  protected:
     ~WaveEngineHost() = default;
 };

@@ -18,7 +18,8 @@ std::string refusal(std::string_view text) {
 }
 
 TEST(Gesture, TheCursorIsTheLastPointAtOrBeforeTheTime) {
-    const Gesture gesture = parsed("# a sweep\n100 10 20\n\n200 30 40  # mid-line comment\n200 35 45\n400 50 60");
+    const Gesture gesture =
+        parsed("# a sweep\n100 10 20\n\n200 30 40  # mid-line comment\n200 35 45\n400 50 60");
     EXPECT_EQ(gesture.cursorAt(0), (CursorPosition{10, 20}));  // before the first point
     EXPECT_EQ(gesture.cursorAt(100), (CursorPosition{10, 20}));
     EXPECT_EQ(gesture.cursorAt(199), (CursorPosition{10, 20}));
@@ -34,7 +35,8 @@ TEST(Gesture, WindowsLineEndsTabsAndNegativeCoordinatesAreAccepted) {
 }
 
 TEST(Gesture, MalformedLinesAreRefusedWithTheirLineNumber) {
-    EXPECT_EQ(refusal("0 1 2\n5 1\n"), "gesture line 2: expected three integers 't_ms x y', found '5 1'");
+    EXPECT_EQ(refusal("0 1 2\n5 1\n"),
+              "gesture line 2: expected three integers 't_ms x y', found '5 1'");
     EXPECT_NE(refusal("0 1 2 3").find("line 1"), std::string::npos);
     EXPECT_NE(refusal("0 1.5 2").find("line 1"), std::string::npos);
     EXPECT_NE(refusal("0 x 2").find("line 1"), std::string::npos);

@@ -22,8 +22,8 @@ TEST(RenderOptions, DefaultsAreAFullHdScreenAndTheGesturesOwnLength) {
 
 TEST(RenderOptions, EveryOptionIsTakenInEitherSpelling) {
     std::string error;
-    const auto options = parse({"--engine=midi", "--gesture", "g", "--out=o.mid", "--settings", "s.ini",
-                                "--screen=800x600", "--duration", "1500"},
+    const auto options = parse({"--engine=midi", "--gesture", "g", "--out=o.mid", "--settings",
+                                "s.ini", "--screen=800x600", "--duration", "1500"},
                                error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->engine, "midi");
@@ -38,10 +38,13 @@ TEST(RenderOptions, BadCommandLinesSayWhatIsWrong) {
     std::string error;
     EXPECT_FALSE(parse({"--engine", "banjo", "--gesture", "g", "--out", "o"}, error));
     EXPECT_EQ(error, "unknown engine 'banjo': choose wave, dsound or midi");
-    EXPECT_FALSE(parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--screen", "0x1080"}, error));
+    EXPECT_FALSE(
+        parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--screen", "0x1080"}, error));
     EXPECT_NE(error.find("--screen"), std::string::npos);
-    EXPECT_FALSE(parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--screen", "1920"}, error));
-    EXPECT_FALSE(parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--duration", "-5"}, error));
+    EXPECT_FALSE(
+        parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--screen", "1920"}, error));
+    EXPECT_FALSE(
+        parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--duration", "-5"}, error));
     EXPECT_NE(error.find("--duration"), std::string::npos);
     EXPECT_FALSE(parse({"--engine", "wave", "--gesture", "g"}, error));
     EXPECT_EQ(error, "--engine, --gesture and --out are required");

@@ -15,7 +15,8 @@ TEST(CursorMapping, PitchRangeRunsFrom20HzAtTheLeftEdgeToPitchKiloHertzAtTheRigh
         const int32_t top = pitch * 1000 + 20;
         // The last pixel column gives slightly less than the full range.
         EXPECT_LT(frequencyFromCursor(kScreen.width - 1, kScreen), top);
-        EXPECT_GE(frequencyFromCursor(kScreen.width - 1, kScreen), top - pitch * 1000 / kScreen.width - 1);
+        EXPECT_GE(frequencyFromCursor(kScreen.width - 1, kScreen),
+                  top - pitch * 1000 / kScreen.width - 1);
         EXPECT_EQ(frequencyFromCursor(kScreen.width / 2, kScreen), pitch * 500 + 20);
     }
 }

@@ -13,7 +13,7 @@ struct Rendered {
 };
 
 class RecordingRenderer : public ToneRenderer {
-public:
+  public:
     void renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                           int32_t oldAmplitude) override {
         calls.push_back({newFrequency, oldFrequency, newAmplitude, oldAmplitude});
@@ -22,7 +22,7 @@ public:
 };
 
 class RefillDecisionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         settings::Pitch = 1;
         settings::Volume = 100;

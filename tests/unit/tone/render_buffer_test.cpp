@@ -17,19 +17,19 @@ const OutputFormat kAllFormats[] = {
 };
 
 std::string describe(OutputFormat format) {
-    return std::string(format.stereo ? "stereo " : "mono ") + (format.highRate ? "44100 " : "22050 ") +
-           (format.sixteenBit ? "16-bit" : "8-bit");
+    return std::string(format.stereo ? "stereo " : "mono ") +
+           (format.highRate ? "44100 " : "22050 ") + (format.sixteenBit ? "16-bit" : "8-bit");
 }
 
 class RenderBufferTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { buildWaveTable(table, 0); }
 
     int32_t render(OutputFormat format, int32_t vibrato, int32_t newFrequency, int32_t oldFrequency,
                    int32_t newAmplitude, int32_t oldAmplitude) {
         buffer.assign(40050, 0xEE);
-        return renderBuffer(buffer, table, format, vibrato, newFrequency, oldFrequency, newAmplitude,
-                            oldAmplitude);
+        return renderBuffer(buffer, table, format, vibrato, newFrequency, oldFrequency,
+                            newAmplitude, oldAmplitude);
     }
 
     // The left channel's samples, centred on zero.
@@ -52,16 +52,19 @@ protected:
 TEST_F(RenderBufferTest, ZeroHertzRendersExactlyTheGlideInEveryFormat) {
     for (OutputFormat format : kAllFormats) {
         const int32_t frames = kGlideFramesAt22050 * (format.highRate ? 2 : 1);
-        EXPECT_EQ(render(format, 0, 0, 0, 50, 50), frames * format.frameBytes()) << describe(format);
+        EXPECT_EQ(render(format, 0, 0, 0, 50, 50), frames * format.frameBytes())
+            << describe(format);
     }
 }
 
 TEST_F(RenderBufferTest, SilenceIsMidScaleForEightBitAndZeroForSixteenBit) {
     const int32_t length8 = render({true, false, false}, 0, 1000, 1000, 0, 0);
     EXPECT_GE(length8, 2 * kGlideFramesAt22050);
-    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + length8, [](uint8_t b) { return b == 128; }));
+    EXPECT_TRUE(
+        std::all_of(buffer.begin(), buffer.begin() + length8, [](uint8_t b) { return b == 128; }));
     const int32_t length16 = render({false, true, true}, 0, 1000, 1000, 0, 0);
-    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + length16, [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(buffer.begin(), buffer.begin() + length16, [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(RenderBufferTest, SteadyToneIsCutAtTheFirstTailFrameNearPhaseZero) {
@@ -78,7 +81,8 @@ TEST_F(RenderBufferTest, SteadyToneIsCutAtTheFirstTailFrameNearPhaseZero) {
 
 TEST_F(RenderBufferTest, LengthsStayWithinTheBufferAndEndOnWholeFrames) {
     for (OutputFormat format : kAllFormats) {
-        const int32_t minimum = kGlideFramesAt22050 * (format.highRate ? 2 : 1) * format.frameBytes();
+        const int32_t minimum =
+            kGlideFramesAt22050 * (format.highRate ? 2 : 1) * format.frameBytes();
         for (int32_t frequency = 20; frequency <= 10020; frequency += 97) {
             const int32_t length = render(format, 3, frequency, frequency / 2 + 20, 100, 30);
             ASSERT_LE(length, 40000) << describe(format) << " " << frequency << " Hz";

@@ -70,7 +70,8 @@ TEST(WaveTable, SixteenBitLookupInterpolatesBetweenEntries) {
     // On the rising slope the fraction moves the sample smoothly past the entry.
     int16_t previous = sampleSixteenBit(table, 100 * 64, 128);
     for (uint16_t fraction = 1; fraction < 64; ++fraction) {
-        const int16_t sample = sampleSixteenBit(table, static_cast<uint16_t>(100 * 64 + fraction), 128);
+        const int16_t sample =
+            sampleSixteenBit(table, static_cast<uint16_t>(100 * 64 + fraction), 128);
         EXPECT_GE(sample, previous);
         previous = sample;
     }

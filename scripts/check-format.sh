@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Fails when a C++ source does not follow .clang-format; prints the files that don't.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if ! command -v clang-format >/dev/null 2>&1; then
+  echo "check-format: clang-format not found, skipping"
+  exit 0
+fi
+unformatted=()
+while IFS= read -r file; do
+  clang-format --dry-run --Werror "$file" >/dev/null 2>&1 || unformatted+=("$file")
+done < <(git ls-files '*.cpp' '*.h')
+if [ ${#unformatted[@]} -gt 0 ]; then
+  echo "check-format: these files do not follow .clang-format (run clang-format -i on them):" >&2
+  printf '  %s\n' "${unformatted[@]}" >&2
+  exit 1
+fi
+echo "check-format: every source follows .clang-format"
