@@ -1,5 +1,5 @@
 # The two commands users need are `make run` and `make test`; both install what is missing first.
-.PHONY: deps run test bench fuzz install clean
+.PHONY: deps run test bench fuzz lint install clean
 
 WERROR := $(if $(filter true,$(CI)),-DLIRVETO_WERROR=ON,-DLIRVETO_WERROR=OFF)
 FUZZ_SECONDS ?= 8
@@ -32,6 +32,9 @@ bench: deps
 
 fuzz: deps
 	scripts/run-fuzz.sh 120
+
+lint: deps
+	scripts/lint.sh
 
 install: deps
 	cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX)

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/app.h"
 #include "app/command_line.h"
@@ -67,19 +68,22 @@ void closeOnSignals(QObject* owner, const std::function<void()>& close) {
     }
 }
 
+// A full disk or closed pipe must not pass for a shown help or version text.
+bool printed(const std::string& text) {
+    return std::fputs(text.c_str(), stdout) != EOF && std::fflush(stdout) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const app::CommandLine line = app::parseCommandLine(argc, argv);
     switch (line.action) {
         case app::CommandLine::Action::help:
-            std::fputs(app::usageText().c_str(), stdout);
-            return 0;
+            return printed(app::usageText()) ? 0 : 1;
         case app::CommandLine::Action::version:
-            std::fputs(app::versionText().c_str(), stdout);
-            return 0;
+            return printed(app::versionText()) ? 0 : 1;
         case app::CommandLine::Action::error:
-            std::fprintf(stderr, "%s\n", line.message.c_str());
+            (void)std::fprintf(stderr, "%s\n", line.message.c_str());
             return 2;
         case app::CommandLine::Action::run:
             break;
@@ -114,8 +118,8 @@ int main(int argc, char** argv) {
                 application.frame()->bringToFront();
             }
         })) {
-        std::fprintf(stderr, "lirveto: a later start cannot find this one: %s\n",
-                     instance.errorText().toLocal8Bit().constData());
+        (void)std::fprintf(stderr, "lirveto: a later start cannot find this one: %s\n",
+                           instance.errorText().toLocal8Bit().constData());
     }
 
     app::SDIDecFrame* frame = application.initMainWindow();

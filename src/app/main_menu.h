@@ -33,8 +33,8 @@ inline constexpr int acceleratorResourceId = 100;
 
 // One entry of a drop-down menu; id 0 is a separator line.
 struct MenuItem {
-    int id;
-    const char* text;  // "&" marks the access key, "\t" comes before the shown shortcut
+    int id = 0;
+    const char* text = nullptr;  // "&" marks the access key, "\t" comes before the shown shortcut
     bool grayed = false;
 };
 

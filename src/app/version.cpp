@@ -79,7 +79,7 @@ bool ProjectRCVersion::query(std::string_view key, const char*& text) const {
         return false;
     }
     char name[64];
-    std::snprintf(name, sizeof name, "\\StringFileInfo\\%08x\\", swappedTranslation);
+    (void)std::snprintf(name, sizeof name, "\\StringFileInfo\\%08x\\", swappedTranslation);
     const std::string* value = data->query(std::string(name) + std::string(key));
     if (value == nullptr) {
         return false;

@@ -94,7 +94,7 @@ QWidget* TWin95TabWindow::removePageAt(int index) {
         return nullptr;
     }
     for (int i = index; i + 1 < count; ++i) {
-        pages[static_cast<std::size_t>(i)] = pages[static_cast<std::size_t>(i + 1)];
+        pages[static_cast<std::size_t>(i)] = pages[static_cast<std::size_t>(i) + 1];
     }
     --count;
     pages[static_cast<std::size_t>(count)] = nullptr;

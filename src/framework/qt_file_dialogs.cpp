@@ -35,7 +35,7 @@ QString QtFileDialogs::saveFileName(QWidget* parent, const QString& filter, cons
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     for (;;) {
-        const QString name = choose(dialog);
+        QString name = choose(dialog);
         if (name.isEmpty() || QFileInfo(name).absoluteDir().exists()) {
             return name;
         }

@@ -12,8 +12,8 @@ inline constexpr int anyId = -1;
 
 template <class T>
 struct Response {
-    UINT message;
-    LRESULT (T::*handler)(WPARAM, LPARAM);
+    UINT message = 0;
+    LRESULT (T::*handler)(WPARAM, LPARAM) = nullptr;
     int id = anyId;  // WM_COMMAND/WM_NOTIFY: only this control or command id (low word of wParam)
 };
 

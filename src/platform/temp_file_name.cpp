@@ -25,7 +25,7 @@ std::string composeName(const std::string& folder, const char* prefix, unsigned 
         name += prefix[i];
     }
     char number[16];
-    std::snprintf(number, sizeof number, "%X", unique);
+    (void)std::snprintf(number, sizeof number, "%X", unique);
     name += number;
     name += ".TMP";
     return name;

@@ -6,12 +6,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include "engine/wave/render_buffer.h"
 #include "files/pcm_wave_format.h"
@@ -30,7 +30,7 @@ constexpr int kBadInput = 2;
 constexpr int64_t kLongestRenderMs = int64_t{6} * 3600 * 1000;
 
 int fail(int status, const std::string& why) {
-    std::fprintf(stderr, "lirveto-render: %s\n", why.c_str());
+    (void)std::fprintf(stderr, "lirveto-render: %s\n", why.c_str());
     return status;
 }
 
@@ -42,7 +42,7 @@ std::optional<std::string> readText(const std::string& path, std::string& error)
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = "cannot read '" + path + "': " + std::strerror(errno);
+        error = "cannot read '" + path + "': " + std::generic_category().message(errno);
         return std::nullopt;
     }
     std::ostringstream text;
@@ -114,8 +114,9 @@ int main(int argc, char** argv) {
         return fail(kBadInput, error + " (see --help)");
     }
     if (options->helpWanted) {
-        std::fputs(kRenderUsage, stdout);
-        return kRendered;
+        // A full disk or closed pipe must not pass for a shown help text.
+        const bool shown = std::fputs(kRenderUsage, stdout) != EOF && std::fflush(stdout) == 0;
+        return shown ? kRendered : kRenderFailed;
     }
     if (options->engine != "wave") {
         return fail(kBadInput, "the " + options->engine + " engine is not available yet");

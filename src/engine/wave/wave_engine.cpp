@@ -74,7 +74,7 @@ bool WaveEngine::openDevice() {
     const mm::MmResult result = waveOut.open(&opened, deviceId, &format, this, mm::CALLBACK_WINDOW);
     if (result != mm::MMSYSERR_NOERROR) {
         char code[16];
-        std::snprintf(code, sizeof code, "%d", static_cast<int>(result));
+        (void)std::snprintf(code, sizeof code, "%d", static_cast<int>(result));
         messages.show(code, "Lirveto", MessageBoxStyle::OkExclamation);
         messages.show("Can't open Wave Output Device.\nAlready in use with another program?",
                       "Lirveto initdat", MessageBoxStyle::OkExclamation);

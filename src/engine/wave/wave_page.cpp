@@ -103,8 +103,9 @@ void TAppDialog::setupWindow() {
         {Qt::ALT | Qt::Key_T, &pitch},
         {Qt::ALT | Qt::Key_B, &vibrato},
     };
-    for (const auto& [key, target] : keys) {
-        auto* shortcut = new QShortcut(QKeySequence(key), this);
+    for (const auto& entry : keys) {
+        QPointer<TVSlider>* target = entry.second;
+        auto* shortcut = new QShortcut(QKeySequence(entry.first), this);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, target] {
             framework::postMessage(this, framework::WM_NEXTDLGCTL,

@@ -20,7 +20,9 @@ bool VirtualAudioDevice::open(const AudioFormat& wanted, AudioSource& from) {
     started = false;
     clock = 0;
     pulled = 0;
-    period.assign(static_cast<std::size_t>(current.periodFrames * current.frameBytes()), 0);
+    period.assign(static_cast<std::size_t>(current.periodFrames) *
+                      static_cast<std::size_t>(current.frameBytes()),
+                  0);
     kept.clear();
     error.clear();
     return true;
