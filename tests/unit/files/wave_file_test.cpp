@@ -213,10 +213,12 @@ TEST_F(WaveFileTest, DamagedFilesAreRefused) {
     }
 }
 
-TEST_F(WaveFileTest, FilesFromOtherProgramsWithoutFactOpenAndGrow) {
+// A WAV file as other programs write it: no "fact", 8000 Hz 8-bit mono, two samples, then
+// whatever chunks follow the data.
+Bytes waveWithoutFact(const Bytes& chunksAfterData) {
     Bytes bytes;
     append(bytes, "RIFF");
-    appendLe32(bytes, 4 + 8 + 16 + 8 + 2);
+    appendLe32(bytes, static_cast<uint32_t>(4 + 8 + 16 + 8 + 2 + chunksAfterData.size()));
     append(bytes, "WAVE");
     append(bytes, "fmt ");
     appendLe32(bytes, 16);
@@ -227,6 +229,12 @@ TEST_F(WaveFileTest, FilesFromOtherProgramsWithoutFactOpenAndGrow) {
     append(bytes, "data");
     appendLe32(bytes, 2);
     append(bytes, {100, 101});
+    append(bytes, chunksAfterData);
+    return bytes;
+}
+
+TEST_F(WaveFileTest, FilesFromOtherProgramsWithoutFactOpenAndGrow) {
+    const Bytes bytes = waveWithoutFact({});
     const std::string name = pathOf("plain.wav");
     writeBytes(name, bytes);
 
@@ -244,22 +252,11 @@ TEST_F(WaveFileTest, FilesFromOtherProgramsWithoutFactOpenAndGrow) {
 }
 
 TEST_F(WaveFileTest, DataFollowedByAnotherChunkIsNotGrownOverIt) {
-    Bytes bytes;
-    append(bytes, "RIFF");
-    appendLe32(bytes, 4 + 8 + 16 + 8 + 2 + 8 + 4);
-    append(bytes, "WAVE");
-    append(bytes, "fmt ");
-    appendLe32(bytes, 16);
-    append(bytes, {1, 0, 1, 0});
-    appendLe32(bytes, 8000);
-    appendLe32(bytes, 8000);
-    append(bytes, {1, 0, 8, 0});
-    append(bytes, "data");
-    appendLe32(bytes, 2);
-    append(bytes, {100, 101});
-    append(bytes, "LIST");
-    appendLe32(bytes, 4);
-    append(bytes, "INFO");
+    Bytes tag;
+    append(tag, "LIST");
+    appendLe32(tag, 4);
+    append(tag, "INFO");
+    const Bytes bytes = waveWithoutFact(tag);
     const std::string name = pathOf("tagged.wav");
     writeBytes(name, bytes);
 
