@@ -7,6 +7,7 @@
 #include "controls/win95_tab_window.h"
 #include "framework/message_event.h"
 #include "framework/resources.h"
+#include "platform/registry.h"
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
 
@@ -22,6 +23,9 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
     // A missing store is a first start: every value keeps its default.
     settings::loadSettings(nullptr);
     QuillhornApp::setStatusText([this](const QString& text) { setStatusText(text); });
+    if (const std::string notice = platform::takeRegistryNotice(); !notice.empty()) {
+        setStatusText(QString::fromStdString(notice));
+    }
 }
 
 App::~App() = default;

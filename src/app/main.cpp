@@ -24,6 +24,7 @@
 #include "platform/backends/qt_cursor_source.h"
 #include "platform/backends/qt_help.h"
 #include "platform/backends/qt_shell.h"
+#include "platform/runtime_folder.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -109,17 +110,31 @@ int main(int argc, char** argv) {
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;
 
-    app::SingleInstance instance;
-    if (instance.askRunningInstance()) {
-        return 0;  // the running one comes to the front; nothing is saved here
+    std::string folderError;
+    const auto runtime = platform::runtimeFolder(folderError);
+    if (!runtime) {
+        (void)std::fprintf(stderr, "lirveto: %s\n", folderError.c_str());
     }
-    if (!instance.listen([&application] {
-            if (application.frame() != nullptr) {
-                application.frame()->bringToFront();
+    app::SingleInstance instance(runtime ? QString::fromStdString(*runtime) : QString());
+    const auto start = instance.start([&application] {
+        if (application.frame() != nullptr) {
+            application.frame()->bringToFront();
+        }
+    });
+    switch (start) {
+        case app::SingleInstance::Start::asked:
+            return 0;  // the running one comes to the front; nothing is saved here
+        case app::SingleInstance::Start::silent:
+            (void)std::fprintf(stderr, "lirveto: another Lirveto holds %s but does not answer\n",
+                               instance.lockPath().toLocal8Bit().constData());
+            return 1;
+        case app::SingleInstance::Start::unguarded:
+        case app::SingleInstance::Start::first:
+            if (!instance.errorText().isEmpty()) {
+                (void)std::fprintf(stderr, "lirveto: a later start cannot find this one: %s\n",
+                                   instance.errorText().toLocal8Bit().constData());
             }
-        })) {
-        (void)std::fprintf(stderr, "lirveto: a later start cannot find this one: %s\n",
-                           instance.errorText().toLocal8Bit().constData());
+            break;
     }
 
     app::SDIDecFrame* frame = application.initMainWindow();

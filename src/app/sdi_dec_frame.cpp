@@ -50,8 +50,7 @@ SDIDecFrame::SDIDecFrame(FrameCommands& frameCommands, const QString& title,
     font.setItalic(false);
     bar->setFont(font);
     bar->setSizeGripEnabled(false);
-    statusLabel = new QLabel(bar);
-    statusLabel->setTextFormat(Qt::PlainText);
+    statusLabel = new StatusLabel(bar);
     statusLabel->setFrameShadow(QFrame::Sunken);
     bar->addWidget(statusLabel, 1);
 
@@ -155,11 +154,11 @@ void SDIDecFrame::accelerate(int id) {
 }
 
 void SDIDecFrame::setStatusText(const QString& text) {
-    statusLabel->setText(text);
+    statusLabel->setFullText(text);
 }
 
 QString SDIDecFrame::statusText() const {
-    return statusLabel->text();
+    return statusLabel->fullText();
 }
 
 bool SDIDecFrame::pinSize() {

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "app/status_label.h"
 #include "framework/window.h"
 
 class QKeyEvent;
@@ -87,7 +88,7 @@ class SDIDecFrame : public framework::TWindowT<QMainWindow> {
 
     FrameCommands& commands;
     controls::TTabWindow* tabWindow;
-    QLabel* statusLabel = nullptr;
+    StatusLabel* statusLabel = nullptr;
     QSystemTrayIcon* tray = nullptr;
     std::map<int, QAction*> actions;
 };

@@ -19,7 +19,8 @@ FileRead readWholeFile(const std::string& path, std::string& contents, std::size
 
 // Writes `contents` to a new file beside `path`, flushes it to disk and renames it over `path`.
 // A symbolic link is followed, so the file it names is replaced. On failure the temporary file is
-// removed and `path` is untouched. The mode of an existing file is kept. Any thread.
+// removed, `path` is untouched and errno tells why. The mode of an existing file is kept. Any
+// thread.
 bool replaceFileAtomically(const std::string& path, std::string_view contents);
 
 }  // namespace platform

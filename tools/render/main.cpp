@@ -17,6 +17,7 @@
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "gesture.h"
+#include "render_limits.h"
 #include "render_options.h"
 #include "settings/settings_store.h"
 #include "wave_render.h"
@@ -26,8 +27,6 @@ namespace {
 constexpr int kRendered = 0;
 constexpr int kRenderFailed = 1;
 constexpr int kBadInput = 2;
-// A WAV file's sizes are 32-bit: 6 hours of 44100 Hz 16-bit stereo stay below 4 GiB.
-constexpr int64_t kLongestRenderMs = int64_t{6} * 3600 * 1000;
 
 int fail(int status, const std::string& why) {
     (void)std::fprintf(stderr, "lirveto-render: %s\n", why.c_str());
@@ -93,7 +92,10 @@ int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t
         return fail(kRenderFailed, error);
     }
     if (!recording.saveAs(options.outPath.c_str())) {
-        const std::string report = recording.lastReport();
+        std::string report = recording.lastReport();
+        if (!recording.lastReason().empty()) {
+            report += (report.empty() ? "" : ": ") + recording.lastReason();
+        }
         recording.discard();
         return fail(kBadInput, "cannot write --out '" + options.outPath + "'" +
                                    (report.empty() ? "" : ": " + report));
@@ -138,9 +140,13 @@ int main(int argc, char** argv) {
         return fail(kBadInput, error);
     }
     const int64_t durationMs = options->durationMs.value_or(gesture->lastTimeMs());
-    if (durationMs > kLongestRenderMs) {
-        return fail(kBadInput, "a render of " + std::to_string(durationMs) +
-                                   " ms is longer than the 6 hours a WAV file can hold");
+    const int64_t bytesPerSecond = currentOutputFormat().bytesPerSecond();
+    const int64_t longestMs = longestWaveRenderMs(bytesPerSecond);
+    if (durationMs > longestMs) {
+        return fail(kBadInput,
+                    "a render of " + std::to_string(durationMs) +
+                        " ms is too long: a WAV file at " + std::to_string(bytesPerSecond) +
+                        " bytes per second holds at most " + std::to_string(longestMs) + " ms");
     }
     return renderWaveFile(*options, *gesture, durationMs);
 }

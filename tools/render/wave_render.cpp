@@ -144,6 +144,7 @@ class ClockedWaveOut final : public platform::WaveOutApi {
     mm::MmResult setVolume(platform::HWAVEOUT handle, uint32_t volume) override {
         return output.setVolume(handle, volume);
     }
+    std::string lastDeviceError() const override { return output.lastDeviceError(); }
 
     // The open device, and where on its clock the oldest buffer still queued ends.
     platform::VirtualAudioDevice* device = nullptr;

@@ -76,8 +76,11 @@ bool WaveEngine::openDevice() {
         char code[16];
         (void)std::snprintf(code, sizeof code, "%d", static_cast<int>(result));
         messages.show(code, "Lirveto", MessageBoxStyle::OkExclamation);
-        messages.show("Can't open Wave Output Device.\nAlready in use with another program?",
-                      "Lirveto initdat", MessageBoxStyle::OkExclamation);
+        std::string text = "Can't open Wave Output Device.\nAlready in use with another program?";
+        if (const std::string reason = waveOut.lastDeviceError(); !reason.empty()) {
+            text += "\n" + reason;
+        }
+        messages.show(text, "Lirveto initdat", MessageBoxStyle::OkExclamation);
         return false;
     }
     device = opened;

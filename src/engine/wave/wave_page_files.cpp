@@ -120,6 +120,9 @@ void TAppDialog::replaceFile(std::unique_ptr<files::WaveFile> next) {
 
 void TAppDialog::reportFileFailure(const std::string& what) {
     std::string text = what;
+    if (!file->lastReason().empty()) {
+        text += "\n" + file->lastReason();
+    }
     if (!file->lastReport().empty()) {
         text += "\n" + file->lastReport();
     }

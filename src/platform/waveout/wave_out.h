@@ -44,8 +44,7 @@ class WaveOut final : public WaveOutApi {
     mm::MmResult getVolume(HWAVEOUT handle, uint32_t* volume) override;
     mm::MmResult setVolume(HWAVEOUT handle, uint32_t volume) override;
 
-    // Why the last open failed, as the device put it.
-    const std::string& lastDeviceError() const { return deviceError; }
+    std::string lastDeviceError() const override { return deviceError; }
 
     // Frames per device period for a rate: about 20 ms, a power of two.
     static int32_t periodFramesFor(uint32_t rate);

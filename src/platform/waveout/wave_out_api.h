@@ -6,6 +6,7 @@
 // and must not be called from inside WaveOutNotify::post.
 
 #include <cstdint>
+#include <string>
 
 #include "platform/wave_format.h"
 
@@ -121,6 +122,9 @@ class WaveOutApi {
     // Volume: low word left, high word right, 0xFFFF full.
     virtual mm::MmResult getVolume(HWAVEOUT handle, uint32_t* volume) = 0;
     virtual mm::MmResult setVolume(HWAVEOUT handle, uint32_t volume) = 0;
+
+    // Why the last open failed, in the device's own words; empty when it gave none.
+    virtual std::string lastDeviceError() const = 0;
 };
 
 }  // namespace platform

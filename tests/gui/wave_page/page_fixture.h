@@ -83,6 +83,7 @@ class ForwardingWaveOut final : public platform::WaveOutApi {
     platform::mm::MmResult setVolume(platform::HWAVEOUT h, uint32_t v) override {
         return to.setVolume(h, v);
     }
+    std::string lastDeviceError() const override { return to.lastDeviceError(); }
 
   private:
     platform::WaveOutApi& to;

@@ -154,9 +154,11 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
                    (folder / "no-such-folder" / "x.wav").string()},
                   "no-such-folder");
     expectRefused({"--engine", "wave", "--gesture", good, "--out", folder.string()}, "directory");
+    // The first start's format, 8-bit mono at 22050 Hz, holds about 54 hours.
     expectRefused(
         {"--engine", "wave", "--gesture", good, "--out", out(), "--duration", "90000000000"},
-        "6 hours");
+        "a WAV file at 22050 bytes per second holds at most 194777645 ms");
+    expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--out", out()}, "twice");
 }
 
 TEST_F(RenderCliTest, ARefusedRenderKeepsAnExistingOutputFile) {

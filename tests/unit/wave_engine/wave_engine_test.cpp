@@ -117,6 +117,14 @@ TEST_F(WaveEngineTest, ARefusedFormatShowsTheCodeThenAlreadyInUseAndStaysStopped
                       "Lirveto initdat"}}));
     EXPECT_TRUE(waveOut.written.empty());
 
+    // The device's own reason follows the fixed text.
+    waveOut.openResult = mm::MMSYSERR_ALLOCATED;
+    waveOut.openError = "Could not open audio device: Device or resource busy";
+    engine.startPlaying();
+    EXPECT_EQ(shown().back().first,
+              "Can't open Wave Output Device.\nAlready in use with another program?\n"
+              "Could not open audio device: Device or resource busy");
+
     waveOut.openResult = mm::MMSYSERR_NOERROR;
     engine.startPlaying();
     EXPECT_EQ(waveOut.openedFormat.samplesPerSec, 44100U);
