@@ -26,7 +26,7 @@ LRESULT sendMessage(QObject* target, UINT message, WPARAM wParam, LPARAM lParam)
     if (target == nullptr) {
         return 0;
     }
-    Q_ASSERT(QThread::currentThread() == target->thread());
+    platform::ThreadOwner::require(QThread::currentThread() == target->thread(), "sendMessage");
     MessageEvent event(message, wParam, lParam);
     QCoreApplication::sendEvent(target, &event);
     return event.result;
@@ -38,6 +38,7 @@ bool MessagePort::post(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MessagePort::close() {
+    owner.check("MessagePort::close");
     std::lock_guard lock(mutex);
     target = nullptr;
 }

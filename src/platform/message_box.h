@@ -24,8 +24,9 @@ class MessageBox {
   public:
     virtual ~MessageBox() = default;
 
-    // Shows `text` with the title `caption` and waits until the user closes it. GUI thread;
-    // an implementation asked from another thread hands the box to the GUI thread and waits.
+    // Shows `text` with the title `caption` and waits until the user closes it. Thread: GUI, or
+    // timer (an implementation asked from another thread hands the box to the GUI thread and
+    // waits); never audio.
     virtual int show(const std::string& text, const std::string& caption,
                      MessageBoxStyle style) = 0;
 };

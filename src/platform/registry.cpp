@@ -46,7 +46,11 @@ std::string homeFolder() {
 bool makeFolders(const std::string& folder) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0) {
-        return S_ISDIR(info.st_mode);
+        if (!S_ISDIR(info.st_mode)) {
+            errno = ENOTDIR;
+            return false;
+        }
+        return true;
     }
     if (errno != ENOENT) {
         return false;

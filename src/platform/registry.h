@@ -5,7 +5,7 @@
 // three such copies are kept, the oldest replaced) and one warning line goes to stderr. A single
 // value whose data is unreadable is left out, so that it reads as its default.
 //
-// Threads: one thread at a time (the GUI thread in the program); a key object is not shared.
+// Thread: GUI (every operation here); a key object is not shared.
 
 #include <cstdint>
 #include <memory>

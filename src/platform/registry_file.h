@@ -1,6 +1,8 @@
 #pragma once
 // The text form of the registry file: REGEDIT4 with typed values, readable and editable by a
-// person. Pure functions; any thread.
+// person. Pure functions.
+//
+// Thread: any thread.
 //
 //   REGEDIT4
 //

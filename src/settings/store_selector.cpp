@@ -28,8 +28,9 @@ std::optional<std::string> readRegistryText(const platform::RegistryKey& key, co
     std::vector<char> buffer(bufferSize);
     uint32_t size = bufferSize;
     uint32_t type = platform::REG_NONE;
+    // Text may be stored as bytes (hand edits do that); a number is no text.
     if (key.queryValue(name, &type, buffer.data(), &size) != platform::RegResult::Success ||
-        type != platform::REG_SZ) {
+        type == platform::REG_DWORD) {
         return std::nullopt;
     }
     // A value stored without its terminating zero must not run past what was read.

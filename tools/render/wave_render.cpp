@@ -87,13 +87,11 @@ class QueueHost final : public WaveEngineHost {
 class ClockedWaveOut final : public platform::WaveOutApi {
   public:
     ClockedWaveOut()
-        : output(
-              [this] {
-                  auto made = std::make_unique<platform::VirtualAudioDevice>();
-                  latest = made.get();
-                  return made;
-              },
-              platform::NotifyDelivery::duringPull) {}
+        : output(platform::WaveOut::postDuringPull, [this] {
+              auto made = std::make_unique<platform::VirtualAudioDevice>();
+              latest = made.get();
+              return made;
+          }) {}
 
     mm::MmResult getDevCaps(uint32_t id, platform::WaveOutCaps* caps) override {
         return output.getDevCaps(id, caps);

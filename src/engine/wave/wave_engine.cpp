@@ -22,6 +22,7 @@ WaveEngine::WaveEngine(platform::WaveOutApi& output, CursorSource& cursorSource,
 }
 
 WaveEngine::~WaveEngine() {
+    owner.check("WaveEngine::~WaveEngine");
     // The page stops first; this only makes sure no output outlives the buffers it plays.
     if (device != nullptr) {
         waveOut.reset(device);
@@ -30,6 +31,7 @@ WaveEngine::~WaveEngine() {
 }
 
 void WaveEngine::startPlaying() {
+    owner.check("WaveEngine::startPlaying");
     if (isPlaying()) {
         return;
     }
@@ -88,6 +90,7 @@ bool WaveEngine::openDevice() {
 }
 
 void WaveEngine::stopPlaying() {
+    owner.check("WaveEngine::stopPlaying");
     if (device == nullptr) {
         return;
     }
@@ -130,6 +133,7 @@ void WaveEngine::refill(platform::WaveHeader* header) {
 
 void WaveEngine::renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                                   int32_t oldAmplitude) {
+    owner.check("WaveEngine::renderNextBuffer");
     if (!isPlaying()) {
         return;
     }
@@ -141,6 +145,7 @@ void WaveEngine::renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, in
 }
 
 void WaveEngine::onBufferDone(platform::WaveHeader* header, uint32_t session) {
+    owner.check("WaveEngine::onBufferDone");
     const bool ours = header == &headers[0] || header == &headers[1];
     if (!isPlaying() || session != playSession.load() || !ours) {
         return;
@@ -150,6 +155,7 @@ void WaveEngine::onBufferDone(platform::WaveHeader* header, uint32_t session) {
 }
 
 void WaveEngine::onRestart() {
+    owner.check("WaveEngine::onRestart");
     // A restart is only owed to a page still playing: when the user stopped since the failed
     // write, or an earlier restart already stopped it (both buffers failed), toggling again
     // would start a tone nobody asked for, or stop the one the first restart brought back.

@@ -4,8 +4,8 @@
 // one repeats, or the tone falls silent. While a recording is open every queued buffer is also
 // appended to it. The output's pace alone drives it: there is no timer.
 //
-// Threads: every operation belongs to the GUI thread, except the output's notification, which
-// only forwards to WaveEngineHost::postBufferDone.
+// Thread: GUI, every operation (checked in debug builds); only the output's notification runs
+// elsewhere (any thread but audio), and it only forwards to WaveEngineHost::postBufferDone.
 
 #include <array>
 #include <atomic>
@@ -17,6 +17,7 @@
 #include "engine/wave/wave_table.h"
 #include "platform/cursor_source.h"
 #include "platform/message_box.h"
+#include "platform/thread_owner.h"
 #include "platform/waveout/wave_out_api.h"
 
 namespace files {
@@ -63,6 +64,7 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     bool openDevice();
     void refill(platform::WaveHeader* header);
 
+    platform::ThreadOwner owner;
     platform::WaveOutApi& waveOut;
     CursorSource& cursor;
     platform::MessageBox& messages;

@@ -2,8 +2,8 @@
 // TAppDialog: the "Wave" sound page. Play and Stop, the four tone sliders, the Wave engine it owns
 // and the WAV file it records into; it answers the page messages the frame and tab window send.
 //
-// Threads: GUI thread throughout; only postBufferDone (the engine's output notifier) may run on
-// another thread, and it only posts to the page.
+// Thread: GUI, every operation; only postBufferDone runs elsewhere (any thread but audio: the
+// engine's output notifier), and it only posts to the page.
 
 #include <QPointer>
 #include <memory>

@@ -3,7 +3,8 @@
 // until the clock is advanced, and advancing pulls from the source exactly the frames that a real
 // output would have played in that time, in pieces of at most one period.
 //
-// Threads: everything, the callback included, runs on the thread that advances the clock.
+// Thread: GUI (the one thread that advances the clock), every operation; the callback runs
+// there too, inside advanceFrames and advanceToMs.
 
 #include <cstdint>
 #include <string>
@@ -13,7 +14,7 @@
 
 namespace platform {
 
-class VirtualAudioDevice final : public AudioDevice {
+class VirtualAudioDevice final : public ClockedAudioDevice {
   public:
     bool open(const AudioFormat& format, AudioSource& source) override;
     void start() override { started = isOpen; }

@@ -20,14 +20,12 @@ class WavePagePlayingTest : public WavePageTest {
   protected:
     WavePagePlayingTest() {
         makeWaveOut = [this] {
-            return std::make_unique<platform::WaveOut>(
-                [this] {
-                    auto made = std::make_unique<platform::VirtualAudioDevice>();
-                    made->keepPulled(true);
-                    device = made.get();
-                    return made;
-                },
-                platform::NotifyDelivery::duringPull);
+            return std::make_unique<platform::WaveOut>(platform::WaveOut::postDuringPull, [this] {
+                auto made = std::make_unique<platform::VirtualAudioDevice>();
+                made->keepPulled(true);
+                device = made.get();
+                return made;
+            });
         };
         cursor.position = {300, 0};  // loudest at the top
         settings::Volume = 100;

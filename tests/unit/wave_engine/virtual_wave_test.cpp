@@ -106,13 +106,12 @@ class VirtualWaveTest : public ::testing::Test {
     ScopedToneSettings savedSettings;
     VirtualAudioDevice* device = nullptr;
     Bytes pulled;
-    WaveOut waveOut{[this] {
+    WaveOut waveOut{WaveOut::postDuringPull, [this] {
                         auto made = std::make_unique<VirtualAudioDevice>();
                         made->keepPulled(true);
                         device = made.get();
                         return made;
-                    },
-                    NotifyDelivery::duringPull};
+                    }};
     TimedCursor cursor;
     RecordingMessageBox messages;
     RecordingWaveEngineHost host;

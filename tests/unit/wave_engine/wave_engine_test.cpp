@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/wave/cursor_mapping.h"
@@ -318,6 +319,16 @@ TEST_F(WaveEngineTest, ARefusedAppendIsReportedAndPlayingGoesOn) {
     EXPECT_EQ(shown(), (Shown(3, {"Can't write wave data", "lirveto nextdat"})));
     engine.stopPlaying();
     file.discard();
+}
+
+TEST_F(WaveEngineTest, PlayFromAnotherThreadAbortsInADebugBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the check is compiled out of release builds";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(std::thread([this] { engine.startPlaying(); }).join(),
+                 "WaveEngine::startPlaying called off its owning thread");
+#endif
 }
 
 }  // namespace
