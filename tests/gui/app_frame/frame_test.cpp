@@ -10,8 +10,10 @@
 #include <QStatusBar>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "app/main_menu.h"
+#include "app/status_label.h"
 #include "controls/win95_tab_window.h"
 #include "frame_fakes.h"
 #include "settings/settings_store.h"
@@ -126,6 +128,41 @@ TEST_F(AppFixture, OpeningTheFileMenuAsksThePageAgain) {
     QMenu* file = frame->menuBar()->actions().front()->menu();
     emit file->aboutToShow();
     EXPECT_TRUE(frame->menuAction(command::fileSave)->isEnabled());
+}
+
+TEST_F(AppFixture, AStatusTextTooLongForTheBarIsShortenedAndWholeInTheTooltip) {
+    app::SDIDecFrame* frame = start();
+    const int width = frame->width();
+    const QString note = QStringLiteral("Settings file damaged, defaults used; kept as ") +
+                         QString(200, QLatin1Char('x')) + QStringLiteral("/Lirveto.reg.damaged");
+    frame->setStatusText(note);
+    QCoreApplication::processEvents();
+    const auto* label = frame->statusBar()->findChild<app::StatusLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(frame->width(), width) << "the bar does not widen the window";
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+    EXPECT_TRUE(label->text().endsWith(QStringLiteral("damaged"))) << "shortened in the middle";
+    EXPECT_EQ(label->toolTip(), note);
+    EXPECT_EQ(frame->statusText(), note);
+
+    frame->setStatusText(QStringLiteral("1000 Hz"));
+    EXPECT_EQ(label->text(), QStringLiteral("1000 Hz"));
+    EXPECT_TRUE(label->toolTip().isEmpty());
+}
+
+TEST_F(AppFixture, ADamagedSettingsStoreIsNamedInTheStatusBarAtStart) {
+    app.reset();
+    const std::filesystem::path store =
+        std::filesystem::path(folder.path().toStdString()) / "Quillhorn" / "Lirveto.reg";
+    std::filesystem::create_directories(store.parent_path());
+    std::ofstream(store) << "not a registry file\n";
+    testing::internal::CaptureStderr();
+    makeApp();
+    testing::internal::GetCapturedStderr();
+    const app::SDIDecFrame* frame = start();
+    EXPECT_TRUE(frame->statusText().contains(QStringLiteral("damaged")))
+        << frame->statusText().toStdString();
+    EXPECT_TRUE(std::filesystem::exists(store.string() + ".damaged"));
 }
 
 TEST_F(AppFixture, HighlightedItemsShowTheirHintInTheStatusBar) {
