@@ -86,7 +86,7 @@ std::string asideName(const std::string& path) {
     std::string oldest;
     struct timespec oldestTime {};
     for (int n = 1; n <= keptDamagedCopies; ++n) {
-        const std::string aside = damagedName(path, n);
+        std::string aside = damagedName(path, n);
         struct stat info {};
         if (::lstat(aside.c_str(), &info) != 0) {
             return aside;
