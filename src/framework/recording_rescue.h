@@ -9,10 +9,10 @@ namespace framework {
 class RecordingRescue {
   public:
     virtual ~RecordingRescue() = default;
-    // Stops playing. An open recording that was never named is brought up to date and moved
-    // into `folder` (which exists) as `stem` plus the page's own suffix, on a name no file has
-    // yet, or, when it cannot be moved, left up to date where it is; its path is returned. A
-    // named recording is brought up to date and closed where it is. Empty when there was no
+    // Stops playing. An open recording that was never named and holds sound is brought up to date
+    // and moved into `folder` (which exists) as `stem` plus the page's own suffix, on a name no
+    // file has yet, or, when it cannot be moved, left up to date where it is; its path is returned.
+    // A named recording is brought up to date and closed where it is. Empty when there was no
     // unnamed recording to keep. GUI thread.
     virtual QString rescueRecording(const QString& folder, const QString& stem) = 0;
 };

@@ -92,7 +92,7 @@ QString TAppDialog::rescueRecording(const QString& folder, const QString& stem) 
     stopPlaying();
     QString kept;
     if (file->isOpen() && file->isTemporary()) {
-        if (file->isModified()) {
+        if (file->isModified() && file->length() > 0) {
             const QString name = framework::freeFileName(folder, stem, waveSuffix);
             if (file->saveAs(fileSystemName(name).c_str())) {
                 kept = name;
