@@ -42,7 +42,7 @@ class MainWindowMessageBox : public platform::MessageBox {
     QPointer<QWidget> owner;
 };
 
-// SIGTERM, SIGINT and SIGHUP close the window as the user would, through the event loop.
+// SIGTERM, SIGINT and SIGHUP end the program through the event loop, asking nothing.
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int /*number*/) {
@@ -143,11 +143,7 @@ int main(int argc, char** argv) {
         application.setStatusText(QStringLiteral(
             "Wayland: the pointer is heard only while it is over the Lirveto window"));
     }
-    closeOnSignals(&application, [&application] {
-        if (application.frame() != nullptr) {
-            application.frame()->close();
-        }
-    });
+    closeOnSignals(&application, [&application] { application.endOnSignal(); });
     QObject::connect(&qt, &QGuiApplication::commitDataRequest, &application,
                      [&messages](QSessionManager&) { settings::saveSettings(nullptr, messages); });
     return QApplication::exec();

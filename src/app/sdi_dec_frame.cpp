@@ -14,6 +14,7 @@
 #include "controls/help_provider.h"
 #include "controls/tab_window.h"
 #include "framework/resources.h"
+#include "platform/backends/x11_window_hints.h"
 
 namespace app {
 
@@ -167,6 +168,7 @@ bool SDIDecFrame::pinSize() {
         return false;
     }
     setFixedSize(recorded);
+    platform::offerNoResizing(this);
     return true;
 }
 
@@ -181,6 +183,7 @@ void SDIDecFrame::bringToFront() {
 void SDIDecFrame::closeEvent(QCloseEvent* e) {
     if (commands.canCloseApplication()) {
         e->accept();
+        commands.applicationClosed();
     } else {
         e->ignore();
     }

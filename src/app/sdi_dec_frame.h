@@ -34,6 +34,8 @@ class FrameCommands {
     virtual State commandState(int id) = 0;
     // The application's close check: false keeps the program running.
     virtual bool canCloseApplication() = 0;
+    // The frame has accepted its close: the program ends, whatever other windows are open.
+    virtual void applicationClosed() = 0;
 };
 
 inline constexpr framework::WPARAM SC_CLOSE = 0xF060;

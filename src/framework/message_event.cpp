@@ -13,6 +13,22 @@ QEvent::Type MessageEvent::eventType() {
     return type;
 }
 
+namespace {
+thread_local int handlersRunning = 0;
+}  // namespace
+
+HandlerScope::HandlerScope() {
+    ++handlersRunning;
+}
+
+HandlerScope::~HandlerScope() {
+    --handlersRunning;
+}
+
+bool HandlerScope::active() {
+    return handlersRunning > 0;
+}
+
 bool postMessage(QObject* target, UINT message, WPARAM wParam, LPARAM lParam) {
     if (target == nullptr) {
         return false;

@@ -32,6 +32,18 @@ bool postMessage(QObject* target, UINT message, WPARAM wParam = 0, LPARAM lParam
 // Thread: GUI (the target's own; checked in debug builds).
 LRESULT sendMessage(QObject* target, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// Marks a window-message handler running on the GUI thread, so that what must not happen inside
+// one (opening a modal box) can wait for the event loop. GUI thread.
+class HandlerScope {
+  public:
+    HandlerScope();
+    ~HandlerScope();
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+    // Whether a handler is running on this thread now.
+    static bool active();
+};
+
 // A postbox for a window that other threads (timer steps, notifier threads) keep: posting after
 // the window is gone is dropped instead of touching freed memory. The post locks and allocates,
 // so no audio callback may call it.

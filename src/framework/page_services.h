@@ -33,7 +33,10 @@ class FileDialogs {
 };
 
 struct PageServices {
+    // Boxes the page opens from its own commands, waiting for the answer. GUI thread.
     platform::MessageBox& messageBox;
+    // Boxes asked for from notification handlers and timer steps (see MessageBoxService).
+    platform::MessageBoxQueue& messageQueue;
     CursorSource& cursor;
     StatusText& status;
     FileDialogs& fileDialogs;

@@ -27,18 +27,17 @@ class GestureCursor final : public CursorSource {
 };
 
 // Any message box means the render went wrong: the first one becomes the error.
-class FailureMessages final : public platform::MessageBox {
+class FailureMessages final : public platform::MessageBoxQueue {
   public:
-    int show(const std::string& text, const std::string& caption,
-             platform::MessageBoxStyle) override {
+    void request(platform::BoxRequest box) override {
         if (failure.empty()) {
-            failure = caption + ": " + text;
+            failure = box.caption + ": " + box.text;
             for (char& c : failure) {
                 c = c == '\n' ? ' ' : c;
             }
         }
-        return platform::MessageBoxResult::IDOK;
     }
+    void resetCause(const std::string& /*cause*/) override {}
     std::string failure;
 };
 

@@ -14,6 +14,7 @@
 #include "files/wave_file.h"
 #include "framework/dialog.h"
 #include "framework/page_services.h"
+#include "framework/recording_rescue.h"
 
 namespace controls {
 class CoolButton;
@@ -23,6 +24,7 @@ class QLabel;
 
 class TAppDialog : public framework::TDialog,
                    public controls::ContextHelpWin,
+                   public framework::RecordingRescue,
                    private WaveEngineHost {
   public:
     // With a parent the page is a child window (as in the tab window); the page keeps a
@@ -33,6 +35,7 @@ class TAppDialog : public framework::TDialog,
 
     // The save check: false only when the user cancels.
     bool canClose() override;
+    QString rescueRecording(const QString& folder, const QString& stem) override;
 
     bool isPlaying() const { return engine->isPlaying(); }
     const files::WaveFile& recordingFile() const { return *file; }

@@ -212,6 +212,18 @@ TEST_F(AppFixture, TheShowFlagsFlipAndCarryTheirCheckMarks) {
     EXPECT_EQ(settings::ViewNoteName.load(), 1);
 }
 
+TEST_F(AppFixture, AViewChangeAsksThePageOnTopToShowItsReadoutAgain) {
+    app::SDIDecFrame* frame = start();
+    for (int id : {command::viewNoteName, command::viewFrequency, command::viewVolume,
+                   command::viewMidiInteger, command::viewMidiDecimal}) {
+        wavePage->received.clear();
+        frame->menuAction(id)->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(wavePage->count(page::settingsChanged), 1) << id;
+    }
+    EXPECT_EQ(midiPage->count(page::settingsChanged), 0);
+}
+
 class FrameKeys : public AppFixture {
   protected:
     app::SDIDecFrame* startActive() {

@@ -150,7 +150,8 @@ class WavePageTest : public ::testing::Test {
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut = [this] {
         return std::make_unique<ForwardingWaveOut>(out);
     };
-    PageServices services{messages, cursor, status, dialogs, [this] { return makeWaveOut(); }};
+    PageServices services{messages, messages, cursor,
+                          status,   dialogs,  [this] { return makeWaveOut(); }};
     RecordingFrame frame;
     std::unique_ptr<TAppDialog> page;
 };
