@@ -21,6 +21,7 @@
 #include "app/sound_pages.h"
 #include "framework/qt_file_dialogs.h"
 #include "framework/qt_message_box.h"
+#include "platform/backends/any_thread_cursor_source.h"
 #include "platform/backends/qt_cursor_source.h"
 #include "platform/backends/qt_help.h"
 #include "platform/backends/qt_shell.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
 
     platform::QtShell shell;
     platform::QtHelp help;
-    platform::QtCursorSource cursor;
+    platform::AnyThreadCursorSource cursor;
     framework::QtFileDialogs fileDialogs;
     MainWindowMessageBox messages;
     const app::AppServices services{shell,
