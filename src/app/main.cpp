@@ -24,6 +24,7 @@
 #include "platform/backends/any_thread_cursor_source.h"
 #include "platform/backends/qt_cursor_source.h"
 #include "platform/backends/qt_help.h"
+#include "platform/backends/sdl_thread_priority.h"
 #include "platform/backends/qt_shell.h"
 #include "settings/settings_store.h"
 
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
             break;
     }
 
+    platform::installSdlTimerPriority();
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(app::App::name));
     QApplication::setOrganizationName(QStringLiteral("Quillhorn"));

@@ -1,5 +1,7 @@
 #include "wave_render.h"
 
+#include "gesture_cursor.h"
+
 #include <deque>
 #include <memory>
 
@@ -13,33 +15,14 @@ namespace {
 
 namespace mm = platform::mm;
 
-class GestureCursor final : public CursorSource {
-  public:
-    GestureCursor(const Gesture& played, ScreenSize size) : gesture(played), screen(size) {}
-    CursorPosition cursorPosition() override { return gesture.cursorAt(nowMs); }
-    ScreenSize primaryScreenSize() override { return screen; }
-
-    int64_t nowMs = 0;
-
-  private:
-    const Gesture& gesture;
-    ScreenSize screen;
-};
-
-// Any message box means the render went wrong: the first one becomes the error.
 class FailureMessages final : public platform::MessageBox {
   public:
     int show(const std::string& text, const std::string& caption,
              platform::MessageBoxStyle) override {
-        if (failure.empty()) {
-            failure = caption + ": " + text;
-            for (char& c : failure) {
-                c = c == '\n' ? ' ' : c;
-            }
-        }
+        failures.note(text, caption);
         return platform::MessageBoxResult::IDOK;
     }
-    std::string failure;
+    RenderFailures failures;
 };
 
 // The page's message queue. Everything runs on one thread: the virtual device posts its
@@ -178,7 +161,7 @@ bool renderWave(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
 
     engine.startPlaying();
     host.dispatch();
-    while (messages.failure.empty()) {
+    while (messages.failures.first.empty()) {
         if (waveOut.opened) {
             waveOut.opened = false;
             deviceStart = now;
@@ -202,8 +185,8 @@ bool renderWave(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
         engine.stopPlaying();
         host.dispatch();
     }
-    if (!messages.failure.empty()) {
-        error = messages.failure;
+    if (!messages.failures.first.empty()) {
+        error = messages.failures.first;
         return false;
     }
     if (!played || engine.isPlaying()) {
