@@ -24,8 +24,8 @@
 #include "platform/backends/any_thread_cursor_source.h"
 #include "platform/backends/qt_cursor_source.h"
 #include "platform/backends/qt_help.h"
-#include "platform/backends/sdl_thread_priority.h"
 #include "platform/backends/qt_shell.h"
+#include "platform/backends/sdl_thread_priority.h"
 #include "settings/settings_store.h"
 
 namespace {
