@@ -1,5 +1,7 @@
 #include "wave_render.h"
 
+#include "gesture_cursor.h"
+
 #include <deque>
 #include <memory>
 
@@ -13,32 +15,11 @@ namespace {
 
 namespace mm = platform::mm;
 
-class GestureCursor final : public CursorSource {
-  public:
-    GestureCursor(const Gesture& played, ScreenSize size) : gesture(played), screen(size) {}
-    CursorPosition cursorPosition() override { return gesture.cursorAt(nowMs); }
-    ScreenSize primaryScreenSize() override { return screen; }
-
-    int64_t nowMs = 0;
-
-  private:
-    const Gesture& gesture;
-    ScreenSize screen;
-};
-
-// Any message box means the render went wrong: the first one becomes the error.
 class FailureMessages final : public platform::MessageBoxQueue {
   public:
-    void request(platform::BoxRequest box) override {
-        if (failure.empty()) {
-            failure = box.caption + ": " + box.text;
-            for (char& c : failure) {
-                c = c == '\n' ? ' ' : c;
-            }
-        }
-    }
+    void request(platform::BoxRequest box) override { failures.note(box.text, box.caption); }
     void resetCause(const std::string& /*cause*/) override {}
-    std::string failure;
+    RenderFailures failures;
 };
 
 // The page's message queue. Everything runs on one thread: the virtual device posts its
@@ -176,7 +157,7 @@ bool renderWave(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
 
     engine.startPlaying();
     host.dispatch();
-    while (messages.failure.empty()) {
+    while (messages.failures.first.empty()) {
         if (waveOut.opened) {
             waveOut.opened = false;
             deviceStart = now;
@@ -200,8 +181,8 @@ bool renderWave(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
         engine.stopPlaying();
         host.dispatch();
     }
-    if (!messages.failure.empty()) {
-        error = messages.failure;
+    if (!messages.failures.first.empty()) {
+        error = messages.failures.first;
         return false;
     }
     if (!played || engine.isPlaying()) {

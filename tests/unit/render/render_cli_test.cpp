@@ -146,7 +146,6 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
                   "--screen");
     expectRefused({"--engine", "organ", "--gesture", good, "--out", out()}, "organ");
     expectRefused({"--engine", "dsound", "--gesture", good, "--out", out()}, "not available");
-    expectRefused({"--engine", "midi", "--gesture", good, "--out", out()}, "not available");
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--settings",
                    (folder / "none.ini").string()},
                   "none.ini");
