@@ -7,6 +7,8 @@
 // lock that slow work may hold. framesPlayed may be read from any thread.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -59,5 +61,8 @@ class AudioDevice {
     // Controlling thread. Why the last open failed.
     virtual std::string lastError() const = 0;
 };
+
+// Makes a closed device (real: SDL2; tests and offline rendering: a virtual one).
+using AudioDeviceFactory = std::function<std::unique_ptr<AudioDevice>()>;
 
 }  // namespace platform

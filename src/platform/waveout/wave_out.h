@@ -21,7 +21,7 @@ namespace platform {
 
 class WaveOut final : public WaveOutApi {
   public:
-    using DeviceFactory = std::function<std::unique_ptr<AudioDevice>()>;
+    using DeviceFactory = AudioDeviceFactory;
 
     explicit WaveOut(DeviceFactory factory, NotifyDelivery how = NotifyDelivery::notifierThread);
     // Stops and releases any output still open without posting anything more.
