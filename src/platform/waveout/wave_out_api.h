@@ -7,23 +7,12 @@
 
 #include <cstdint>
 
+#include "platform/mm_result.h"
 #include "platform/wave_format.h"
 
 namespace platform {
 
 namespace mm {
-using MmResult = uint32_t;
-
-constexpr MmResult MMSYSERR_NOERROR = 0;
-constexpr MmResult MMSYSERR_ERROR = 1;
-constexpr MmResult MMSYSERR_BADDEVICEID = 2;
-constexpr MmResult MMSYSERR_ALLOCATED = 4;
-constexpr MmResult MMSYSERR_INVALHANDLE = 5;
-constexpr MmResult MMSYSERR_NODRIVER = 6;
-constexpr MmResult MMSYSERR_NOMEM = 7;
-constexpr MmResult MMSYSERR_NOTSUPPORTED = 8;
-constexpr MmResult MMSYSERR_INVALFLAG = 10;
-constexpr MmResult MMSYSERR_INVALPARAM = 11;
 constexpr MmResult WAVERR_BADFORMAT = 32;
 constexpr MmResult WAVERR_STILLPLAYING = 33;
 constexpr MmResult WAVERR_UNPREPARED = 34;
