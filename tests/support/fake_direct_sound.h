@@ -23,6 +23,7 @@ class FakeSoundBuffer final : public platform::IDirectSoundBuffer {
     explicit FakeSoundBuffer(uint32_t size, uint8_t fill = 0xAA) : bytes(size, fill) {}
 
     // Steered by the test.
+    std::vector<std::string>* journal = nullptr;  // shared with other fakes, in call order
     uint32_t writeCursor = 0;
     bool failLock = false;
     bool failUnlock = false;
@@ -36,7 +37,7 @@ class FakeSoundBuffer final : public platform::IDirectSoundBuffer {
     bool released = false;
 
     platform::ds::HResult play(uint32_t, uint32_t, uint32_t flags) override {
-        calls.push_back("Play");
+        note("Play");
         playing = playResult == platform::ds::DS_OK && flags == platform::ds::DSBPLAY_LOOPING;
         return playResult;
     }
@@ -65,14 +66,21 @@ class FakeSoundBuffer final : public platform::IDirectSoundBuffer {
         return failUnlock ? platform::ds::DSERR_INVALIDPARAM : platform::ds::DS_OK;
     }
     platform::ds::HResult stop() override {
-        calls.push_back("Stop");
+        note("Stop");
         playing = false;
         return platform::ds::DS_OK;
     }
     uint32_t release() override {
-        calls.push_back("Release");
+        note("Release");
         released = true;
         return 0;
+    }
+
+    void note(const char* call) {
+        calls.emplace_back(call);
+        if (journal != nullptr) {
+            journal->push_back(std::string("buffer ") + call);
+        }
     }
 
     uint32_t size() const { return static_cast<uint32_t>(bytes.size()); }
@@ -81,9 +89,11 @@ class FakeSoundBuffer final : public platform::IDirectSoundBuffer {
 class FakeDirectSound final : public platform::IDirectSound {
   public:
     // Failures to act out.
+    std::vector<std::string>* journal = nullptr;
     bool failCooperativeLevel = false;
     bool emulated = false;
     bool failCreateBuffer = false;
+    platform::ds::HResult bufferPlayResult = platform::ds::DS_OK;
 
     // What happened.
     std::vector<std::string> calls;
@@ -115,11 +125,16 @@ class FakeDirectSound final : public platform::IDirectSound {
             return platform::ds::DSERR_ALLOCATED;
         }
         buffer = std::make_unique<FakeSoundBuffer>(described->bufferBytes);
+        buffer->journal = journal;
+        buffer->playResult = bufferPlayResult;
         *made = buffer.get();
         return platform::ds::DS_OK;
     }
     uint32_t release() override {
         calls.push_back("Release");
+        if (journal != nullptr) {
+            journal->push_back("device Release");
+        }
         released = true;
         return 0;
     }
@@ -161,6 +176,8 @@ class FakeDirectSoundLibrary final : public platform::DirectSoundLibrary,
         device->failCooperativeLevel = settings.failCooperativeLevel;
         device->emulated = settings.emulated;
         device->failCreateBuffer = settings.failCreateBuffer;
+        device->journal = settings.journal;
+        device->bufferPlayResult = settings.bufferPlayResult;
         *made = device.get();
         devices.push_back(std::move(device));
         return platform::ds::DS_OK;

@@ -8,39 +8,11 @@
 #include "files/wave_file.h"
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
+#include "render_host.h"
 
 namespace {
 
 namespace mm = platform::mm;
-
-class GestureCursor final : public CursorSource {
-  public:
-    GestureCursor(const Gesture& played, ScreenSize size) : gesture(played), screen(size) {}
-    CursorPosition cursorPosition() override { return gesture.cursorAt(nowMs); }
-    ScreenSize primaryScreenSize() override { return screen; }
-
-    int64_t nowMs = 0;
-
-  private:
-    const Gesture& gesture;
-    ScreenSize screen;
-};
-
-// Any message box means the render went wrong: the first one becomes the error.
-class FailureMessages final : public platform::MessageBox {
-  public:
-    int show(const std::string& text, const std::string& caption,
-             platform::MessageBoxStyle) override {
-        if (failure.empty()) {
-            failure = caption + ": " + text;
-            for (char& c : failure) {
-                c = c == '\n' ? ' ' : c;
-            }
-        }
-        return platform::MessageBoxResult::IDOK;
-    }
-    std::string failure;
-};
 
 // The page's message queue. Everything runs on one thread: the virtual device posts its
 // notifications from inside the clock's advance.
