@@ -21,9 +21,11 @@
 #include "app/sound_pages.h"
 #include "framework/qt_file_dialogs.h"
 #include "framework/qt_message_box.h"
+#include "platform/backends/any_thread_cursor_source.h"
 #include "platform/backends/qt_cursor_source.h"
 #include "platform/backends/qt_help.h"
 #include "platform/backends/qt_shell.h"
+#include "platform/backends/sdl_thread_priority.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -89,13 +91,14 @@ int main(int argc, char** argv) {
             break;
     }
 
+    platform::installSdlTimerPriority();
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(app::App::name));
     QApplication::setOrganizationName(QStringLiteral("Quillhorn"));
 
     platform::QtShell shell;
     platform::QtHelp help;
-    platform::QtCursorSource cursor;
+    platform::AnyThreadCursorSource cursor;
     framework::QtFileDialogs fileDialogs;
     MainWindowMessageBox messages;
     const app::AppServices services{shell,

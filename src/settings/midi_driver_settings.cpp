@@ -9,6 +9,7 @@ namespace {
 
 // Room for the longest name the driver page stores, so that every stored name reads back.
 constexpr uint32_t driverBuffer = midiDriverMaxLength + 1;
+constexpr uint32_t soundFontBuffer = soundFontMaxLength + 1;
 
 }  // namespace
 
@@ -16,10 +17,12 @@ void readMidiDriverSettings(const platform::RegistryKey* key) {
     if (key == nullptr) {
         PatchOffset = 1;
         MidiDriver.set("-1");
+        SoundFont.set("");
         return;
     }
     PatchOffset = readRegistryByte(*key, "PatchOffset").value_or(1) != 0 ? 1 : 0;
     MidiDriver.set(readRegistryText(*key, "MidiDriver", driverBuffer).value_or("-1"));
+    SoundFont.set(readRegistryText(*key, "SoundFont", soundFontBuffer).value_or(""));
 }
 
 bool writeMidiDriverSettings(platform::RegistryKey* key) {
@@ -29,7 +32,13 @@ bool writeMidiDriverSettings(platform::RegistryKey* key) {
     const bool ok = writeRegistryByte(*key, "PatchOffset", PatchOffset != 0 ? 1 : 0);
     std::string driver = MidiDriver.get();
     driver.resize(std::min(driver.size(), midiDriverMaxLength));
-    return writeRegistryText(*key, "MidiDriver", driver) && ok;
+    const bool driverStored = writeRegistryText(*key, "MidiDriver", driver);
+    // Written only once the user names one, so a first start's file stays as it was.
+    const std::string soundFont = SoundFont.get();
+    const bool soundFontStored =
+        soundFont.empty() ||
+        (soundFont.size() <= soundFontMaxLength && writeRegistryText(*key, "SoundFont", soundFont));
+    return driverStored && soundFontStored && ok;
 }
 
 }  // namespace settings

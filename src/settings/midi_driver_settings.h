@@ -1,12 +1,13 @@
 #pragma once
-// The MIDI driver settings, kept in the registry only: PatchOffset and MidiDriver. GUI thread.
+// The MIDI driver settings, kept in the registry only: PatchOffset, MidiDriver and SoundFont (the
+// built-in synth's SoundFont file). GUI thread.
 
 #include "platform/registry.h"
 
 namespace settings {
 
 // A value that cannot be read (always so without a key) takes its default: patch offset 1,
-// driver "-1".
+// driver "-1", no SoundFont file (the default one).
 void readMidiDriverSettings(const platform::RegistryKey* key);
 
 // Writes nothing without a key. Returns whether every value was stored.

@@ -71,5 +71,8 @@ class SharedText {
 inline std::atomic<int32_t> PatchOffset{1};  // 1: instruments shown and typed 1-based
 inline SharedText MidiDriver{"-1"};          // product name of the output device; "-1" none chosen
 constexpr std::size_t midiDriverMaxLength = 159;
+// The built-in synth's SoundFont file; empty for the system's default General MIDI one.
+inline SharedText SoundFont{""};
+constexpr std::size_t soundFontMaxLength = 4095;
 
 }  // namespace settings

@@ -4,13 +4,23 @@
 
 #include "engine/dsound/dsound_engine.h"
 #include "files/wave_file.h"
+#include "gesture_cursor.h"
 #include "platform/dsound/direct_sound_library.h"
 #include "platform/mmtimer_manual.h"
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
-#include "render_host.h"
 
 namespace {
+
+class FailureMessages final : public platform::MessageBox {
+  public:
+    int show(const std::string& text, const std::string& caption,
+             platform::MessageBoxStyle) override {
+        failures.note(text, caption);
+        return platform::MessageBoxResult::IDOK;
+    }
+    RenderFailures failures;
+};
 
 // The page as the engine sees it; a step's failure fails the render.
 class RenderHost final : public engine::DirectSoundEngineHost {
@@ -56,15 +66,15 @@ bool renderDirectSound(const Gesture& gesture, ScreenSize screen, int64_t durati
 
     engine.startPlaying();
     const bool played = engine.isPlaying();
-    for (int64_t t = 1; played && t <= durationMs && messages.failure.empty(); ++t) {
+    for (int64_t t = 1; played && t <= durationMs && messages.failures.first.empty(); ++t) {
         cursor.nowMs = t;
         device->advanceToMs(static_cast<uint64_t>(t));
         timer.advanceTo(t);
     }
     engine.stopPlaying();
     engine.setRecordingFile(nullptr);
-    if (!messages.failure.empty()) {
-        error = messages.failure;
+    if (!messages.failures.first.empty()) {
+        error = messages.failures.first;
         return false;
     }
     if (!played) {

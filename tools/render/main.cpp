@@ -15,9 +15,11 @@
 
 #include "dsound_render.h"
 #include "engine/wave/render_buffer.h"
+#include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "gesture.h"
+#include "midi_render.h"
 #include "render_options.h"
 #include "settings/settings_store.h"
 #include "wave_render.h"
@@ -112,6 +114,30 @@ int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t
     return kRendered;
 }
 
+int renderMidiFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
+    files::MidiFile recording(nullptr);
+    if (!recording.newFile(nullptr)) {
+        return fail(kRenderFailed, "cannot start a temporary recording: " + recording.lastReport());
+    }
+    std::string error;
+    if (!renderMidi(gesture, options.screen, durationMs, recording, error)) {
+        recording.discard();
+        return fail(kRenderFailed, error);
+    }
+    if (!recording.saveAs(options.outPath.c_str())) {
+        const std::string report = recording.lastReport();
+        recording.discard();
+        return fail(kBadInput, "cannot write --out '" + options.outPath + "'" +
+                                   (report.empty() ? "" : ": " + report));
+    }
+    // The MIDI close ends the track and converts the file to the standard layout.
+    if (!recording.close()) {
+        return fail(kRenderFailed,
+                    "cannot finish '" + options.outPath + "': " + recording.lastReport());
+    }
+    return kRendered;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -125,7 +151,7 @@ int main(int argc, char** argv) {
         const bool shown = std::fputs(kRenderUsage, stdout) != EOF && std::fflush(stdout) == 0;
         return shown ? kRendered : kRenderFailed;
     }
-    if (options->engine != "wave" && options->engine != "dsound") {
+    if (options->engine != "wave" && options->engine != "midi" && options->engine != "dsound") {
         return fail(kBadInput, "the " + options->engine + " engine is not available yet");
     }
 
@@ -147,7 +173,8 @@ int main(int argc, char** argv) {
     const int64_t durationMs = options->durationMs.value_or(gesture->lastTimeMs());
     if (durationMs > kLongestRenderMs) {
         return fail(kBadInput, "a render of " + std::to_string(durationMs) +
-                                   " ms is longer than the 6 hours a WAV file can hold");
+                                   " ms is longer than the 6 hours a render may last");
     }
-    return renderWaveFile(*options, *gesture, durationMs);
+    return options->engine == "midi" ? renderMidiFile(*options, *gesture, durationMs)
+                                     : renderWaveFile(*options, *gesture, durationMs);
 }

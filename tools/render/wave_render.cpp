@@ -1,5 +1,7 @@
 #include "wave_render.h"
 
+#include "gesture_cursor.h"
+
 #include <deque>
 #include <memory>
 
@@ -8,11 +10,20 @@
 #include "files/wave_file.h"
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
-#include "render_host.h"
 
 namespace {
 
 namespace mm = platform::mm;
+
+class FailureMessages final : public platform::MessageBox {
+  public:
+    int show(const std::string& text, const std::string& caption,
+             platform::MessageBoxStyle) override {
+        failures.note(text, caption);
+        return platform::MessageBoxResult::IDOK;
+    }
+    RenderFailures failures;
+};
 
 // The page's message queue. Everything runs on one thread: the virtual device posts its
 // notifications from inside the clock's advance.
@@ -150,7 +161,7 @@ bool renderWave(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
 
     engine.startPlaying();
     host.dispatch();
-    while (messages.failure.empty()) {
+    while (messages.failures.first.empty()) {
         if (waveOut.opened) {
             waveOut.opened = false;
             deviceStart = now;
@@ -174,8 +185,8 @@ bool renderWave(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
         engine.stopPlaying();
         host.dispatch();
     }
-    if (!messages.failure.empty()) {
-        error = messages.failure;
+    if (!messages.failures.first.empty()) {
+        error = messages.failures.first;
         return false;
     }
     if (!played || engine.isPlaying()) {

@@ -171,7 +171,6 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--screen", "0x1080"},
                   "--screen");
     expectRefused({"--engine", "organ", "--gesture", good, "--out", out()}, "organ");
-    expectRefused({"--engine", "midi", "--gesture", good, "--out", out()}, "not available");
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--settings",
                    (folder / "none.ini").string()},
                   "none.ini");

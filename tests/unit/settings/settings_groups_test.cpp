@@ -165,4 +165,22 @@ TEST_F(SettingsGroupsTest, LongestDriverNameReadsBack) {
     EXPECT_EQ(settings::PatchOffset, 1);
 }
 
+TEST_F(SettingsGroupsTest, SoundFontLivesInTheRegistryOnlyAndIsWrittenOnceNamed) {
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    EXPECT_EQ(settings::SoundFont.get(), "");
+    EXPECT_EQ(settings_test::readFile(registryFile()).find("SoundFont"), std::string::npos)
+        << "nothing named, nothing written";
+
+    settings::SoundFont.set("/home/u/Sound Fonts/piano \"warm\".sf2");
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    settings::SoundFont.set("");
+    ASSERT_TRUE(settings::loadSettings(nullptr));
+    EXPECT_EQ(settings::SoundFont.get(), "/home/u/Sound Fonts/piano \"warm\".sf2");
+
+    ASSERT_TRUE(settings::saveSettings(ini().c_str(), messages));
+    EXPECT_EQ(settings_test::readFile(ini()).find("SoundFont"), std::string::npos)
+        << "not in settings files";
+    settings::SoundFont.set("");
+}
+
 }  // namespace

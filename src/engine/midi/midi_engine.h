@@ -1,0 +1,124 @@
+#pragma once
+// The Midi page's engine: while it plays, a 5 ms periodic timer samples the cursor and plays it
+// on a MIDI output as a note with pitch bend and controller volume, every message twice (channel
+// 13, then channel 1), and appends each message to the page's recording, stamped with the time
+// since the previous timed message (1 ms a unit).
+//
+// Threads: tick runs on the timer thread; everything else belongs to the GUI thread. One lock
+// (lockRecording) guards the device, the tracking values and the recording: the tick, stop and
+// the message-sending operations take it, and so does the page around its file commands, so no
+// tick writes to a file that is being closed or replaced. Stop kills the timer before it takes
+// the lock, so no tick runs once it returns. Never call start or stop while holding the lock.
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "engine/midi/midi_engine_host.h"
+#include "platform/cursor_source.h"
+#include "platform/midiout_api.h"
+#include "platform/mmtimer_api.h"
+
+namespace files {
+class MidiFile;
+}
+
+namespace engine {
+
+class MidiEngine {
+  public:
+    static constexpr uint32_t kTickMs = 5;
+    static constexpr uint8_t kFirstChannel = 13;
+    static constexpr uint8_t kSecondChannel = 1;
+
+    MidiEngine(platform::MidiOutApi& midiOut, platform::TimerApi& timer, CursorSource& cursor,
+               MidiEngineHost& host);
+    // Kills the timer and closes the device without sending anything (the page stops first).
+    ~MidiEngine();
+    MidiEngine(const MidiEngine&) = delete;
+    MidiEngine& operator=(const MidiEngine&) = delete;
+
+    // GUI thread. The screen the cursor is mapped over (page set-up).
+    void setScreen(ScreenSize screen);
+    // GUI thread, under lockRecording or while stopped. The page's recording file, written to
+    // whenever it is open; null for none.
+    void setRecordingFile(files::MidiFile* file) { recording = file; }
+    // GUI thread. Hold it around every file command on the recording file.
+    [[nodiscard]] std::unique_lock<std::mutex> lockRecording() {
+        return std::unique_lock(recordingMutex);
+    }
+
+    // GUI thread. A device is open.
+    bool isPlaying() const { return device != nullptr; }
+    // GUI thread. Start has run at least once.
+    bool hasStarted() const { return started; }
+    // GUI thread. The id that the last start chose (0 until one matched).
+    uint32_t deviceId() const { return chosenId; }
+
+    // GUI thread. Opens the device whose product name is the MidiDriver setting (the last of
+    // equal names; else the previous id), sets up both channels and starts the tick. "Can't open
+    // MIDI" when the device does not open. Does nothing more while a device is open.
+    void start();
+    // GUI thread. Ends the tick, silences the sounding note, puts back the device volume and
+    // closes the device. Does nothing before the first start.
+    void stop();
+
+    // GUI thread. Sets the Instrument setting and sends its program change on both channels
+    // (programs above 127 are sent as 127).
+    void setInstrument(int32_t instrument);
+    // GUI thread. A negative range keeps the present one, one above 127 becomes 127; sends the
+    // range to both channels. Returns the range in force.
+    int32_t setBendRange(int32_t semitones);
+    // GUI thread. Sets the MidiVolume setting (0..100) and, while an open device can, its
+    // volume.
+    void setMidiVolume(int32_t volume);
+
+    // Timer thread (or whoever drives a virtual clock). One 5 ms step: reads the cursor and
+    // sends what changed.
+    void tick();
+
+  private:
+    static void onTimer(uint32_t timerId, uintptr_t user);
+    void chooseDevice();
+    void stopTimer();
+    // Under the lock. `timed`: the first message carries the ticks counted since the last timed
+    // message, and the count starts again.
+    void sendPair(uint8_t status, uint8_t data1, uint8_t data2, bool timed);
+    void sendEvent(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2, uint32_t ticks);
+    void sendBendRange(int32_t range);
+    void applyMidiVolume();
+    void followX(int32_t x, int32_t width, bool& sent);
+    void followY(int32_t y, int32_t height);
+
+    platform::MidiOutApi& midiOut;
+    platform::TimerApi& timer;
+    CursorSource& cursor;
+    MidiEngineHost& host;
+
+    std::mutex recordingMutex;
+    // Written by start and stop on the GUI thread under the lock; read by the tick under it.
+    platform::HMIDIOUT device = nullptr;
+    files::MidiFile* recording = nullptr;
+    uint32_t chosenId = 0;
+    bool started = false;
+    bool volumeCapable = false;
+    uint32_t savedVolume = 1;  // 1: nothing saved
+    uint32_t timerId = 0;
+    std::atomic<int32_t> screenWidth{0};
+    std::atomic<int32_t> screenHeight{0};
+
+    // What the tick tracks between steps; they start at 0 and outlive a stop.
+    struct Tracking {
+        int32_t lastX = 0;
+        int32_t lastY = 0;
+        uint32_t tickCount = 0;
+        int32_t note = 0;
+        int32_t bend = 0;
+        int32_t lastBend = 0;
+        float exactPitch = 0;
+        int32_t level = 0;
+    } tracking;
+    int32_t currentNote = -1;
+};
+
+}  // namespace engine

@@ -1,0 +1,44 @@
+#pragma once
+// The cursor for engines that read it on the timer thread. Under X11 the pointer comes from the
+// X server through a connection of our own (XcbPointer), from any thread. Where no program may
+// read a global pointer (Wayland, the offscreen platform) it is the last position Lirveto's own
+// windows saw: the GUI thread keeps it in an atomic from every pointer event and from each read
+// it makes itself. A read never waits for the GUI thread.
+
+#include <QObject>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "platform/backends/xcb_pointer.h"
+#include "platform/cursor_source.h"
+
+namespace platform {
+
+class AnyThreadCursorSource final : public QObject, public CursorSource {
+  public:
+    // GUI thread, after the application object exists. Watches the application's pointer events.
+    AnyThreadCursorSource();
+    ~AnyThreadCursorSource() override;
+
+    // Any thread.
+    CursorPosition cursorPosition() override;
+    // GUI thread. 0 x 0 when there is no screen.
+    ScreenSize primaryScreenSize() override;
+
+    // Any thread. True when the position comes from the X server.
+    bool readsXPointer() const { return pointer != nullptr; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void remember(CursorPosition position);
+    CursorPosition lastSeen() const;
+
+    std::unique_ptr<XcbPointer> pointer;
+    std::atomic<uint64_t> seen{0};  // x in the high half, y in the low half
+    std::thread::id guiThread;
+};
+
+}  // namespace platform

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "files/midi_file.h"
+#include "midi_engine_fixture.h"
+#include "support/temporary_folder.h"
+
+namespace {
+
+using namespace midi_test;
+namespace mm = platform::mm;
+
+std::vector<Message> startMessages(int program, int bendRange) {
+    std::vector<Message> rpn;
+    for (const int channel : {13, 1}) {
+        for (const Message& control : std::vector<Message>{{0xB0, 100, 0},
+                                                           {0xB0, 101, 0},
+                                                           {0xB0, 6, bendRange},
+                                                           {0xB0, 38, 0},
+                                                           {0xB0, 100, 127},
+                                                           {0xB0, 101, 127}}) {
+            rpn.push_back({control[0] + channel, control[1], control[2]});
+        }
+    }
+    return concat({pair(0xC0, program, 0), rpn, pair(0xB0, 101, 0)});
+}
+
+TEST_F(MidiEngineTest, StartSendsProgramBendRangeAndDeselectOnChannels13Then1AndTicksEvery5Ms) {
+    settings::Instrument = 128;  // typed in; a data byte holds 7 bits
+    settings::PitchBend = 12;
+    port->setVolume(0x12345678);
+    engine.start();
+    ASSERT_TRUE(engine.isPlaying());
+    EXPECT_EQ(sent(), startMessages(127, 12));
+    EXPECT_EQ(port->volumes().back(), 0xFFFFFFFFU) << "MidiVolume 100: 255 in all four bytes";
+    EXPECT_EQ(timer.periodsHeld(), 1);
+
+    cursor.position = {600, 500};
+    step();
+    EXPECT_EQ(sentFrom(16), concat({pair(0xE0, 0, 64), pair(0x90, 60, 127),
+                                    pair(0xB0, 7, 64)}));  // bend 8192, note 60, level 64
+    EXPECT_FALSE(host.statuses.empty());
+
+    engine.stop();
+    EXPECT_FALSE(engine.isPlaying());
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_EQ(sentFrom(22), pair(0x80, 60, 64));
+    EXPECT_EQ(port->volume(), 0x12345678U) << "the saved volume is put back";
+    EXPECT_EQ(timer.periodsHeld(), 0);
+    EXPECT_FALSE(timer.hasEvents());
+
+    const size_t before = port->messages().size();
+    engine.stop();
+    EXPECT_EQ(port->messages().size(), before) << "a second Stop sends no second note off";
+}
+
+TEST_F(MidiEngineTest, WorkedExamplesAsMessages) {
+    engine.start();
+    playThrough({600});  // note 60, bend 8192
+    const size_t struck = sent().size();
+
+    playThrough({625});  // 62.5: off 60, bend 2048, on 64
+    EXPECT_EQ(sentFrom(struck), concat({pair(0x80, 60, 127), pair(0xE0, 2048 & 0x7F, 2048 >> 7),
+                                        pair(0x90, 64, 127)}));
+
+    const size_t before = sent().size();
+    playThrough({753});  // 75.3: off 64, note 75 bent to 9420
+    EXPECT_EQ(sentFrom(before), concat({pair(0x80, 64, 127), pair(0xE0, 9420 & 0x7F, 9420 >> 7),
+                                        pair(0x90, 75, 127)}));
+
+    const size_t still = sent().size();
+    playThrough({753, 753, 753});
+    EXPECT_EQ(sent().size(), still) << "a still cursor sends nothing";
+}
+
+TEST_F(MidiEngineTest, RangeZeroRestrikesWholeNotesWithoutAnyBend) {
+    settings::PitchBend = 0;
+    engine.start();
+    playThrough({600, 604, 611, 625});
+    for (const Message& message : sentFrom(16)) {
+        EXPECT_NE(message[0] & 0xF0, 0xE0) << "no pitch bend with range 0";
+    }
+    EXPECT_EQ(sentFrom(16),
+              concat({pair(0x90, 60, 127), pair(0xB0, 7, 64), pair(0x80, 60, 127),
+                      pair(0x90, 61, 127), pair(0x80, 61, 127), pair(0x90, 62, 127)}));
+}
+
+TEST_F(MidiEngineTest, ADeviceOfTheWantedNameIsChosenAndAFailedOpenSaysSo) {
+    auto second = std::make_shared<platform::VirtualMidiPort>("Virtual Synth", false);
+    platform::FixedMidiOutDevices two{{port, second}};
+    platform::MidiOut both{two};
+    engine::MidiEngine chooser{both, timer, cursor, host};
+    settings::MidiDriver.set("Virtual Synth");
+    chooser.start();
+    EXPECT_EQ(chooser.deviceId(), 1U) << "the last of equal names";
+    EXPECT_TRUE(second->isOpen());
+    chooser.stop();
+
+    settings::MidiDriver.set("MIDI Mapper");
+    chooser.start();
+    EXPECT_EQ(chooser.deviceId(), mm::MIDI_MAPPER);
+    EXPECT_TRUE(port->isOpen()) << "the mapper opens the first device";
+    chooser.stop();
+
+    settings::MidiDriver.set("nothing of that name");
+    port->failOpensWith(mm::MMSYSERR_ALLOCATED);
+    chooser.start();
+    EXPECT_FALSE(chooser.isPlaying()) << "the previous id stays and fails";
+    EXPECT_EQ(host.messages, std::vector<std::string>{"play: Can't open MIDI"});
+    EXPECT_FALSE(timer.hasEvents());
+}
+
+TEST_F(MidiEngineTest, StopBeforeAnyStartDoesNothingAndMidiVolumeFollowsTheSlider) {
+    engine.stop();
+    EXPECT_EQ(port->opens(), 0);
+    engine.start();
+    engine.setMidiVolume(50);
+    EXPECT_EQ(port->volume(), 0x7F7F7F7FU) << "50 * 255 / 100 = 127 in all four bytes";
+    EXPECT_EQ(engine.setBendRange(300), 127);
+    EXPECT_EQ(engine.setBendRange(-4), 127) << "a negative range keeps the present one";
+    engine.stop();
+}
+
+class MidiRecordingTest : public MidiEngineTest {
+  protected:
+    MidiRecordingTest() { engine.setRecordingFile(&file); }
+    ~MidiRecordingTest() override { engine.setRecordingFile(nullptr); }
+
+    // The event track of the closed file.
+    std::vector<uint8_t> events() {
+        std::ifstream in(path, std::ios::binary);
+        std::vector<uint8_t> all{std::istreambuf_iterator<char>(in), {}};
+        if (all.size() < 56) {
+            return {};
+        }
+        // The length field, big-endian; an odd track is followed by a pad byte.
+        const size_t length =
+            size_t{all[52]} << 24 | size_t{all[53]} << 16 | size_t{all[54]} << 8 | all[55];
+        EXPECT_EQ(all.size(), 56 + length + length % 2);
+        return {all.begin() + 56, all.begin() + 56 + static_cast<std::ptrdiff_t>(length)};
+    }
+
+    testing_support::TemporaryFolder folder;
+    std::string path = [this] {
+        folder.create("lirveto-midi-engine");
+        return (folder.path() / "take.mid").string();
+    }();
+    files::MidiFile file{nullptr};
+};
+
+TEST_F(MidiRecordingTest, PausesGoToTheNextTimedMessageAndStopEndsTheNoteAtStop) {
+    ASSERT_TRUE(file.newFile(path.c_str()));
+    settings::PitchBend = 0;
+    engine.start();
+    {
+        auto lock = engine.lockRecording();
+        ASSERT_EQ(file.length(), 2U * 3 + 14 * 4) << "16 start messages at delta 0";
+    }
+    const uint32_t afterStart = file.length();
+    playThrough({600}, 1);  // first strike at 5 ms
+    playThrough({600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600,
+                 600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600, 600},
+                1);         // 145 ms still
+    playThrough({611}, 1);  // restrike at 155 ms
+    playThrough({611, 611}, 1);
+    engine.stop();  // 10 ms later
+    ASSERT_TRUE(file.close());
+
+    const std::vector<uint8_t> expected{
+        0x05, 0x9D, 60,   127,  0x00, 0x91, 60,   127,       // the first note carries its 5 ms
+        0x00, 0xBD, 7,    127,  0x00, 0xB1, 7,    127,       // level at the top
+        0x81, 0x16, 0x8D, 60,   127,  0x00, 0x81, 60,  127,  // 150 ms: the whole pause
+        0x00, 0x9D, 61,   127,  0x00, 0x91, 61,   127, 0x0A,
+        0x8D, 61,   64,   0x00, 0x81, 61,   64,  // Stop: the 10 ms since
+        0x00, 0xFF, 0x2F, 0x00};
+    const auto track = events();
+    ASSERT_GE(track.size(), afterStart);
+    EXPECT_EQ(std::vector<uint8_t>(track.begin() + afterStart, track.end()), expected);
+}
+
+TEST_F(MidiRecordingTest, AProgramChangeIsRecordedWhileStoppedAndCarriesNoTime) {
+    ASSERT_TRUE(file.newFile(path.c_str()));
+    engine.setInstrument(200);
+    EXPECT_EQ(settings::Instrument, 200);
+    ASSERT_TRUE(file.close());
+    EXPECT_EQ(events(),
+              (std::vector<uint8_t>{0x00, 0xCD, 127, 0x00, 0xC1, 127, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+// What the engines see offline: the gesture's cursor at the render's current time, and the
+// first failure an engine reports (any report means the render went wrong).
+
+#include <cstdint>
+#include <string>
+
+#include "gesture.h"
+
+class GestureCursor final : public CursorSource {
+  public:
+    GestureCursor(const Gesture& played, ScreenSize size) : gesture(played), screen(size) {}
+    CursorPosition cursorPosition() override { return gesture.cursorAt(nowMs); }
+    ScreenSize primaryScreenSize() override { return screen; }
+
+    int64_t nowMs = 0;
+
+  private:
+    const Gesture& gesture;
+    ScreenSize screen;
+};
+
+struct RenderFailures {
+    // Keeps the first report as one line: "caption: text".
+    void note(const std::string& text, const std::string& caption) {
+        if (!first.empty()) {
+            return;
+        }
+        first = caption + ": " + text;
+        for (char& c : first) {
+            c = c == '\n' ? ' ' : c;
+        }
+    }
+    std::string first;
+};

@@ -1,0 +1,49 @@
+#include "midi_render.h"
+
+#include <memory>
+
+#include "engine/midi/midi_engine.h"
+#include "files/midi_file.h"
+#include "gesture_cursor.h"
+#include "platform/midiout.h"
+#include "platform/midiout_virtual.h"
+#include "platform/mmtimer_manual.h"
+
+namespace {
+
+class RenderHost final : public engine::MidiEngineHost {
+  public:
+    void showStatus(const char*) override {}
+    void showMessage(const char* text, const char* caption) override {
+        failures.note(text, caption);
+    }
+    RenderFailures failures;
+};
+
+}  // namespace
+
+bool renderMidi(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
+                files::MidiFile& recording, std::string& error) {
+    platform::FixedMidiOutDevices devices({std::make_shared<platform::VirtualMidiPort>()});
+    platform::MidiOut midiOut(devices);
+    platform::ManualTimer timer;
+    GestureCursor cursor(gesture, screen);
+    RenderHost host;
+    engine::MidiEngine midi(midiOut, timer, cursor, host);
+    midi.setScreen(screen);
+    midi.setRecordingFile(&recording);
+
+    midi.start();
+    if (!midi.isPlaying()) {
+        error = host.failures.first.empty() ? "the MIDI engine did not play" : host.failures.first;
+        return false;
+    }
+    for (int64_t t = engine::MidiEngine::kTickMs; t <= durationMs;
+         t += engine::MidiEngine::kTickMs) {
+        cursor.nowMs = t;
+        timer.advanceTo(t);
+    }
+    midi.stop();
+    midi.setRecordingFile(nullptr);
+    return true;
+}
