@@ -72,13 +72,16 @@ void DirectSoundEngine::startPlaying() {
         streamBuffer = owner.soundBuffer();
         stream = streamLayoutFor(format);
     }
+    bool armed = false;
     {
+        // The first step may run and arm the next before this block ends: read the id here.
         const std::lock_guard chain(chainMutex);
         chainEnded = false;
         timerEvent = timer.setEvent(kStepDelayMs, 0, &DirectSoundEngine::onTimer,
                                     reinterpret_cast<uintptr_t>(this), mm::TIME_ONESHOT);
+        armed = timerEvent != 0;
     }
-    if (timerEvent == 0) {
+    if (!armed) {
         messages.show("Can't start timer", "bnplay", MessageBoxStyle::Ok);
     }
     if (owner.soundBuffer()->play(0, 0, ds::DSBPLAY_LOOPING) != ds::DS_OK) {
