@@ -7,6 +7,8 @@
 // takes no lock that slow work may hold.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -64,5 +66,8 @@ class AudioDevice {
 // that drives its clock (a virtual clock). Only for such a device may the source post, lock or
 // allocate from inside the callback, since that thread is no real-time one.
 class ClockedAudioDevice : public AudioDevice {};
+
+// Makes a closed device (real: SDL2; tests and offline rendering: a virtual one).
+using AudioDeviceFactory = std::function<std::unique_ptr<AudioDevice>()>;
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include <string>
 #include <system_error>
 
+#include "dsound_render.h"
 #include "engine/wave/render_buffer.h"
 #include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
@@ -79,6 +80,8 @@ bool writableOutput(const std::string& path, std::string& error) {
     return true;
 }
 
+// Records what the chosen engine plays of the gesture, as File New, Play, Stop at the duration,
+// Save As.
 int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
     const OutputFormat output = currentOutputFormat();
     const platform::WaveFormatPcm format =
@@ -89,7 +92,11 @@ int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t
         return fail(kRenderFailed, "cannot start a temporary recording: " + recording.lastReport());
     }
     std::string error;
-    if (!renderWave(gesture, options.screen, durationMs, recording, error)) {
+    const bool rendered =
+        options.engine == "dsound"
+            ? renderDirectSound(gesture, options.screen, durationMs, recording, error)
+            : renderWave(gesture, options.screen, durationMs, recording, error);
+    if (!rendered) {
         recording.discard();
         return fail(kRenderFailed, error);
     }
@@ -146,7 +153,7 @@ int main(int argc, char** argv) {
         const bool shown = std::fputs(kRenderUsage, stdout) != EOF && std::fflush(stdout) == 0;
         return shown ? kRendered : kRenderFailed;
     }
-    if (options->engine != "wave" && options->engine != "midi") {
+    if (options->engine != "wave" && options->engine != "midi" && options->engine != "dsound") {
         return fail(kBadInput, "the " + options->engine + " engine is not available yet");
     }
 

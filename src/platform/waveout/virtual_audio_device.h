@@ -39,6 +39,10 @@ class VirtualAudioDevice final : public ClockedAudioDevice {
     void keepPulled(bool keep) { keeping = keep; }
     const std::vector<uint8_t>& pulledBytes() const { return kept; }
 
+    // Makes the next opens use a period of `frames` whatever was asked, as a device with a fixed
+    // period does (0: the period asked for).
+    void choosePeriodFrames(int32_t frames) { chosenPeriod = frames; }
+
     // Makes every open fail with `reason` until called with an empty reason.
     void refuseOpen(std::string reason) { refusal = std::move(reason); }
 
@@ -50,6 +54,7 @@ class VirtualAudioDevice final : public ClockedAudioDevice {
     bool isOpen = false;
     bool started = false;
     bool keeping = false;
+    int32_t chosenPeriod = 0;
     uint64_t clock = 0;
     uint64_t pulled = 0;
     std::vector<uint8_t> period;

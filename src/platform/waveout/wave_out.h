@@ -22,7 +22,7 @@ namespace platform {
 
 class WaveOut final : public WaveOutApi {
   public:
-    using DeviceFactory = std::function<std::unique_ptr<AudioDevice>()>;
+    using DeviceFactory = AudioDeviceFactory;
     using ClockedDeviceFactory = std::function<std::unique_ptr<ClockedAudioDevice>()>;
 
     // MM_WOM_DONE comes from each stream's notifier thread: right for any device.

@@ -23,7 +23,7 @@
 #include "support/recording_wave_engine_host.h"
 #include "support/run_program.h"
 #include "support/scoped_settings.h"
-#include "tone_analysis.h"
+#include "support/tone_analysis.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "support/recording_wave_engine_host.h"
 #include "support/scoped_settings.h"
 #include "support/scripted_cursor.h"
-#include "tone_analysis.h"
+#include "support/tone_analysis.h"
 
 namespace {
 
