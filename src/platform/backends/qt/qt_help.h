@@ -4,9 +4,11 @@
 // "<context number> <page>") and the pop-up texts (".topic <id>" followed by its text).
 
 #include <QHash>
+#include <QIcon>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <utility>
 
 #include "platform/help.h"
 
@@ -22,7 +24,8 @@ QHash<std::uint32_t, QString> parseContextMap(const QString& content);
 
 class QtHelp : public Help {
   public:
-    QtHelp() = default;
+    // The viewer window shows `windowIcon`, the program's own.
+    explicit QtHelp(QIcon windowIcon = {}) : icon(std::move(windowIcon)) {}
     QtHelp(const QtHelp&) = delete;
     QtHelp& operator=(const QtHelp&) = delete;
     ~QtHelp() override;
@@ -38,6 +41,7 @@ class QtHelp : public Help {
   private:
     bool showPage(const QString& path);
 
+    QIcon icon;
     QPointer<QWidget> viewerWindow;
     QPointer<QTextBrowser> browser;
     QPointer<QLabel> popupLabel;

@@ -1,4 +1,4 @@
-#include "platform/backends/qt_help.h"
+#include "platform/backends/qt/qt_help.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +9,6 @@
 #include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-
-#include "framework/resources.h"
 
 namespace platform {
 
@@ -95,7 +93,7 @@ bool QtHelp::showPage(const QString& path) {
         viewerWindow = new QWidget(nullptr, Qt::Window);
         viewerWindow->setAttribute(Qt::WA_DeleteOnClose, false);
         viewerWindow->setWindowTitle(QStringLiteral("Lirveto Help"));
-        viewerWindow->setWindowIcon(framework::loadIcon(1003));
+        viewerWindow->setWindowIcon(icon);
         auto* layout = new QVBoxLayout(viewerWindow);
         layout->setContentsMargins(0, 0, 0, 0);
         browser = new QTextBrowser(viewerWindow);
