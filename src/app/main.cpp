@@ -67,9 +67,6 @@ int main(int argc, char** argv) {
             return printed(app::usageText()) ? 0 : 1;
         case app::CommandLine::Action::version:
             return printed(app::versionText()) ? 0 : 1;
-        case app::CommandLine::Action::error:
-            (void)std::fprintf(stderr, "%s\n", line.message.c_str());
-            return 2;
         case app::CommandLine::Action::run:
             break;
     }
