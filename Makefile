@@ -1,5 +1,5 @@
 # The two commands users need are `make run` and `make test`; both install what is missing first.
-.PHONY: deps run test bench fuzz lint install clean
+.PHONY: deps run test bench fuzz lint install clean reference-renders
 
 WERROR := $(if $(filter true,$(CI)),-DLIRVETO_WERROR=ON,-DLIRVETO_WERROR=OFF)
 FUZZ_SECONDS ?= 8
@@ -35,6 +35,12 @@ fuzz: deps
 
 lint: deps
 	scripts/lint.sh
+
+# After an intended change of the sound: render the reference cases again and store them.
+reference-renders: deps
+	cmake --preset dev $(WERROR)
+	cmake --build --preset dev --target lirveto-render
+	scripts/reference-renders.sh --update build/dev/bin/lirveto-render
 
 install: deps
 	cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX)

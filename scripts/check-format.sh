@@ -3,7 +3,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if ! command -v clang-format >/dev/null 2>&1; then
-  echo "check-format: clang-format not found, skipping"
+  # A missing formatter must not pass for a clean tree where the result counts.
+  if [ "${CI:-}" = "true" ]; then
+    echo "check-format: clang-format not found (scripts/install-deps.sh installs it)" >&2
+    exit 1
+  fi
+  echo "check-format: clang-format not found, skipping (under CI=true this fails)"
   exit 0
 fi
 unformatted=()

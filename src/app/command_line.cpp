@@ -23,13 +23,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.action = CommandLine::Action::version;
             return line;
         }
-        if (isStartSwitch(argument)) {
-            continue;
-        }
-        line.action = CommandLine::Action::error;
-        line.message = "lirveto: unknown argument '" + std::string(argument) +
-                       "'\nTry 'lirveto --help' for the options.";
-        return line;
+        // Anything else is Qt's (-platform, -style and their values) or ignored: the program runs.
     }
     return line;
 }
@@ -42,6 +36,8 @@ std::string usageText() {
            "  -p, /p       start-up switch (accepted and recorded)\n"
            "  -h, --help   show this text and exit\n"
            "  --version    show the version and exit\n"
+           "Qt's own options (-platform, -style, ...) are passed to Qt; other arguments are "
+           "ignored.\n"
            "\n"
            "Settings: $XDG_CONFIG_HOME/Quillhorn/Lirveto.reg (~/.config when unset).\n"
            "Only one Lirveto runs per user: starting it again brings the running one to the "

@@ -1,5 +1,6 @@
 #pragma once
 // The program's command line: the start-up switch "/p" or "-p" (any case), --help, --version.
+// Every other argument is left to Qt, which takes its own options and ignores the rest.
 
 #include <cstdint>
 #include <string>
@@ -12,10 +13,9 @@ namespace app {
 inline int32_t startUpSwitch = 0;
 
 struct CommandLine {
-    enum class Action { run, help, version, error };
+    enum class Action { run, help, version };
     Action action = Action::run;
     bool startSwitch = false;
-    std::string message;  // for error: what was wrong
 };
 
 // argv[0] is the program name.

@@ -1,31 +1,29 @@
 // Lirveto's entry: the command line, one instance per user, the main window, and the settings
 // saved however the program is asked to end.
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QLabel>  // qt_help.h keeps a QPointer<QLabel>
 #include <QPointer>
 #include <QSessionManager>
 #include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/app.h"
 #include "app/command_line.h"
-#include "app/sdl_wave_out.h"
 #include "app/single_instance.h"
 #include "app/sound_pages.h"
 #include "framework/qt_file_dialogs.h"
 #include "framework/qt_message_box.h"
-#include "platform/backends/any_thread_cursor_source.h"
-#include "platform/backends/qt_cursor_source.h"
-#include "platform/backends/qt_help.h"
-#include "platform/backends/qt_shell.h"
+#include "framework/resources.h"
+#include "platform/backends/qt/any_thread_cursor_source.h"
+#include "platform/backends/qt/qt_help.h"
+#include "platform/backends/qt/qt_shell.h"
 #include "platform/backends/sdl_thread_priority.h"
+#include "platform/backends/sdl_wave_out.h"
+#include "platform/close_signals.h"
 #include "platform/runtime_folder.h"
 #include "settings/settings_store.h"
 
@@ -45,30 +43,16 @@ class MainWindowMessageBox : public platform::MessageBox {
 };
 
 // SIGTERM, SIGINT and SIGHUP end the program through the event loop, asking nothing.
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int /*number*/) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
-}
-
 void closeOnSignals(QObject* owner, const std::function<void()>& close) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+    const int descriptor = platform::installCloseSignals();
+    if (descriptor < 0) {
         return;
     }
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
-    QObject::connect(notifier, &QSocketNotifier::activated, owner, [close] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t ignored = ::read(signalPipe[0], &byte, 1);
+    auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [descriptor, close] {
+        platform::acknowledgeCloseSignal(descriptor);
         close();
     });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
-        ::sigaction(number, &action, nullptr);
-    }
 }
 
 // A full disk or closed pipe must not pass for a shown help or version text.
@@ -85,9 +69,6 @@ int main(int argc, char** argv) {
             return printed(app::usageText()) ? 0 : 1;
         case app::CommandLine::Action::version:
             return printed(app::versionText()) ? 0 : 1;
-        case app::CommandLine::Action::error:
-            (void)std::fprintf(stderr, "%s\n", line.message.c_str());
-            return 2;
         case app::CommandLine::Action::run:
             break;
     }
@@ -98,7 +79,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Quillhorn"));
 
     platform::QtShell shell;
-    platform::QtHelp help;
+    platform::QtHelp help(framework::loadIcon(1003));
     platform::AnyThreadCursorSource cursor;
     framework::QtFileDialogs fileDialogs;
     MainWindowMessageBox messages;
@@ -108,7 +89,7 @@ int main(int argc, char** argv) {
                                     messages,
                                     cursor,
                                     fileDialogs,
-                                    app::makeSdlWaveOut};
+                                    platform::makeSdlWaveOut};
 
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;

@@ -14,7 +14,7 @@
 #include "controls/help_provider.h"
 #include "controls/tab_window.h"
 #include "framework/resources.h"
-#include "platform/backends/x11_window_hints.h"
+#include "platform/backends/qt/x11_window_hints.h"
 
 namespace app {
 

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+#include "platform/message_box.h"
+#include "platform/waveout/wave_out_api.h"
+
 namespace framework {
 
 using UINT = std::uint32_t;
@@ -25,15 +28,15 @@ inline constexpr UINT WM_HSCROLL = 0x0114;
 inline constexpr UINT WM_VSCROLL = 0x0115;
 inline constexpr UINT WM_NEXTDLGCTL = 0x0028;
 inline constexpr UINT WM_CLOSE = 0x0010;
-inline constexpr UINT MM_WOM_DONE = 0x3BD;
+using platform::mm::MM_WOM_DONE;
 
 inline constexpr WPARAM SC_MINIMIZE = 0xF020;
 
 // Command ids and notification codes.
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-inline constexpr int IDYES = 6;
-inline constexpr int IDNO = 7;
+using platform::MessageBoxResult::IDCANCEL;
+using platform::MessageBoxResult::IDNO;
+using platform::MessageBoxResult::IDOK;
+using platform::MessageBoxResult::IDYES;
 inline constexpr int IDHELP = 9;
 inline constexpr UINT BN_CLICKED = 0;
 

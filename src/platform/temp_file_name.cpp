@@ -8,7 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 
 namespace platform {
 
@@ -32,15 +32,22 @@ std::string composeName(const std::string& folder, const char* prefix, unsigned 
 }
 
 // Read rather than set: umask() changes it for every thread of the process.
+// "e" opens it close-on-exec, as every descriptor of the program is.
 mode_t currentUmask() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0) {
-            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    std::FILE* status = std::fopen("/proc/self/status", "re");
+    if (status == nullptr) {
+        return 022;
+    }
+    mode_t mask = 022;
+    char line[256];
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::strncmp(line, "Umask:", 6) == 0) {
+            mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
+            break;
         }
     }
-    return 022;
+    (void)std::fclose(status);
+    return mask;
 }
 
 }  // namespace

@@ -2,7 +2,5 @@
 target_sources(lirveto_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/wave_page_template.h ${CMAKE_CURRENT_LIST_DIR}/wave_page_template.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wave_page.h ${CMAKE_CURRENT_LIST_DIR}/wave_page.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/wave_page_files.cpp
-  ${PROJECT_SOURCE_DIR}/src/framework/qt_file_dialogs.h
-  ${PROJECT_SOURCE_DIR}/src/framework/qt_file_dialogs.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/wave_page_files.cpp)
 target_link_libraries(lirveto_ui PUBLIC lirveto_wave_engine)

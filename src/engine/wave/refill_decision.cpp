@@ -5,8 +5,9 @@
 #include "settings/settings_values.h"
 
 namespace {
-// A resting cursor keeps the tone for seven readings; the eighth and later ones fall silent.
-constexpr int32_t kRestingReadingsBeforeSilence = 6;
+// The rest count is checked before it grows, so counts 0 to 6 keep the tone (seven resting
+// readings) and the eighth reading and later ones fall silent.
+constexpr int32_t kLastSoundingRestCount = 6;
 }  // namespace
 
 void RefillDecision::startHistory(CursorPosition cursorAtPlay) {
@@ -36,7 +37,7 @@ void RefillDecision::decide(CursorPosition cursorNow, ToneRenderer& renderer) {
         if (rests < INT32_MAX) {
             ++rests;
         }
-        if (restsBefore > kRestingReadingsBeforeSilence) {
+        if (restsBefore > kLastSoundingRestCount) {
             const int32_t frequency = frequencyFromCursor(cursorNow.x, screen);
             renderer.renderNextBuffer(frequency, frequency, 0, 0);
         }

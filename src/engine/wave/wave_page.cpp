@@ -311,7 +311,8 @@ void TAppDialog::postBufferDone(platform::WaveHeader* header, uint32_t playSessi
     try {
         port->post(framework::MM_WOM_DONE, playSession, reinterpret_cast<LPARAM>(header));
     } catch (...) {
-        // Out of memory for the event: the buffer is lost and the restart path takes over.
+        // Out of memory for the event: this buffer is not queued again. Nothing brings it back;
+        // the other buffer plays on until the user stops, and the next play starts both afresh.
     }
 }
 

@@ -7,7 +7,7 @@
 #include <QTextBrowser>
 
 #include "controls/help_tables.h"
-#include "platform/backends/qt_help.h"
+#include "platform/backends/qt/qt_help.h"
 #include "support/qt_application.h"
 
 namespace {

@@ -40,16 +40,19 @@ TEST(CommandLine, OnlyATwoCharacterPSwitchAsFirstArgumentSetsTheSwitch) {
     for (const char* other : {"/play", "-pp", "p", "/q", "--p"}) {
         const CommandLine line = parse({other});
         EXPECT_FALSE(line.startSwitch) << other;
-        EXPECT_EQ(line.action, CommandLine::Action::error) << other;
-        EXPECT_NE(line.message.find(other), std::string::npos);
+        EXPECT_EQ(line.action, CommandLine::Action::run) << other;
     }
+    EXPECT_FALSE(parse({"-style", "-p"}).startSwitch);
 }
 
-TEST(CommandLine, HelpAndVersionWinAndUnknownArgumentsAreErrors) {
+TEST(CommandLine, HelpAndVersionWinAndOtherArgumentsAreLeftToQt) {
     EXPECT_EQ(parse({"--help"}).action, CommandLine::Action::help);
     EXPECT_EQ(parse({"-p", "-h"}).action, CommandLine::Action::help);
     EXPECT_EQ(parse({"--version"}).action, CommandLine::Action::version);
-    EXPECT_EQ(parse({"--frobnicate", "--help"}).action, CommandLine::Action::error);
+    EXPECT_EQ(parse({"--frobnicate", "--help"}).action, CommandLine::Action::help);
+    const CommandLine qtOptions = parse({"-p", "-platform", "offscreen", "-style", "fusion", "x"});
+    EXPECT_EQ(qtOptions.action, CommandLine::Action::run);
+    EXPECT_TRUE(qtOptions.startSwitch);
     EXPECT_NE(app::usageText().find("--version"), std::string::npos);
     EXPECT_EQ(app::versionText().rfind("Lirveto 3.0", 0), 0u);
 }

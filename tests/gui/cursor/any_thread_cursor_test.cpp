@@ -1,4 +1,4 @@
-#include "platform/backends/any_thread_cursor_source.h"
+#include "platform/backends/qt/any_thread_cursor_source.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/backends/qt_shell.h"
+#include "platform/backends/qt/qt_shell.h"
 
 #include <QDesktopServices>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "platform/backends/help_popup.h"
+#include "platform/backends/qt/help_popup.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

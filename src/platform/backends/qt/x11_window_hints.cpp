@@ -1,4 +1,4 @@
-#include "platform/backends/x11_window_hints.h"
+#include "platform/backends/qt/x11_window_hints.h"
 
 #include <xcb/xcb.h>
 

@@ -5,9 +5,9 @@
 
 #include "platform/waveout/wave_out_api.h"
 
-namespace app {
+namespace platform {
 
 // GUI thread.
-std::unique_ptr<platform::WaveOutApi> makeSdlWaveOut();
+std::unique_ptr<WaveOutApi> makeSdlWaveOut();
 
-}  // namespace app
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/backends/qt_cursor_source.h"
+#include "platform/backends/qt/qt_cursor_source.h"
 
 #include <QCursor>
 #include <QGuiApplication>

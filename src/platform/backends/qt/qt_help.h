@@ -6,9 +6,11 @@
 // Thread: GUI, every operation; the parse functions, any thread.
 
 #include <QHash>
+#include <QIcon>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <utility>
 
 #include "platform/help.h"
 
@@ -24,7 +26,8 @@ QHash<std::uint32_t, QString> parseContextMap(const QString& content);
 
 class QtHelp : public Help {
   public:
-    QtHelp() = default;
+    // The viewer window shows `windowIcon`, the program's own.
+    explicit QtHelp(QIcon windowIcon = {}) : icon(std::move(windowIcon)) {}
     QtHelp(const QtHelp&) = delete;
     QtHelp& operator=(const QtHelp&) = delete;
     ~QtHelp() override;
@@ -40,6 +43,7 @@ class QtHelp : public Help {
   private:
     bool showPage(const QString& path);
 
+    QIcon icon;
     QPointer<QWidget> viewerWindow;
     QPointer<QTextBrowser> browser;
     QPointer<QLabel> popupLabel;

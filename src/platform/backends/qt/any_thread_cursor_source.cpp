@@ -1,4 +1,4 @@
-#include "platform/backends/any_thread_cursor_source.h"
+#include "platform/backends/qt/any_thread_cursor_source.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 
-#include "platform/backends/qt_cursor_source.h"
+#include "platform/backends/qt/qt_cursor_source.h"
 
 namespace platform {
 

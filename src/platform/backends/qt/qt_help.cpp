@@ -1,4 +1,4 @@
-#include "platform/backends/qt_help.h"
+#include "platform/backends/qt/qt_help.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +10,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "framework/resources.h"
-#include "platform/backends/help_popup.h"
+#include "platform/backends/qt/help_popup.h"
 
 namespace platform {
 
@@ -96,7 +95,7 @@ bool QtHelp::showPage(const QString& path) {
         viewerWindow = new QWidget(nullptr, Qt::Window);
         viewerWindow->setAttribute(Qt::WA_DeleteOnClose, false);
         viewerWindow->setWindowTitle(QStringLiteral("Lirveto Help"));
-        viewerWindow->setWindowIcon(framework::loadIcon(1003));
+        viewerWindow->setWindowIcon(icon);
         auto* layout = new QVBoxLayout(viewerWindow);
         layout->setContentsMargins(0, 0, 0, 0);
         browser = new QTextBrowser(viewerWindow);
