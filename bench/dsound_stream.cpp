@@ -30,12 +30,12 @@
 
 namespace {
 
-constexpr ScreenSize kScreen{1920, 1080};
+constexpr platform::ScreenSize kScreen{1920, 1080};
 
-class MovableCursor final : public CursorSource {
+class MovableCursor final : public platform::CursorSource {
   public:
-    CursorPosition cursorPosition() override { return {x.load(), y.load()}; }
-    ScreenSize primaryScreenSize() override { return kScreen; }
+    platform::CursorPosition cursorPosition() override { return {x.load(), y.load()}; }
+    platform::ScreenSize primaryScreenSize() override { return kScreen; }
     std::atomic<int32_t> x{960};
     std::atomic<int32_t> y{1079};
 };
@@ -220,9 +220,9 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     ::setenv("SDL_AUDIODRIVER", "dummy", 0);  // headless unless a driver is named
     platform::installSdlTimerPriority();
-    settings::stereo = true;
-    settings::highRate = true;
-    settings::sixteenBit = true;
+    settings::Stereo = true;
+    settings::HighRate = true;
+    settings::SixteenBit = true;
     settings::Volume = 100;
     measureLatency(200);
     measureStepsAndCpu(seconds);

@@ -61,10 +61,10 @@ class ObservedDevice final : public platform::AudioDevice, private platform::Aud
     platform::AudioSource* real = nullptr;
 };
 
-class MovableCursor final : public CursorSource {
+class MovableCursor final : public platform::CursorSource {
   public:
-    CursorPosition cursorPosition() override { return {960, y.load()}; }
-    ScreenSize primaryScreenSize() override { return {1920, 1080}; }
+    platform::CursorPosition cursorPosition() override { return {960, y.load()}; }
+    platform::ScreenSize primaryScreenSize() override { return {1920, 1080}; }
     std::atomic<int32_t> y{1080};
 };
 

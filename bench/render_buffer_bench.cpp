@@ -10,17 +10,19 @@
 namespace {
 
 void renderSteadyAndGliding(benchmark::State& state) {
-    const OutputFormat format{state.range(0) != 0, state.range(1) != 0, state.range(2) != 0};
-    WaveTable table;
-    buildWaveTable(table, 10);
+    const engine::OutputFormat format{state.range(0) != 0, state.range(1) != 0,
+                                      state.range(2) != 0};
+    engine::WaveTable table;
+    engine::buildWaveTable(table, 10);
     std::vector<uint8_t> buffer(40050);
     double audioSeconds = 0;
     int32_t frequency = 440;
     for (auto _ : state) {
         // Alternate a glide and a steady buffer with vibrato, as a moving cursor does.
         const int32_t glide =
-            renderBuffer(buffer, table, format, 2, frequency + 37, frequency, 90, 60);
-        const int32_t steady = renderBuffer(buffer, table, format, 2, frequency, frequency, 90, 90);
+            engine::renderBuffer(buffer, table, format, 2, frequency + 37, frequency, 90, 60);
+        const int32_t steady =
+            engine::renderBuffer(buffer, table, format, 2, frequency, frequency, 90, 90);
         benchmark::DoNotOptimize(buffer.data());
         audioSeconds += static_cast<double>(glide + steady) / format.bytesPerSecond();
         frequency = frequency >= 9000 ? 440 : frequency + 113;

@@ -20,13 +20,13 @@
 
 namespace {
 
-class SweepingCursor final : public CursorSource {
+class SweepingCursor final : public platform::CursorSource {
   public:
-    CursorPosition cursorPosition() override {
+    platform::CursorPosition cursorPosition() override {
         x = (x + 37) % 1920;
         return {x, 300};
     }
-    ScreenSize primaryScreenSize() override { return {1920, 1080}; }
+    platform::ScreenSize primaryScreenSize() override { return {1920, 1080}; }
 
   private:
     int32_t x = 0;
@@ -40,7 +40,7 @@ class Silent final : public platform::MessageBoxQueue {
     void resetCause(const std::string& /*cause*/) override {}
 };
 
-class PageQueue final : public WaveEngineHost {
+class PageQueue final : public engine::WaveEngineHost {
   public:
     void postBufferDone(platform::WaveHeader* header, uint32_t session) noexcept override {
         std::lock_guard lock(mutex);
@@ -53,7 +53,7 @@ class PageQueue final : public WaveEngineHost {
     void pumpWaitingMessages() override {}
 
     // Hands the waiting dones to the engine; waits up to `limit` for one to arrive.
-    void dispatch(WaveEngine& engine, std::chrono::milliseconds limit) {
+    void dispatch(engine::WaveEngine& engine, std::chrono::milliseconds limit) {
         std::unique_lock lock(mutex);
         arrived.wait_for(lock, limit, [this] { return !dones.empty(); });
         while (!dones.empty()) {
@@ -90,16 +90,16 @@ double cpuSeconds(int who) {
 
 int main() {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    settings::stereo = true;
-    settings::highRate = true;
-    settings::sixteenBit = true;
+    settings::Stereo = true;
+    settings::HighRate = true;
+    settings::SixteenBit = true;
     settings::Pitch = 1;
 
     SweepingCursor cursor;
     Silent messages;
     PageQueue page;
     platform::WaveOut waveOut([] { return std::make_unique<platform::SdlAudioDevice>(); });
-    WaveEngine engine(waveOut, cursor, messages, page);
+    engine::WaveEngine engine(waveOut, cursor, messages, page);
     engine.setScreen(cursor.primaryScreenSize());
 
     constexpr auto kPlaying = std::chrono::seconds(10);

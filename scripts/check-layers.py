@@ -22,10 +22,11 @@ DEVICE_HEADER = re.compile(
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
 
 # Layers from the bottom up; a file may include project headers of its own layer and lower ones,
-# except that the two backend layers and the framework stand side by side on the core.
-LAYER_RANK = {"core": 0, "backends": 1, "qt_backends": 1, "framework": 1, "controls": 2,
-              "pages": 3, "prefs": 4, "app": 5}
-SIDE_BY_SIDE = {"backends", "qt_backends", "framework"}
+# except that the Qt backends and the framework stand side by side on the device backends (the
+# Qt cursor reads the X pointer through the backends' xcb connection).
+LAYER_RANK = {"core": 0, "backends": 1, "qt_backends": 2, "framework": 2, "controls": 3,
+              "pages": 4, "prefs": 5, "app": 6}
+SIDE_BY_SIDE = {"qt_backends", "framework"}
 
 
 def layer_of(relative: str) -> str:

@@ -29,7 +29,7 @@ struct AppServices {
     platform::Help& help;
     QString programPath;
     platform::MessageBox& messages;
-    CursorSource& cursor;
+    platform::CursorSource& cursor;
     framework::FileDialogs& fileDialogs;
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
 };

@@ -19,6 +19,7 @@
 #include "framework/qt_message_box.h"
 #include "framework/resources.h"
 #include "platform/backends/qt/any_thread_cursor_source.h"
+#include "platform/backends/qt/qt_cursor_source.h"
 #include "platform/backends/qt/qt_help.h"
 #include "platform/backends/qt/qt_shell.h"
 #include "platform/backends/sdl_thread_priority.h"

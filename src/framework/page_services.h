@@ -37,7 +37,7 @@ struct PageServices {
     platform::MessageBox& messageBox;
     // Boxes asked for from notification handlers and timer steps (see MessageBoxService).
     platform::MessageBoxQueue& messageQueue;
-    CursorSource& cursor;
+    platform::CursorSource& cursor;
     StatusText& status;
     FileDialogs& fileDialogs;
     // Makes the wave output a page plays through (real: SDL2; tests: a virtual device or fake).

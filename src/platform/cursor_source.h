@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace platform {
+
 struct ScreenSize {
     int32_t width = 0;
     int32_t height = 0;
@@ -27,3 +29,5 @@ class CursorSource {
     // The primary screen's size in pixels. Thread: GUI.
     virtual ScreenSize primaryScreenSize() = 0;
 };
+
+}  // namespace platform

@@ -25,9 +25,9 @@ inline std::atomic<int32_t> Timbre{0};   // 0..10, third and fifth harmonics in 
 inline std::atomic<int32_t> SwoopMode{0};
 
 // Output format of the Wave and DirectSound engines.
-inline std::atomic<bool> stereo{false};      // 2 channels, else 1
-inline std::atomic<bool> highRate{false};    // 44100 Hz, else 22050 Hz
-inline std::atomic<bool> sixteenBit{false};  // 16-bit signed samples, else 8-bit unsigned
+inline std::atomic<bool> Stereo{false};      // 2 channels, else 1
+inline std::atomic<bool> HighRate{false};    // 44100 Hz, else 22050 Hz
+inline std::atomic<bool> SixteenBit{false};  // 16-bit signed samples, else 8-bit unsigned
 
 // View flags of the main window: which parts of the note readout the status bar shows.
 inline std::atomic<int32_t> ViewNoteFreq{1};  // 0/1: frequency

@@ -20,26 +20,26 @@ bool registryTextIs(const platform::RegistryKey& key, const char* name, const ch
 
 void readWaveFormatSettings(const StoreSelector& store) {
     if (store.useRegistry()) {
-        stereo = readRegistryByte(*store.key, "Stereo").value_or(0) != 0;
-        highRate = registryTextIs(*store.key, "SampleRate", "44kHz");
-        sixteenBit = registryTextIs(*store.key, "Resolution", "16bit");
+        Stereo = readRegistryByte(*store.key, "Stereo").value_or(0) != 0;
+        HighRate = registryTextIs(*store.key, "SampleRate", "44kHz");
+        SixteenBit = registryTextIs(*store.key, "Resolution", "16bit");
     } else if (store.useIni()) {
-        stereo = readIniInt(store.iniFile, "Stereo", 0) != 0;
-        highRate = readIniText(store.iniFile, "SampleRate", "22kHz", iniTextBuffer) == "44kHz";
-        sixteenBit = readIniText(store.iniFile, "Resolution", "8bit", iniTextBuffer) == "16bit";
+        Stereo = readIniInt(store.iniFile, "Stereo", 0) != 0;
+        HighRate = readIniText(store.iniFile, "SampleRate", "22kHz", iniTextBuffer) == "44kHz";
+        SixteenBit = readIniText(store.iniFile, "Resolution", "8bit", iniTextBuffer) == "16bit";
     }
 }
 
 bool writeWaveFormatSettings(const StoreSelector& store) {
-    const char* rate = highRate ? "44kHz" : "22kHz";
-    const char* resolution = sixteenBit ? "16bit" : "8bit";
+    const char* rate = HighRate ? "44kHz" : "22kHz";
+    const char* resolution = SixteenBit ? "16bit" : "8bit";
     if (store.useRegistry()) {
-        bool ok = writeRegistryByte(*store.key, "Stereo", stereo ? 1 : 0);
+        bool ok = writeRegistryByte(*store.key, "Stereo", Stereo ? 1 : 0);
         ok = writeRegistryText(*store.key, "SampleRate", rate) && ok;
         return writeRegistryText(*store.key, "Resolution", resolution) && ok;
     }
     if (store.useIni()) {
-        bool ok = writeIniInt(store.iniFile, "Stereo", stereo ? 1 : 0);
+        bool ok = writeIniInt(store.iniFile, "Stereo", Stereo ? 1 : 0);
         ok = writeIniText(store.iniFile, "SampleRate", rate) && ok;
         return writeIniText(store.iniFile, "Resolution", resolution) && ok;
     }

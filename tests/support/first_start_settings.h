@@ -13,9 +13,9 @@ inline void resetToneSettingsToFirstStart() {
     settings::Vibrato = 0;
     settings::Timbre = 0;
     settings::SwoopMode = 0;
-    settings::stereo = false;
-    settings::highRate = false;
-    settings::sixteenBit = false;
+    settings::Stereo = false;
+    settings::HighRate = false;
+    settings::SixteenBit = false;
     settings::ViewNoteFreq = 1;
     settings::ViewNoteMid = 1;
     settings::ViewNoteName = 1;

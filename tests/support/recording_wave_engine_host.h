@@ -17,7 +17,7 @@
 
 namespace testing_support {
 
-class RecordingWaveEngineHost final : public WaveEngineHost {
+class RecordingWaveEngineHost final : public engine::WaveEngineHost {
   public:
     enum class Kind { bufferDone, restart, toggle };
     struct Message {
@@ -75,7 +75,7 @@ class RecordingWaveEngineHost final : public WaveEngineHost {
         return {queue.begin(), queue.end()};
     }
 
-    WaveEngine* engine = nullptr;
+    engine::WaveEngine* engine = nullptr;
     bool pumpDispatches = false;
     int pumps = 0;
     std::vector<std::string> statuses;

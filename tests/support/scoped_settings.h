@@ -13,9 +13,9 @@ class ScopedToneSettings {
           vibrato(settings::Vibrato),
           timbre(settings::Timbre),
           swoopMode(settings::SwoopMode),
-          stereo(settings::stereo),
-          highRate(settings::highRate),
-          sixteenBit(settings::sixteenBit),
+          stereo(settings::Stereo),
+          highRate(settings::HighRate),
+          sixteenBit(settings::SixteenBit),
           viewFreq(settings::ViewNoteFreq),
           viewMid(settings::ViewNoteMid),
           viewName(settings::ViewNoteName),
@@ -26,9 +26,9 @@ class ScopedToneSettings {
         settings::Vibrato = vibrato;
         settings::Timbre = timbre;
         settings::SwoopMode = swoopMode;
-        settings::stereo = stereo;
-        settings::highRate = highRate;
-        settings::sixteenBit = sixteenBit;
+        settings::Stereo = stereo;
+        settings::HighRate = highRate;
+        settings::SixteenBit = sixteenBit;
         settings::ViewNoteFreq = viewFreq;
         settings::ViewNoteMid = viewMid;
         settings::ViewNoteName = viewName;

@@ -8,12 +8,13 @@
 
 namespace testing_support {
 
-class ScriptedCursor final : public CursorSource {
+class ScriptedCursor final : public platform::CursorSource {
   public:
-    explicit ScriptedCursor(CursorPosition start = {}, ScreenSize size = {1000, 1000})
+    explicit ScriptedCursor(platform::CursorPosition start = {},
+                            platform::ScreenSize size = {1000, 1000})
         : position(start), screen(size) {}
 
-    CursorPosition cursorPosition() override {
+    platform::CursorPosition cursorPosition() override {
         ++reads;
         if (!script.empty()) {
             position = script.front();
@@ -21,11 +22,11 @@ class ScriptedCursor final : public CursorSource {
         }
         return position;
     }
-    ScreenSize primaryScreenSize() override { return screen; }
+    platform::ScreenSize primaryScreenSize() override { return screen; }
 
-    CursorPosition position;
-    ScreenSize screen;
-    std::deque<CursorPosition> script;
+    platform::CursorPosition position;
+    platform::ScreenSize screen;
+    std::deque<platform::CursorPosition> script;
     int reads = 0;
 };
 

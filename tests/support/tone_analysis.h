@@ -19,11 +19,11 @@ using Bytes = std::vector<uint8_t>;
 // One buffer as the tone core renders it with the current output settings and a Timbre 0 table.
 inline Bytes renderedBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                             int32_t oldAmplitude) {
-    WaveTable table;
-    buildWaveTable(table, 0);
+    engine::WaveTable table;
+    engine::buildWaveTable(table, 0);
     Bytes buffer(40050, 0);
     const int32_t length =
-        renderBuffer(buffer, table, newFrequency, oldFrequency, newAmplitude, oldAmplitude);
+        engine::renderBuffer(buffer, table, newFrequency, oldFrequency, newAmplitude, oldAmplitude);
     buffer.resize(static_cast<std::size_t>(length));
     return buffer;
 }
@@ -46,7 +46,7 @@ inline Bytes waveData(const Bytes& file) {
 }
 
 // Left-channel samples centred on zero.
-inline std::vector<int> leftSamples(const Bytes& bytes, OutputFormat format) {
+inline std::vector<int> leftSamples(const Bytes& bytes, engine::OutputFormat format) {
     std::vector<int> samples;
     const auto step = static_cast<std::size_t>(format.frameBytes());
     for (std::size_t at = 0; at + step <= bytes.size(); at += step) {

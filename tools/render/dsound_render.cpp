@@ -48,7 +48,7 @@ platform::AudioDeviceFactory virtualDevices(platform::VirtualAudioDevice*& lates
 
 }  // namespace
 
-bool renderDirectSound(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
+bool renderDirectSound(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
                        files::WaveFile& recording, std::string& error) {
     platform::VirtualAudioDevice* device = nullptr;
     platform::VirtualAudioDevice* waveOutDevice = nullptr;

@@ -17,5 +17,5 @@ class WaveFile;
 // read floor(t x rate / 1000) frames, which is also the write cursor (modulo the one-second
 // buffer); steps run at t = 1, 2, 3 ... ms up to and including the duration, then Stop. On
 // failure returns false with `error` set to one line.
-bool renderDirectSound(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
+bool renderDirectSound(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
                        files::WaveFile& recording, std::string& error);

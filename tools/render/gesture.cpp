@@ -85,7 +85,7 @@ std::optional<Gesture> Gesture::parse(std::string_view text, std::string& error)
     return Gesture(std::move(points));
 }
 
-CursorPosition Gesture::cursorAt(int64_t timeMs) const {
+platform::CursorPosition Gesture::cursorAt(int64_t timeMs) const {
     const auto after =
         std::upper_bound(points.begin(), points.end(), timeMs,
                          [](int64_t t, const GesturePoint& p) { return t < p.timeMs; });

@@ -12,7 +12,7 @@
 
 struct GesturePoint {
     int64_t timeMs = 0;
-    CursorPosition position;
+    platform::CursorPosition position;
 };
 
 class Gesture {
@@ -22,7 +22,7 @@ class Gesture {
     static std::optional<Gesture> parse(std::string_view text, std::string& error);
 
     // The cursor at time t: the last point at or before t; before the first point, the first.
-    CursorPosition cursorAt(int64_t timeMs) const;
+    platform::CursorPosition cursorAt(int64_t timeMs) const;
 
     int64_t lastTimeMs() const { return points.back().timeMs; }
     const std::vector<GesturePoint>& allPoints() const { return points; }

@@ -7,17 +7,18 @@
 
 #include "gesture.h"
 
-class GestureCursor final : public CursorSource {
+class GestureCursor final : public platform::CursorSource {
   public:
-    GestureCursor(const Gesture& played, ScreenSize size) : gesture(played), screen(size) {}
-    CursorPosition cursorPosition() override { return gesture.cursorAt(nowMs); }
-    ScreenSize primaryScreenSize() override { return screen; }
+    GestureCursor(const Gesture& played, platform::ScreenSize size)
+        : gesture(played), screen(size) {}
+    platform::CursorPosition cursorPosition() override { return gesture.cursorAt(nowMs); }
+    platform::ScreenSize primaryScreenSize() override { return screen; }
 
     int64_t nowMs = 0;
 
   private:
     const Gesture& gesture;
-    ScreenSize screen;
+    platform::ScreenSize screen;
 };
 
 struct RenderFailures {

@@ -19,8 +19,8 @@
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "gesture.h"
-#include "render_limits.h"
 #include "midi_render.h"
+#include "render_limits.h"
 #include "render_options.h"
 #include "settings/settings_store.h"
 #include "wave_render.h"
@@ -83,7 +83,7 @@ bool writableOutput(const std::string& path, std::string& error) {
 // Records what the chosen engine plays of the gesture, as File New, Play, Stop at the duration,
 // Save As.
 int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
-    const OutputFormat output = currentOutputFormat();
+    const engine::OutputFormat output = engine::currentOutputFormat();
     const platform::WaveFormatPcm format =
         files::pcmWaveFormat(output.stereo, output.highRate, output.sixteenBit);
     files::WaveFile recording(nullptr, &format);
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
     }
     const int64_t durationMs = options->durationMs.value_or(gesture->lastTimeMs());
     if (options->engine != "midi") {
-        const int64_t bytesPerSecond = currentOutputFormat().bytesPerSecond();
+        const int64_t bytesPerSecond = engine::currentOutputFormat().bytesPerSecond();
         const int64_t longestMs = longestWaveRenderMs(bytesPerSecond);
         if (durationMs > longestMs) {
             return fail(kBadInput,

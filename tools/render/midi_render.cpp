@@ -22,7 +22,7 @@ class RenderHost final : public engine::MidiEngineHost {
 
 }  // namespace
 
-bool renderMidi(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
+bool renderMidi(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
                 files::MidiFile& recording, std::string& error) {
     platform::FixedMidiOutDevices devices({std::make_shared<platform::VirtualMidiPort>()});
     platform::MidiOut midiOut(devices);

@@ -12,7 +12,7 @@ constexpr int64_t kWaveHeaderBytes = 8 + 4 + (8 + 16) + (8 + 4) + 8;
 constexpr int64_t kLargestFileEnd = int64_t{std::numeric_limits<uint32_t>::max()} - 1;
 // Both buffers are appended to the recording when queued, ahead of the play position, and one
 // more may be queued just before Stop.
-constexpr int64_t kQueuedPastTheEnd = int64_t{3} * WaveEngine::kBufferBytes;
+constexpr int64_t kQueuedPastTheEnd = int64_t{3} * engine::WaveEngine::kBufferBytes;
 constexpr std::size_t kLongestQuote = 80;
 
 }  // namespace

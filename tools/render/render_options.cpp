@@ -25,7 +25,7 @@ std::string tooBig(std::string_view option, std::string_view value) {
     return std::string(option) + " " + quotedForMessage(value) + " is too big";
 }
 
-bool parseScreen(std::string_view text, ScreenSize& screen, std::string& error) {
+bool parseScreen(std::string_view text, platform::ScreenSize& screen, std::string& error) {
     const auto cross = text.find('x');
     int64_t width = 0;
     int64_t height = 0;
@@ -43,7 +43,7 @@ bool parseScreen(std::string_view text, ScreenSize& screen, std::string& error) 
         error = "--screen wants WIDTHxHEIGHT with both above zero, got " + quotedForMessage(text);
         return false;
     }
-    screen = ScreenSize{static_cast<int32_t>(width), static_cast<int32_t>(height)};
+    screen = platform::ScreenSize{static_cast<int32_t>(width), static_cast<int32_t>(height)};
     return true;
 }
 

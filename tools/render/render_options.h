@@ -12,7 +12,7 @@ struct RenderOptions {
     std::string gesturePath;
     std::string outPath;
     std::string settingsPath;  // empty: the settings of a first start
-    ScreenSize screen{1920, 1080};
+    platform::ScreenSize screen{1920, 1080};
     std::optional<int64_t> durationMs;  // default: the gesture's last time
     bool helpWanted = false;
 };

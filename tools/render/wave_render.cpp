@@ -24,7 +24,7 @@ class FailureMessages final : public platform::MessageBoxQueue {
 
 // The page's message queue. Everything runs on one thread: the virtual device posts its
 // notifications from inside the clock's advance.
-class QueueHost final : public WaveEngineHost {
+class QueueHost final : public engine::WaveEngineHost {
   public:
     struct Message {
         enum Kind { done, restart, toggle } kind;
@@ -56,7 +56,7 @@ class QueueHost final : public WaveEngineHost {
         }
     }
 
-    WaveEngine* engine = nullptr;
+    engine::WaveEngine* engine = nullptr;
 
   private:
     std::deque<Message> queue;
@@ -139,18 +139,18 @@ class ClockedWaveOut final : public platform::WaveOutApi {
 
 }  // namespace
 
-bool renderWave(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
+bool renderWave(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
                 files::WaveFile& recording, std::string& error) {
     ClockedWaveOut waveOut;
     GestureCursor cursor(gesture, screen);
     FailureMessages messages;
     QueueHost host;
-    WaveEngine engine(waveOut, cursor, messages, host);
+    engine::WaveEngine engine(waveOut, cursor, messages, host);
     host.engine = &engine;
     engine.setScreen(screen);
     engine.setRecordingFile(&recording);
 
-    const auto rate = static_cast<uint64_t>(currentOutputFormat().rate());
+    const auto rate = static_cast<uint64_t>(engine::currentOutputFormat().rate());
     const auto durationTimesRate = static_cast<uint64_t>(durationMs) * rate;  // frames x 1000
     uint64_t now = 0;                                                         // frames since t = 0
     uint64_t deviceStart = 0;  // the frame at which the open device's clock began

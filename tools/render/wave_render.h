@@ -17,5 +17,5 @@ class WaveFile;
 // buffer comes back when its last byte has played, and the refill reads the gesture's cursor at
 // that moment; refills strictly before the duration run, then Stop. On failure returns false
 // with `error` set to one line; the recording is then incomplete.
-bool renderWave(const Gesture& gesture, ScreenSize screen, int64_t durationMs,
+bool renderWave(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
                 files::WaveFile& recording, std::string& error);

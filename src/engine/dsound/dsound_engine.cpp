@@ -23,7 +23,8 @@ int32_t slewLimited(int32_t wanted, int32_t last) {
 
 DirectSoundEngine::DirectSoundEngine(platform::WaveOutApi& waveOut,
                                      platform::DirectSoundLibrary& library,
-                                     platform::TimerApi& timerApi, CursorSource& cursorSource,
+                                     platform::TimerApi& timerApi,
+                                     platform::CursorSource& cursorSource,
                                      platform::MessageBox& messageBox,
                                      DirectSoundEngineHost& pageHost, StreamState& streamState)
     : timer(timerApi),
@@ -32,7 +33,7 @@ DirectSoundEngine::DirectSoundEngine(platform::WaveOutApi& waveOut,
       host(pageHost),
       state(streamState),
       owner(waveOut, library, messageBox) {
-    buildWaveTable(table, settings::Timbre.load(std::memory_order_relaxed));
+    engine::buildWaveTable(table, settings::Timbre.load(std::memory_order_relaxed));
 }
 
 DirectSoundEngine::~DirectSoundEngine() {
@@ -40,8 +41,8 @@ DirectSoundEngine::~DirectSoundEngine() {
 }
 
 void DirectSoundEngine::rebuildWaveTable(int32_t timbre) {
-    WaveTable rebuilt;
-    buildWaveTable(rebuilt, timbre);
+    engine::WaveTable rebuilt;
+    engine::buildWaveTable(rebuilt, timbre);
     const std::lock_guard guard(bufferGuard);
     table = rebuilt;
 }
@@ -55,7 +56,7 @@ void DirectSoundEngine::startPlaying() {
     if (isPlaying()) {
         return;
     }
-    const OutputFormat format = currentOutputFormat();
+    const engine::OutputFormat format = engine::currentOutputFormat();
     if (!owner.createSoundBuffer(host.windowHandle(), format)) {
         stopPlaying();
         return;
@@ -149,14 +150,14 @@ void DirectSoundEngine::streamingStep() {
         if (streamBuffer == nullptr) {
             return;
         }
-        const CursorPosition position = cursor.cursorPosition();
-        amplitude = amplitudeFromCursor(position.y, screen);
-        frequency = slewLimited(frequencyFromCursor(position.x, screen),
+        const platform::CursorPosition position = cursor.cursorPosition();
+        amplitude = engine::amplitudeFromCursor(position.y, screen);
+        frequency = slewLimited(engine::frequencyFromCursor(position.x, screen),
                                 state.lastFrequency.load(std::memory_order_relaxed));
         state.lastFrequency.store(frequency, std::memory_order_relaxed);
         fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
     }
-    host.postStatus(readoutFromFrequency(frequency, amplitude).c_str());
+    host.postStatus(engine::readoutFromFrequency(frequency, amplitude).c_str());
 }
 
 void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {

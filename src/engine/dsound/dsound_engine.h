@@ -35,7 +35,7 @@ class DirectSoundEngine final : private FillAheadSink {
     static constexpr uint32_t kStepDelayMs = 1;
 
     DirectSoundEngine(platform::WaveOutApi& waveOut, platform::DirectSoundLibrary& library,
-                      platform::TimerApi& timer, CursorSource& cursor,
+                      platform::TimerApi& timer, platform::CursorSource& cursor,
                       platform::MessageBox& messages, DirectSoundEngineHost& host,
                       StreamState& state = streamState());
     // Stops first.
@@ -44,7 +44,7 @@ class DirectSoundEngine final : private FillAheadSink {
     DirectSoundEngine& operator=(const DirectSoundEngine&) = delete;
 
     // GUI, only while stopped: the screen the cursor is mapped over.
-    void setScreen(ScreenSize size) { screen = size; }
+    void setScreen(platform::ScreenSize size) { screen = size; }
     // GUI: the Timbre slider moved; the next step plays the new table.
     void rebuildWaveTable(int32_t timbre);
     // GUI: the page's recording file (or none). Steps append to it whenever it has an open file.
@@ -74,19 +74,19 @@ class DirectSoundEngine final : private FillAheadSink {
     void unlockFailed() override;
 
     platform::TimerApi& timer;
-    CursorSource& cursor;
+    platform::CursorSource& cursor;
     platform::MessageBox& messages;
     DirectSoundEngineHost& host;
     StreamState& state;
     SoundBufferOwner owner;
-    ScreenSize screen;
+    platform::ScreenSize screen;
     bool periodHeld = false;
 
     // The buffer guard: what a step uses of the play, set at start and cleared at stop.
     std::mutex bufferGuard;
     platform::IDirectSoundBuffer* streamBuffer = nullptr;
     StreamLayout stream;
-    WaveTable table;
+    engine::WaveTable table;
 
     // The chain: stop ends it under this lock, so no step arms an event stop does not cancel.
     std::mutex chainMutex;

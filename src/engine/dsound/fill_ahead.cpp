@@ -8,7 +8,8 @@ namespace {
 
 // Fills whole frames of one region and returns the phase after them.
 uint16_t fillRegion(uint8_t* region, uint32_t length, const StreamLayout& layout,
-                    const WaveTable& table, uint16_t phase, int32_t increment, int32_t amplitude) {
+                    const engine::WaveTable& table, uint16_t phase, int32_t increment,
+                    int32_t amplitude) {
     const auto frameBytes = static_cast<uint32_t>(layout.format.frameBytes());
     for (uint32_t offset = 0; offset + frameBytes <= length; offset += frameBytes) {
         writeFrame(region + offset, table, layout.format, phase, amplitude);
@@ -27,8 +28,8 @@ uint32_t positionInBuffer(uint32_t position, const StreamLayout& layout) {
 }  // namespace
 
 bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
-               const WaveTable& table, int32_t frequency, int32_t amplitude, StreamState& state,
-               FillAheadSink& sink) {
+               const engine::WaveTable& table, int32_t frequency, int32_t amplitude,
+               StreamState& state, FillAheadSink& sink) {
     uint32_t writeCursor = 0;
     buffer.getCurrentPosition(nullptr, &writeCursor);
     uint32_t position =

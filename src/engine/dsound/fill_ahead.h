@@ -30,7 +30,7 @@ class FillAheadSink {
 // position (after a start, or steps held up): writing restarts at the write cursor instead of
 // waiting for the loop to come round. False after a lock or unlock failure.
 bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
-               const WaveTable& table, int32_t frequency, int32_t amplitude, StreamState& state,
-               FillAheadSink& sink);
+               const engine::WaveTable& table, int32_t frequency, int32_t amplitude,
+               StreamState& state, FillAheadSink& sink);
 
 }  // namespace engine

@@ -22,7 +22,7 @@ SoundBufferOwner::SoundBufferOwner(platform::WaveOutApi& output,
                                    platform::MessageBox& messageBox)
     : waveOut(output), library(directSound), messages(messageBox) {}
 
-bool SoundBufferOwner::createSoundBuffer(uintptr_t window, OutputFormat output) {
+bool SoundBufferOwner::createSoundBuffer(uintptr_t window, engine::OutputFormat output) {
     platform::WaveOutCaps caps;
     if (waveOut.getDevCaps(mm::WAVE_MAPPER, &caps) != mm::MMSYSERR_NOERROR &&
         waveOut.getDevCaps(0, &caps) != mm::MMSYSERR_NOERROR) {

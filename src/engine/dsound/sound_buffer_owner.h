@@ -24,7 +24,7 @@ class SoundBufferOwner {
     SoundBufferOwner& operator=(const SoundBufferOwner&) = delete;
 
     // Only while no buffer exists. On false the caller releases what was created.
-    bool createSoundBuffer(uintptr_t window, OutputFormat format);
+    bool createSoundBuffer(uintptr_t window, engine::OutputFormat format);
     // Stop and release the buffer, if any.
     void releaseBuffer();
     // Release the device, if any.

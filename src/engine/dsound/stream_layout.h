@@ -13,13 +13,13 @@ struct StreamLayout {
     static constexpr uint32_t kBlockFrames = 22;  // frames of one 1 ms step at 22050 Hz
     static constexpr uint32_t kLeadFrames = 441;
 
-    OutputFormat format;
+    engine::OutputFormat format;
     uint32_t bufferSize = 0;  // bytes: one second
     uint32_t blockBytes = 0;
     uint32_t leadTarget = 0;  // bytes kept written ahead of the write cursor
 };
 
-inline StreamLayout streamLayoutFor(OutputFormat format) {
+inline StreamLayout streamLayoutFor(engine::OutputFormat format) {
     const auto frameBytes = static_cast<uint32_t>(format.frameBytes());
     return StreamLayout{format, static_cast<uint32_t>(format.bytesPerSecond()),
                         StreamLayout::kBlockFrames * frameBytes,

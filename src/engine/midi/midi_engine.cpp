@@ -37,7 +37,7 @@ uint8_t dataByte(int32_t value) {
 }  // namespace
 
 MidiEngine::MidiEngine(platform::MidiOutApi& output, platform::TimerApi& timerApi,
-                       CursorSource& cursorSource, MidiEngineHost& pageHost)
+                       platform::CursorSource& cursorSource, MidiEngineHost& pageHost)
     : midiOut(output), timer(timerApi), cursor(cursorSource), host(pageHost) {}
 
 MidiEngine::~MidiEngine() {
@@ -49,7 +49,7 @@ MidiEngine::~MidiEngine() {
     }
 }
 
-void MidiEngine::setScreen(ScreenSize screen) {
+void MidiEngine::setScreen(platform::ScreenSize screen) {
     screenWidth = screen.width;
     screenHeight = screen.height;
 }
@@ -201,7 +201,7 @@ void MidiEngine::onTimer(uint32_t /*timerId*/, uintptr_t user) {
 
 void MidiEngine::tick() {
     // Read before taking the lock: on X11 this asks the server.
-    const CursorPosition at = cursor.cursorPosition();
+    const platform::CursorPosition at = cursor.cursorPosition();
     const int32_t width = screenWidth;
     const int32_t height = screenHeight;
     std::lock_guard lock(recordingMutex);
@@ -224,7 +224,7 @@ void MidiEngine::tick() {
         sent = true;
     }
     if (sent) {
-        host.showStatus(readoutFromNote(tracking.exactPitch, tracking.level).c_str());
+        host.showStatus(engine::readoutFromNote(tracking.exactPitch, tracking.level).c_str());
     }
 }
 

@@ -31,15 +31,15 @@ class MidiEngine {
     static constexpr uint8_t kFirstChannel = 13;
     static constexpr uint8_t kSecondChannel = 1;
 
-    MidiEngine(platform::MidiOutApi& midiOut, platform::TimerApi& timer, CursorSource& cursor,
-               MidiEngineHost& host);
+    MidiEngine(platform::MidiOutApi& midiOut, platform::TimerApi& timer,
+               platform::CursorSource& cursor, MidiEngineHost& host);
     // Kills the timer and closes the device without sending anything (the page stops first).
     ~MidiEngine();
     MidiEngine(const MidiEngine&) = delete;
     MidiEngine& operator=(const MidiEngine&) = delete;
 
     // GUI thread. The screen the cursor is mapped over (page set-up).
-    void setScreen(ScreenSize screen);
+    void setScreen(platform::ScreenSize screen);
     // GUI thread, under lockRecording or while stopped. The page's recording file, written to
     // whenever it is open; null for none.
     void setRecordingFile(files::MidiFile* file) { recording = file; }
@@ -92,7 +92,7 @@ class MidiEngine {
 
     platform::MidiOutApi& midiOut;
     platform::TimerApi& timer;
-    CursorSource& cursor;
+    platform::CursorSource& cursor;
     MidiEngineHost& host;
 
     std::mutex recordingMutex;

@@ -4,6 +4,8 @@
 
 #include "settings/settings_values.h"
 
+namespace engine {
+
 namespace {
 
 // Positions off the primary screen (other monitors) map as the nearest edge, so a cursor on a
@@ -14,7 +16,7 @@ int32_t clampToScreen(int32_t value, int32_t extent) {
 
 }  // namespace
 
-int32_t frequencyFromCursor(int32_t x, ScreenSize screen) {
+int32_t frequencyFromCursor(int32_t x, platform::ScreenSize screen) {
     if (screen.width <= 0) {
         return 20;
     }
@@ -24,7 +26,7 @@ int32_t frequencyFromCursor(int32_t x, ScreenSize screen) {
     return static_cast<int32_t>(product / static_cast<uint32_t>(screen.width)) + 20;
 }
 
-int32_t amplitudeFromCursor(int32_t y, ScreenSize screen) {
+int32_t amplitudeFromCursor(int32_t y, platform::ScreenSize screen) {
     if (screen.height <= 0) {
         return 0;
     }
@@ -32,3 +34,5 @@ int32_t amplitudeFromCursor(int32_t y, ScreenSize screen) {
     const int32_t volume = settings::Volume.load(std::memory_order_relaxed);
     return (screen.height - row) * volume / screen.height;
 }
+
+}  // namespace engine

@@ -5,10 +5,14 @@
 
 #include "platform/cursor_source.h"
 
+namespace engine {
+
 // Hz for a cursor column: 20 Hz at the left edge, `Pitch` kHz + 20 Hz at the right edge.
 // Reads settings::Pitch. Thread: any thread.
-int32_t frequencyFromCursor(int32_t x, ScreenSize screen);
+int32_t frequencyFromCursor(int32_t x, platform::ScreenSize screen);
 
 // Amplitude for a cursor row: `Volume` at the top edge, 0 at the bottom (full scale is 128).
 // Reads settings::Volume. Thread: any thread.
-int32_t amplitudeFromCursor(int32_t y, ScreenSize screen);
+int32_t amplitudeFromCursor(int32_t y, platform::ScreenSize screen);
+
+}  // namespace engine

@@ -8,6 +8,8 @@
 
 #include "settings/settings_values.h"
 
+namespace engine {
+
 namespace {
 
 constexpr const char* kNoteNames[12] = {"C ", "C#", "D ", "D#", "E ", "F ",
@@ -118,3 +120,5 @@ ReadoutText readoutFromNote(float note, int32_t loudness, ViewFlags view) {
 ReadoutText readoutFromNote(float note, int32_t loudness) {
     return readoutFromNote(note, loudness, currentViewFlags());
 }
+
+}  // namespace engine

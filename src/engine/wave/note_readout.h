@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace engine {
+
 // Which parts of the readout are shown (the View menu's flags).
 struct ViewFlags {
     int32_t frequency = 1;  // ViewNoteFreq
@@ -40,3 +42,5 @@ ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness, ViewFlags 
 ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness);  // current view flags
 ReadoutText readoutFromNote(float note, int32_t loudness, ViewFlags view);
 ReadoutText readoutFromNote(float note, int32_t loudness);  // current view flags
+
+}  // namespace engine

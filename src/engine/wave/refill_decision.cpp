@@ -4,18 +4,20 @@
 
 #include "settings/settings_values.h"
 
+namespace engine {
+
 namespace {
 // The rest count is checked before it grows, so counts 0 to 6 keep the tone (seven resting
 // readings) and the eighth reading and later ones fall silent.
 constexpr int32_t kLastSoundingRestCount = 6;
 }  // namespace
 
-void RefillDecision::startHistory(CursorPosition cursorAtPlay) {
+void RefillDecision::startHistory(platform::CursorPosition cursorAtPlay) {
     cursorLast = cursorAtPlay;
-    cursorBeforeLast = CursorPosition{0, 0};
+    cursorBeforeLast = platform::CursorPosition{0, 0};
 }
 
-void RefillDecision::decide(CursorPosition cursorNow, ToneRenderer& renderer) {
+void RefillDecision::decide(platform::CursorPosition cursorNow, ToneRenderer& renderer) {
     const int32_t newAmplitude = amplitudeFromCursor(cursorNow.y, screen);
     const int32_t oldAmplitude = amplitudeFromCursor(cursorLast.y, screen);
     // Positions are compared, not frequencies: a sub-step move still counts as a move.
@@ -46,3 +48,5 @@ void RefillDecision::decide(CursorPosition cursorNow, ToneRenderer& renderer) {
     cursorBeforeLast = cursorLast;
     cursorLast = cursorNow;
 }
+
+}  // namespace engine

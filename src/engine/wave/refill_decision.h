@@ -6,6 +6,8 @@
 
 #include "engine/wave/cursor_mapping.h"
 
+namespace engine {
+
 // What the refill decision calls when a new buffer must be rendered. Thread: GUI.
 class ToneRenderer {
   public:
@@ -20,21 +22,23 @@ class ToneRenderer {
 class RefillDecision {
   public:
     // The screen size is taken once, when the page is set up.
-    void setScreen(ScreenSize size) { screen = size; }
-    ScreenSize screenSize() const { return screen; }
+    void setScreen(platform::ScreenSize size) { screen = size; }
+    platform::ScreenSize screenSize() const { return screen; }
 
     // At Play: the history starts from the cursor of that moment. The rest count is kept.
-    void startHistory(CursorPosition cursorAtPlay);
+    void startHistory(platform::CursorPosition cursorAtPlay);
 
     // One refill: renders through `renderer` when the cursor asks for it, then shifts the history.
     // Reads settings::SwoopMode, Pitch and Volume.
-    void decide(CursorPosition cursorNow, ToneRenderer& renderer);
+    void decide(platform::CursorPosition cursorNow, ToneRenderer& renderer);
 
     int32_t restCount() const { return rests; }
 
   private:
-    ScreenSize screen;
-    CursorPosition cursorLast;
-    CursorPosition cursorBeforeLast;
+    platform::ScreenSize screen;
+    platform::CursorPosition cursorLast;
+    platform::CursorPosition cursorBeforeLast;
     int32_t rests = 0;
 };
+
+}  // namespace engine

@@ -6,6 +6,8 @@
 #include "engine/wave/tone_frame.h"
 #include "settings/settings_values.h"
 
+namespace engine {
+
 namespace {
 
 constexpr int32_t kGlideSegments = 21;
@@ -18,9 +20,9 @@ constexpr uint16_t kNearZeroAbove = 65279;
 }  // namespace
 
 OutputFormat currentOutputFormat() {
-    return OutputFormat{settings::stereo.load(std::memory_order_relaxed),
-                        settings::highRate.load(std::memory_order_relaxed),
-                        settings::sixteenBit.load(std::memory_order_relaxed)};
+    return OutputFormat{settings::Stereo.load(std::memory_order_relaxed),
+                        settings::HighRate.load(std::memory_order_relaxed),
+                        settings::SixteenBit.load(std::memory_order_relaxed)};
 }
 
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,
@@ -79,3 +81,5 @@ int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, int32_t 
                         settings::Vibrato.load(std::memory_order_relaxed), newFrequency,
                         oldFrequency, newAmplitude, oldAmplitude);
 }
+
+}  // namespace engine

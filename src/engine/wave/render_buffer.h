@@ -13,6 +13,8 @@ namespace render {
 constexpr int32_t kMaxBufferBytes = 40000;
 }
 
+namespace engine {
+
 struct OutputFormat {
     bool stereo = false;      // 2 channels, else 1
     bool highRate = false;    // 44100 Hz, else 22050 Hz
@@ -36,3 +38,5 @@ int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFo
 // The same with the format and vibrato of the process-wide settings.
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, int32_t newFrequency,
                      int32_t oldFrequency, int32_t newAmplitude, int32_t oldAmplitude);
+
+}  // namespace engine

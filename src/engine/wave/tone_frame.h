@@ -15,10 +15,11 @@ inline int32_t phaseIncrement(int32_t frequency, int32_t rate) {
 // Writes format.frameBytes() bytes at `out`: the 8-bit lookup for 8-bit output, the
 // interpolating 16-bit lookup (low byte first) for 16-bit output, the same sample on both
 // channels for stereo.
-inline void writeFrame(uint8_t* out, const WaveTable& table, OutputFormat format, uint16_t phase,
-                       int32_t amplitude) {
+inline void writeFrame(uint8_t* out, const engine::WaveTable& table, engine::OutputFormat format,
+                       uint16_t phase, int32_t amplitude) {
     if (format.sixteenBit) {
-        const auto sample = static_cast<uint16_t>(sampleSixteenBit(table, phase, amplitude));
+        const auto sample =
+            static_cast<uint16_t>(engine::sampleSixteenBit(table, phase, amplitude));
         out[0] = static_cast<uint8_t>(sample & 0xFF);
         out[1] = static_cast<uint8_t>(sample >> 8);
         if (format.stereo) {
@@ -26,7 +27,7 @@ inline void writeFrame(uint8_t* out, const WaveTable& table, OutputFormat format
             out[3] = out[1];
         }
     } else {
-        out[0] = sampleEightBit(table, phase, amplitude);
+        out[0] = engine::sampleEightBit(table, phase, amplitude);
         if (format.stereo) {
             out[1] = out[0];
         }

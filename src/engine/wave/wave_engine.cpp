@@ -9,10 +9,12 @@
 #include "files/wave_file.h"
 #include "settings/settings_values.h"
 
+namespace engine {
+
 namespace mm = platform::mm;
 using platform::MessageBoxStyle;
 
-WaveEngine::WaveEngine(platform::WaveOutApi& output, CursorSource& cursorSource,
+WaveEngine::WaveEngine(platform::WaveOutApi& output, platform::CursorSource& cursorSource,
                        platform::MessageBoxQueue& messageBox, WaveEngineHost& pageHost)
     : waveOut(output), cursor(cursorSource), messages(messageBox), host(pageHost) {
     for (auto& buffer : buffers) {
@@ -192,3 +194,5 @@ void WaveEngine::post(uint32_t message, platform::WaveHeader* header) noexcept {
         host.postBufferDone(header, playSession.load());
     }
 }
+
+}  // namespace engine

@@ -24,20 +24,22 @@ namespace files {
 class WaveFile;
 }
 
+namespace engine {
+
 class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
   public:
     static constexpr int32_t kBufferBytes = 40050;
 
     // Failures go to `messages`, which shows them later: the engine runs inside notification
     // handlers, where no box may open.
-    WaveEngine(platform::WaveOutApi& waveOut, CursorSource& cursor,
+    WaveEngine(platform::WaveOutApi& waveOut, platform::CursorSource& cursor,
                platform::MessageBoxQueue& messages, WaveEngineHost& host);
     ~WaveEngine() override;
     WaveEngine(const WaveEngine&) = delete;
     WaveEngine& operator=(const WaveEngine&) = delete;
 
     // Page set-up: the screen the cursor is mapped over.
-    void setScreen(ScreenSize screen) { decision.setScreen(screen); }
+    void setScreen(platform::ScreenSize screen) { decision.setScreen(screen); }
     // The Timbre slider moved.
     void rebuildWaveTable(int32_t timbre) { buildWaveTable(table, timbre); }
     // The page's recording file (or none); appended to whenever it has an open file. A write
@@ -78,7 +80,7 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
 
     platform::ThreadOwner owner;
     platform::WaveOutApi& waveOut;
-    CursorSource& cursor;
+    platform::CursorSource& cursor;
     platform::MessageBoxQueue& messages;
     WaveEngineHost& host;
 
@@ -100,3 +102,5 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     files::WaveFile* recording = nullptr;
     bool writeFailed = false;
 };
+
+}  // namespace engine

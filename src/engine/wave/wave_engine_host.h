@@ -5,6 +5,8 @@
 
 #include "platform/waveout/wave_out_api.h"
 
+namespace engine {
+
 class WaveEngineHost {
   public:
     // Thread: any thread but audio (the output's notifier). Queues a buffer-done for the page; the
@@ -22,3 +24,5 @@ class WaveEngineHost {
   protected:
     ~WaveEngineHost() = default;
 };
+
+}  // namespace engine

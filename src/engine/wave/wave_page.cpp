@@ -54,8 +54,8 @@ TAppDialog::TAppDialog(QWidget* parent, framework::PageServices& pageServices)
         setWindowFlags(Qt::Widget);
     }
     Q_ASSERT(waveOut != nullptr);
-    engine = std::make_unique<WaveEngine>(*waveOut, services.cursor, services.messageQueue,
-                                          static_cast<WaveEngineHost&>(*this));
+    engine = std::make_unique<engine::WaveEngine>(*waveOut, services.cursor, services.messageQueue,
+                                                  static_cast<engine::WaveEngineHost&>(*this));
     const platform::WaveFormatPcm format = outputFormat();
     file = std::make_unique<files::WaveFile>(nullptr, &format);
     engine->setRecordingFile(file.get());

@@ -25,7 +25,7 @@ class QLabel;
 class TAppDialog : public framework::TDialog,
                    public controls::ContextHelpWin,
                    public framework::RecordingRescue,
-                   private WaveEngineHost {
+                   private engine::WaveEngineHost {
   public:
     // With a parent the page is a child window (as in the tab window); the page keeps a
     // reference to `services`, which must outlive it.
@@ -104,7 +104,7 @@ class TAppDialog : public framework::TDialog,
     framework::PageServices& services;
     std::shared_ptr<framework::MessagePort> port;
     std::unique_ptr<platform::WaveOutApi> waveOut;
-    std::unique_ptr<WaveEngine> engine;
+    std::unique_ptr<engine::WaveEngine> engine;
     std::unique_ptr<files::WaveFile> file;
     // The format the output was opened with at the last Play.
     platform::WaveFormatPcm playFormat;

@@ -28,7 +28,7 @@ std::string fileSystemName(const QString& name) {
 }  // namespace
 
 platform::WaveFormatPcm TAppDialog::outputFormat() {
-    return files::pcmWaveFormat(settings::stereo, settings::highRate, settings::sixteenBit);
+    return files::pcmWaveFormat(settings::Stereo, settings::HighRate, settings::SixteenBit);
 }
 
 bool TAppDialog::samePcm(const platform::WaveFormatPcm& a, const platform::WaveFormatPcm& b) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace engine {
+
 namespace {
 // One table period spans 2 x 3.14159 radians; the tone's tuning depends on this constant.
 constexpr double kPi = 3.14159;
@@ -26,3 +28,5 @@ void buildWaveTable(WaveTable& table, int32_t timbre) {
             table.sixteenBit[k] - table.sixteenBit[(k + WaveTable::kSize - 1) % WaveTable::kSize];
     }
 }
+
+}  // namespace engine

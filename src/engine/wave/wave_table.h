@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+namespace engine {
+
 struct WaveTable {
     static constexpr int kSize = 1024;
     std::array<int32_t, kSize> sixteenBit{};  // within +-32000
@@ -32,3 +34,5 @@ inline int16_t sampleSixteenBit(const WaveTable& table, uint16_t phase, int32_t 
         (((fraction * table.difference[index]) >> 6) + table.sixteenBit[index]) * amplitude >> 7;
     return static_cast<int16_t>(value);
 }
+
+}  // namespace engine

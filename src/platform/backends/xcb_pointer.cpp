@@ -31,7 +31,7 @@ XcbPointer::~XcbPointer() {
     }
 }
 
-std::optional<CursorPosition> XcbPointer::query() const {
+std::optional<platform::CursorPosition> XcbPointer::query() const {
     if (connection == nullptr) {
         return std::nullopt;
     }
@@ -41,7 +41,7 @@ std::optional<CursorPosition> XcbPointer::query() const {
         return std::nullopt;
     }
     const bool onThisScreen = reply->same_screen != 0;
-    const CursorPosition at{reply->root_x, reply->root_y};
+    const platform::CursorPosition at{reply->root_x, reply->root_y};
     std::free(reply);
     if (!onThisScreen) {
         return std::nullopt;

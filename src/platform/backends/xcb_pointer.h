@@ -26,7 +26,7 @@ class XcbPointer {
 
     // The pointer on the default screen's root window; nothing when the server does not answer
     // (gone, or the pointer is on another screen).
-    std::optional<CursorPosition> query() const;
+    std::optional<platform::CursorPosition> query() const;
 
   private:
     xcb_connection_t* connection = nullptr;

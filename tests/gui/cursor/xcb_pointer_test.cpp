@@ -59,7 +59,7 @@ TEST(XcbPointer, ReadsTheX11PointerFromAnyThread) {
     ASSERT_EQ(std::system("xdotool mousemove 123 456"), 0);
     const auto seen = std::async(std::launch::async, [&pointer] { return pointer.query(); }).get();
     ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(*seen, (CursorPosition{123, 456}));
+    EXPECT_EQ(*seen, (platform::CursorPosition{123, 456}));
 }
 
 TEST(XcbPointer, WithoutAnXServerThereIsNoPointerAndNoCrash) {

@@ -108,9 +108,9 @@ class WavePageTest : public ::testing::Test {
         settings::Pitch = 10;
         settings::Vibrato = 0;
         settings::Timbre = 0;
-        settings::stereo = false;
-        settings::highRate = false;
-        settings::sixteenBit = false;
+        settings::Stereo = false;
+        settings::HighRate = false;
+        settings::SixteenBit = false;
         settings::PlayOnStart = false;
         settings::MinimizeOnStart = false;
         frame.setWindowTitle(QStringLiteral("Lirveto"));

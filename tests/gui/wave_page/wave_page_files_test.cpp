@@ -252,7 +252,7 @@ TEST_F(WavePageFilesTest, OpenReportsAFileThatIsNoWav) {
 
 TEST_F(WavePageFilesTest, PlayIntoARecordingOfAnotherFormatIsRefused) {
     send(page::fileNew);
-    settings::sixteenBit = true;  // the preferences changed since
+    settings::SixteenBit = true;  // the preferences changed since
     send(page::play);
     EXPECT_FALSE(page->isPlaying());
     ASSERT_EQ(messages.shown.size(), 1u);

@@ -224,15 +224,15 @@ TEST_F(WavePageTest, WithoutTheStartOptionsNothingIsPosted) {
 }
 
 TEST_F(WavePageTest, TheCursorIsMappedOverTheScreenSizeTakenAtSetUp) {
-    const ScreenSize screen{2000, 1000};
+    const platform::ScreenSize screen{2000, 1000};
     cursor.screen = screen;
     cursor.position = {1000, 500};
     makePage();
     cursor.screen = {100, 100};  // read once, at set-up
     send(page::play);
     ASSERT_FALSE(status.texts.isEmpty());
-    const ReadoutText expected =
-        readoutFromFrequency(frequencyFromCursor(1000, screen), amplitudeFromCursor(500, screen));
+    const engine::ReadoutText expected = engine::readoutFromFrequency(
+        engine::frequencyFromCursor(1000, screen), engine::amplitudeFromCursor(500, screen));
     EXPECT_EQ(status.texts.first(), QString::fromUtf8(expected.c_str()));
 }
 

@@ -25,7 +25,7 @@ namespace {
 using platform::MessageBoxStyle;
 using Message = testing_support::RecordingDirectSoundHost::Message;
 
-constexpr ScreenSize kScreen{1000, 1000};
+constexpr platform::ScreenSize kScreen{1000, 1000};
 
 // Everything an engine runs against, as one case needs it.
 struct Rig {
@@ -135,7 +135,7 @@ TEST_F(DirectSoundEngineTest, TheDeviceIsAskedForInTheDocumentedWay) {
     EXPECT_EQ(host.shown, std::vector<std::string>{"showPlaying"});
     EXPECT_EQ(timer.clock.periodsHeld(), 1);
 
-    settings::stereo = settings::highRate = settings::sixteenBit = true;
+    settings::Stereo = settings::HighRate = settings::SixteenBit = true;
     make();  // a new page: the format is taken at each start
     engine->startPlaying();
     EXPECT_EQ(library.device().desc.bufferBytes, 176400u);
@@ -247,7 +247,7 @@ TEST_F(DirectSoundEngineTest, PlayWhilePlayingDoesNothing) {
 }
 
 TEST_F(DirectSoundEngineTest, PitchSlewsFiveHertzAStepFromWhereTheLastPlayEnded) {
-    const int32_t target = frequencyFromCursor(500, kScreen);  // 5020 Hz
+    const int32_t target = engine::frequencyFromCursor(500, kScreen);  // 5020 Hz
     make().startPlaying();
     runTo(3, 22);
     EXPECT_EQ(state.lastFrequency.load(), 15);  // from 0 at the first play

@@ -32,13 +32,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr ScreenSize kScreen{1000, 1000};
+constexpr platform::ScreenSize kScreen{1000, 1000};
 
 // A cursor the timer thread may read while the test moves it.
-class SharedCursor final : public CursorSource {
+class SharedCursor final : public platform::CursorSource {
   public:
-    CursorPosition cursorPosition() override { return {x.load(), y.load()}; }
-    ScreenSize primaryScreenSize() override { return kScreen; }
+    platform::CursorPosition cursorPosition() override { return {x.load(), y.load()}; }
+    platform::ScreenSize primaryScreenSize() override { return kScreen; }
     std::atomic<int32_t> x{500};
     std::atomic<int32_t> y{0};
 };
@@ -117,8 +117,8 @@ TEST(DirectSoundSdl, ASteadyCursorPlaysASteadyToneAtTheMappedPitchAndIsRecordedA
     ASSERT_GT(output.size(), 22050u);
     const wave_test::Bytes steady(output.begin() + 11025, output.begin() + 22050);
     const double hz =
-        wave_test::crossingFrequency(wave_test::leftSamples(steady, OutputFormat{}), 22050);
-    EXPECT_NEAR(hz, frequencyFromCursor(500, kScreen), 10.0);
+        wave_test::crossingFrequency(wave_test::leftSamples(steady, engine::OutputFormat{}), 22050);
+    EXPECT_NEAR(hz, engine::frequencyFromCursor(500, kScreen), 10.0);
     const auto middle = wave.begin() + static_cast<std::ptrdiff_t>(wave.size() / 2);
     EXPECT_NE(std::search(output.begin(), output.end(), middle, middle + 1000), output.end());
 }

@@ -29,19 +29,22 @@ class RecordingSink final : public engine::FillAheadSink {
 };
 
 // The tone as a continuous run of frames from `phase`, the reference the stream must match.
-std::vector<uint8_t> continuousTone(OutputFormat format, const WaveTable& table, uint16_t phase,
-                                    int32_t frequency, int32_t amplitude, uint32_t frames) {
+std::vector<uint8_t> continuousTone(engine::OutputFormat format, const engine::WaveTable& table,
+                                    uint16_t phase, int32_t frequency, int32_t amplitude,
+                                    uint32_t frames) {
     const auto increment = static_cast<int32_t>(int64_t{frequency} * 65536 / format.rate());
     std::vector<uint8_t> out;
     for (uint32_t i = 0; i < frames; ++i) {
         if (format.sixteenBit) {
-            const auto sample = static_cast<uint16_t>(sampleSixteenBit(table, phase, amplitude));
+            const auto sample =
+                static_cast<uint16_t>(engine::sampleSixteenBit(table, phase, amplitude));
             for (int channel = 0; channel < (format.stereo ? 2 : 1); ++channel) {
                 out.push_back(static_cast<uint8_t>(sample & 0xFF));
                 out.push_back(static_cast<uint8_t>(sample >> 8));
             }
         } else {
-            out.insert(out.end(), format.stereo ? 2 : 1, sampleEightBit(table, phase, amplitude));
+            out.insert(out.end(), format.stereo ? 2 : 1,
+                       engine::sampleEightBit(table, phase, amplitude));
         }
         phase = static_cast<uint16_t>(phase + increment);
     }
@@ -50,9 +53,9 @@ std::vector<uint8_t> continuousTone(OutputFormat format, const WaveTable& table,
 
 class FillAheadTest : public ::testing::Test {
   protected:
-    FillAheadTest() { buildWaveTable(table, 0); }
+    FillAheadTest() { engine::buildWaveTable(table, 0); }
 
-    void useFormat(OutputFormat format) {
+    void useFormat(engine::OutputFormat format) {
         layout = engine::streamLayoutFor(format);
         buffer = FakeSoundBuffer(layout.bufferSize);
     }
@@ -66,8 +69,8 @@ class FillAheadTest : public ::testing::Test {
                layout.bufferSize;
     }
 
-    WaveTable table;
-    StreamLayout layout = engine::streamLayoutFor(OutputFormat{});
+    engine::WaveTable table;
+    StreamLayout layout = engine::streamLayoutFor(engine::OutputFormat{});
     FakeSoundBuffer buffer{22050};
     engine::StreamState state;
     RecordingSink sink;
@@ -182,8 +185,8 @@ TEST_F(FillAheadTest, ThePhaseRunsOnAcrossWritesAndAmplitudeChangesAtOnce) {
 }
 
 TEST_F(FillAheadTest, AmplitudeZeroWritesSilenceWhileThePhaseKeepsRunning) {
-    for (const OutputFormat format :
-         {OutputFormat{true, false, false}, OutputFormat{false, false, true}}) {
+    for (const engine::OutputFormat format :
+         {engine::OutputFormat{true, false, false}, engine::OutputFormat{false, false, true}}) {
         useFormat(format);
         state.writePosition = 0;
         state.streamPhase = 100;

@@ -19,13 +19,13 @@ namespace {
 using namespace std::chrono_literals;
 
 // A cursor that never holds still, readable from the timer thread.
-class SweepingCursor final : public CursorSource {
+class SweepingCursor final : public platform::CursorSource {
   public:
-    CursorPosition cursorPosition() override {
+    platform::CursorPosition cursorPosition() override {
         const int32_t step = reads.fetch_add(1);
         return {(step * 37) % 1000, (step * 11) % 1000};
     }
-    ScreenSize primaryScreenSize() override { return {1000, 1000}; }
+    platform::ScreenSize primaryScreenSize() override { return {1000, 1000}; }
     std::atomic<int32_t> reads{0};
 };
 

@@ -20,18 +20,19 @@ std::string refusal(std::string_view text) {
 TEST(Gesture, TheCursorIsTheLastPointAtOrBeforeTheTime) {
     const Gesture gesture =
         parsed("# a sweep\n100 10 20\n\n200 30 40  # mid-line comment\n200 35 45\n400 50 60");
-    EXPECT_EQ(gesture.cursorAt(0), (CursorPosition{10, 20}));  // before the first point
-    EXPECT_EQ(gesture.cursorAt(100), (CursorPosition{10, 20}));
-    EXPECT_EQ(gesture.cursorAt(199), (CursorPosition{10, 20}));
-    EXPECT_EQ(gesture.cursorAt(200), (CursorPosition{35, 45}));  // the later of two equal times
-    EXPECT_EQ(gesture.cursorAt(5000), (CursorPosition{50, 60}));
+    EXPECT_EQ(gesture.cursorAt(0), (platform::CursorPosition{10, 20}));  // before the first point
+    EXPECT_EQ(gesture.cursorAt(100), (platform::CursorPosition{10, 20}));
+    EXPECT_EQ(gesture.cursorAt(199), (platform::CursorPosition{10, 20}));
+    EXPECT_EQ(gesture.cursorAt(200),
+              (platform::CursorPosition{35, 45}));  // the later of two equal times
+    EXPECT_EQ(gesture.cursorAt(5000), (platform::CursorPosition{50, 60}));
     EXPECT_EQ(gesture.lastTimeMs(), 400);
 }
 
 TEST(Gesture, WindowsLineEndsTabsAndNegativeCoordinatesAreAccepted) {
     const Gesture gesture = parsed("0\t-5\t7\r\n10 1919 1079\r\n");
-    EXPECT_EQ(gesture.cursorAt(0), (CursorPosition{-5, 7}));
-    EXPECT_EQ(gesture.cursorAt(10), (CursorPosition{1919, 1079}));
+    EXPECT_EQ(gesture.cursorAt(0), (platform::CursorPosition{-5, 7}));
+    EXPECT_EQ(gesture.cursorAt(10), (platform::CursorPosition{1919, 1079}));
 }
 
 TEST(Gesture, MalformedLinesAreRefusedWithTheirLineNumber) {

@@ -97,26 +97,26 @@ TEST_F(SettingsGroupsTest, VibratoThreeSurvivesASettingsFile) {
 
 TEST_F(SettingsGroupsTest, SampleRateTextIsCaseBlindOnlyInTheRegistry) {
     loadRegistry("\"SampleRate\"=\"44KHZ\"\n\"Resolution\"=\"16BIT\"\n");
-    EXPECT_TRUE(settings::highRate);
-    EXPECT_TRUE(settings::sixteenBit);
+    EXPECT_TRUE(settings::HighRate);
+    EXPECT_TRUE(settings::SixteenBit);
 
     loadIni("SampleRate=44KHZ\nResolution=16BIT\n");
-    EXPECT_FALSE(settings::highRate);
-    EXPECT_FALSE(settings::sixteenBit);
+    EXPECT_FALSE(settings::HighRate);
+    EXPECT_FALSE(settings::SixteenBit);
 
     loadIni("SampleRate=44kHz\nResolution=16bit\n");
-    EXPECT_TRUE(settings::highRate);
-    EXPECT_TRUE(settings::sixteenBit);
+    EXPECT_TRUE(settings::HighRate);
+    EXPECT_TRUE(settings::SixteenBit);
 
     loadRegistry("\"SampleRate\"=hex:34,34,6b,48,7a\n");  // "44kHz" without its zero
-    EXPECT_TRUE(settings::highRate);
+    EXPECT_TRUE(settings::HighRate);
 }
 
 TEST_F(SettingsGroupsTest, IniFlagsAreTrueWhenNonZeroAndWrittenAsOne) {
     loadIni("PlayOnStart=5\nMidiTremolo=-3\nStereo=2\nSwoopMode=1\n");
     EXPECT_TRUE(settings::PlayOnStart);
     EXPECT_TRUE(settings::MidiTremolo);
-    EXPECT_TRUE(settings::stereo);
+    EXPECT_TRUE(settings::Stereo);
     EXPECT_EQ(settings::SwoopMode, 1) << "read from the file although no page shows it";
     ASSERT_TRUE(settings::saveSettings(ini().c_str(), messages));
     EXPECT_EQ(iniValue("PlayOnStart"), "1");

@@ -25,9 +25,9 @@ class SettingsStoreTest : public settings_test::SettingsEnvironment {
         settings::SwoopMode = 1;
         settings::PatchOffset = 0;
         settings::MidiDriver.set("FluidSynth \"GM\" synth");
-        settings::stereo = true;
-        settings::highRate = true;
-        settings::sixteenBit = true;
+        settings::Stereo = true;
+        settings::HighRate = true;
+        settings::SixteenBit = true;
         settings::PlayOnStart = true;
         settings::MinimizeOnStart = true;
         settings::OnTop = true;
@@ -52,7 +52,7 @@ class SettingsStoreTest : public settings_test::SettingsEnvironment {
         EXPECT_EQ(settings::SwoopMode, 1);
         EXPECT_EQ(settings::PatchOffset, withDriver ? 0 : 1);
         EXPECT_EQ(settings::MidiDriver.get(), withDriver ? "FluidSynth \"GM\" synth" : "-1");
-        EXPECT_TRUE(settings::stereo && settings::highRate && settings::sixteenBit);
+        EXPECT_TRUE(settings::Stereo && settings::HighRate && settings::SixteenBit);
         EXPECT_TRUE(settings::PlayOnStart && settings::MinimizeOnStart && settings::OnTop &&
                     settings::StopFocus && settings::MidiTremolo);
         EXPECT_EQ(settings::MidiVolume, 99);
@@ -85,7 +85,7 @@ class SettingsStoreTest : public settings_test::SettingsEnvironment {
         EXPECT_EQ(settings::MidiVolume, 80);
         EXPECT_EQ(settings::MidiPitch, 40);
         EXPECT_EQ(settings::MidiPitch2, 80);
-        EXPECT_FALSE(settings::stereo || settings::highRate || settings::sixteenBit);
+        EXPECT_FALSE(settings::Stereo || settings::HighRate || settings::SixteenBit);
     }
 
     RecordingMessageBox messages;
@@ -200,7 +200,7 @@ TEST_F(SettingsStoreTest, DamagedSettingsFilesLoadWhatTheyCan) {
         EXPECT_EQ(settings::Pitch, 1) << "missing from the file's first Setup section";
         EXPECT_EQ(settings::MidiPitch, 1);
         EXPECT_EQ(settings::ViewNoteMid, 1);
-        EXPECT_FALSE(settings::highRate);
+        EXPECT_FALSE(settings::HighRate);
     }
 }
 

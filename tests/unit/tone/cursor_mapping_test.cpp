@@ -5,41 +5,41 @@
 
 namespace {
 
-constexpr ScreenSize kScreen{1920, 1080};
+constexpr platform::ScreenSize kScreen{1920, 1080};
 
 TEST(CursorMapping, PitchRangeRunsFrom20HzAtTheLeftEdgeToPitchKiloHertzAtTheRight) {
     ScopedToneSettings restore;
     for (int32_t pitch = 1; pitch <= 10; ++pitch) {
         settings::Pitch = pitch;
-        EXPECT_EQ(frequencyFromCursor(0, kScreen), 20) << "Pitch " << pitch;
+        EXPECT_EQ(engine::frequencyFromCursor(0, kScreen), 20) << "Pitch " << pitch;
         const int32_t top = pitch * 1000 + 20;
         // The last pixel column gives slightly less than the full range.
-        EXPECT_LT(frequencyFromCursor(kScreen.width - 1, kScreen), top);
-        EXPECT_GE(frequencyFromCursor(kScreen.width - 1, kScreen),
+        EXPECT_LT(engine::frequencyFromCursor(kScreen.width - 1, kScreen), top);
+        EXPECT_GE(engine::frequencyFromCursor(kScreen.width - 1, kScreen),
                   top - pitch * 1000 / kScreen.width - 1);
-        EXPECT_EQ(frequencyFromCursor(kScreen.width / 2, kScreen), pitch * 500 + 20);
+        EXPECT_EQ(engine::frequencyFromCursor(kScreen.width / 2, kScreen), pitch * 500 + 20);
     }
 }
 
 TEST(CursorMapping, FrequencyIsLinearAndTruncated) {
     ScopedToneSettings restore;
     settings::Pitch = 1;
-    EXPECT_EQ(frequencyFromCursor(100, kScreen), 72);  // 100000 / 1920 = 52.08
-    EXPECT_EQ(frequencyFromCursor(101, kScreen), 72);  // 52.6: a sub-step move, same tone
-    EXPECT_EQ(frequencyFromCursor(480, kScreen), 270);
+    EXPECT_EQ(engine::frequencyFromCursor(100, kScreen), 72);  // 100000 / 1920 = 52.08
+    EXPECT_EQ(engine::frequencyFromCursor(101, kScreen), 72);  // 52.6: a sub-step move, same tone
+    EXPECT_EQ(engine::frequencyFromCursor(480, kScreen), 270);
 }
 
 TEST(CursorMapping, LoudnessIsVolumeAtTheTopAndSilenceAtTheBottom) {
     ScopedToneSettings restore;
     settings::Volume = 80;
-    EXPECT_EQ(amplitudeFromCursor(0, kScreen), 80);
-    EXPECT_EQ(amplitudeFromCursor(kScreen.height - 1, kScreen), 0);
-    EXPECT_EQ(amplitudeFromCursor(kScreen.height / 2, kScreen), 40);
-    EXPECT_EQ(amplitudeFromCursor(kScreen.height / 4, kScreen), 60);
+    EXPECT_EQ(engine::amplitudeFromCursor(0, kScreen), 80);
+    EXPECT_EQ(engine::amplitudeFromCursor(kScreen.height - 1, kScreen), 0);
+    EXPECT_EQ(engine::amplitudeFromCursor(kScreen.height / 2, kScreen), 40);
+    EXPECT_EQ(engine::amplitudeFromCursor(kScreen.height / 4, kScreen), 60);
 
     settings::Volume = 0;
     for (int32_t y : {0, 200, 540, 1079}) {
-        EXPECT_EQ(amplitudeFromCursor(y, kScreen), 0);
+        EXPECT_EQ(engine::amplitudeFromCursor(y, kScreen), 0);
     }
 }
 
@@ -47,16 +47,17 @@ TEST(CursorMapping, PositionsOffThePrimaryScreenMapAsItsNearestEdge) {
     ScopedToneSettings restore;
     settings::Pitch = 10;
     settings::Volume = 100;
-    EXPECT_EQ(frequencyFromCursor(-300, kScreen), 20);
-    EXPECT_EQ(frequencyFromCursor(5000, kScreen), frequencyFromCursor(kScreen.width - 1, kScreen));
-    EXPECT_EQ(amplitudeFromCursor(-50, kScreen), 100);
-    EXPECT_EQ(amplitudeFromCursor(4000, kScreen), 0);
+    EXPECT_EQ(engine::frequencyFromCursor(-300, kScreen), 20);
+    EXPECT_EQ(engine::frequencyFromCursor(5000, kScreen),
+              engine::frequencyFromCursor(kScreen.width - 1, kScreen));
+    EXPECT_EQ(engine::amplitudeFromCursor(-50, kScreen), 100);
+    EXPECT_EQ(engine::amplitudeFromCursor(4000, kScreen), 0);
 }
 
 TEST(CursorMapping, AnEmptyScreenGivesTheLowestSilentToneInsteadOfDividingByZero) {
     ScopedToneSettings restore;
-    EXPECT_EQ(frequencyFromCursor(10, ScreenSize{0, 0}), 20);
-    EXPECT_EQ(amplitudeFromCursor(10, ScreenSize{0, 0}), 0);
+    EXPECT_EQ(engine::frequencyFromCursor(10, platform::ScreenSize{0, 0}), 20);
+    EXPECT_EQ(engine::amplitudeFromCursor(10, platform::ScreenSize{0, 0}), 0);
 }
 
 }  // namespace

@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr ViewFlags kAllWhole{1, 1, 1, 1};
+constexpr engine::ViewFlags kAllWhole{1, 1, 1, 1};
 
-std::string readout(int32_t frequency, int32_t loudness, ViewFlags view = kAllWhole) {
-    return readoutFromFrequency(frequency, loudness, view).c_str();
+std::string readout(int32_t frequency, int32_t loudness, engine::ViewFlags view = kAllWhole) {
+    return engine::readoutFromFrequency(frequency, loudness, view).c_str();
 }
 
 TEST(NoteReadout, ConcertAShowsEveryPartWithItsExactSpacing) {
@@ -23,7 +23,7 @@ TEST(NoteReadout, ConcertAShowsEveryPartWithItsExactSpacing) {
 
 TEST(NoteReadout, AllViewFlagsOffGiveAnEmptyReadout) {
     EXPECT_EQ(readout(440, 50, {0, 0, 0, 0}), "");
-    EXPECT_EQ(std::string(readoutFromNote(69.0F, 50, {0, 0, 0, 0}).c_str()), "");
+    EXPECT_EQ(std::string(engine::readoutFromNote(69.0F, 50, {0, 0, 0, 0}).c_str()), "");
 }
 
 TEST(NoteReadout, ZeroPrintsAsBlanksOnly) {
@@ -43,25 +43,25 @@ TEST(NoteReadout, TheNoteIsTruncatedNotRounded) {
 }
 
 TEST(NoteReadout, NoteNumbersUseTheReadoutsOwnDivisor) {
-    EXPECT_NEAR(noteFromFrequency(880), 81.0025F, 0.0001F);
-    EXPECT_FLOAT_EQ(noteFromFrequency(440), 69.0F);
-    EXPECT_EQ(frequencyFromNote(69.0F), 440);
-    EXPECT_EQ(frequencyFromNote(81.0F), 880);
-    EXPECT_EQ(frequencyFromNote(60.0F), 261);
+    EXPECT_NEAR(engine::noteFromFrequency(880), 81.0025F, 0.0001F);
+    EXPECT_FLOAT_EQ(engine::noteFromFrequency(440), 69.0F);
+    EXPECT_EQ(engine::frequencyFromNote(69.0F), 440);
+    EXPECT_EQ(engine::frequencyFromNote(81.0F), 880);
+    EXPECT_EQ(engine::frequencyFromNote(60.0F), 261);
 }
 
 TEST(NoteReadout, NoteNamesCarryTheirOctave) {
-    EXPECT_STREQ(noteName(69).c_str(), "A 4");
-    EXPECT_STREQ(noteName(61).c_str(), "C#4");
-    EXPECT_STREQ(noteName(108).c_str(), "C 8");
-    EXPECT_STREQ(noteName(21).c_str(), "A 0");
-    EXPECT_STREQ(noteName(20).c_str(), "---");
-    EXPECT_STREQ(noteName(109).c_str(), "---");
+    EXPECT_STREQ(engine::noteName(69).c_str(), "A 4");
+    EXPECT_STREQ(engine::noteName(61).c_str(), "C#4");
+    EXPECT_STREQ(engine::noteName(108).c_str(), "C 8");
+    EXPECT_STREQ(engine::noteName(21).c_str(), "A 0");
+    EXPECT_STREQ(engine::noteName(20).c_str(), "---");
+    EXPECT_STREQ(engine::noteName(109).c_str(), "---");
 }
 
 TEST(NoteReadout, ReadoutFromANoteShowsItsWholeFrequency) {
-    EXPECT_STREQ(readoutFromNote(69.0F, 50, kAllWhole).c_str(), "   440Hz  69 A 4      50");
-    EXPECT_STREQ(readoutFromNote(60.5F, 64, {1, 2, 1, 0}).c_str(), "   269Hz  60.5 C 4");
+    EXPECT_STREQ(engine::readoutFromNote(69.0F, 50, kAllWhole).c_str(), "   440Hz  69 A 4      50");
+    EXPECT_STREQ(engine::readoutFromNote(60.5F, 64, {1, 2, 1, 0}).c_str(), "   269Hz  60.5 C 4");
 }
 
 TEST(NoteReadout, TheSettingsVersionFollowsTheViewMenu) {
@@ -70,8 +70,8 @@ TEST(NoteReadout, TheSettingsVersionFollowsTheViewMenu) {
     settings::ViewNoteMid = 2;
     settings::ViewNoteName = 0;
     settings::ViewNoteVol = 0;
-    EXPECT_STREQ(readoutFromFrequency(440, 50).c_str(), "  69.0");
-    EXPECT_STREQ(readoutFromNote(72.0F, 50).c_str(), "  72.0");
+    EXPECT_STREQ(engine::readoutFromFrequency(440, 50).c_str(), "  69.0");
+    EXPECT_STREQ(engine::readoutFromNote(72.0F, 50).c_str(), "  72.0");
 }
 
 }  // namespace

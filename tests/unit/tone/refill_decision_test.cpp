@@ -12,7 +12,7 @@ struct Rendered {
     friend bool operator==(const Rendered&, const Rendered&) = default;
 };
 
-class RecordingRenderer : public ToneRenderer {
+class RecordingRenderer : public engine::ToneRenderer {
   public:
     void renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                           int32_t oldAmplitude) override {
@@ -27,17 +27,17 @@ class RefillDecisionTest : public ::testing::Test {
         settings::Pitch = 1;
         settings::Volume = 100;
         settings::SwoopMode = 0;
-        decision.setScreen(ScreenSize{1000, 1000});
+        decision.setScreen(platform::ScreenSize{1000, 1000});
     }
     // Returns how many renders one refill caused.
     size_t refill(int32_t x, int32_t y) {
         const size_t before = renderer.calls.size();
-        decision.decide(CursorPosition{x, y}, renderer);
+        decision.decide(platform::CursorPosition{x, y}, renderer);
         return renderer.calls.size() - before;
     }
 
     ScopedToneSettings restore;
-    RefillDecision decision;
+    engine::RefillDecision decision;
     RecordingRenderer renderer;
 };
 
@@ -104,7 +104,7 @@ TEST_F(RefillDecisionTest, ASubStepMoveCountsAsAMovementEvenThoughTheToneIsTheSa
     refill(100, 500);
     refill(100, 500);
     // One pixel at Pitch 1 on a 1000-pixel screen is exactly one Hz; on a wider screen it is less.
-    decision.setScreen(ScreenSize{1920, 1000});
+    decision.setScreen(platform::ScreenSize{1920, 1000});
     ASSERT_EQ(refill(101, 500), 1U);
     EXPECT_EQ(renderer.calls.back().newFrequency, renderer.calls.back().oldFrequency);
 }

@@ -11,29 +11,29 @@ namespace {
 
 constexpr int32_t kGlideFramesAt22050 = 2877;
 
-const OutputFormat kAllFormats[] = {
+const engine::OutputFormat kAllFormats[] = {
     {false, false, false}, {true, false, false}, {false, true, false}, {true, true, false},
     {false, false, true},  {true, false, true},  {false, true, true},  {true, true, true},
 };
 
-std::string describe(OutputFormat format) {
+std::string describe(engine::OutputFormat format) {
     return std::string(format.stereo ? "stereo " : "mono ") +
            (format.highRate ? "44100 " : "22050 ") + (format.sixteenBit ? "16-bit" : "8-bit");
 }
 
 class RenderBufferTest : public ::testing::Test {
   protected:
-    void SetUp() override { buildWaveTable(table, 0); }
+    void SetUp() override { engine::buildWaveTable(table, 0); }
 
-    int32_t render(OutputFormat format, int32_t vibrato, int32_t newFrequency, int32_t oldFrequency,
-                   int32_t newAmplitude, int32_t oldAmplitude) {
+    int32_t render(engine::OutputFormat format, int32_t vibrato, int32_t newFrequency,
+                   int32_t oldFrequency, int32_t newAmplitude, int32_t oldAmplitude) {
         buffer.assign(40050, 0xEE);
-        return renderBuffer(buffer, table, format, vibrato, newFrequency, oldFrequency,
-                            newAmplitude, oldAmplitude);
+        return engine::renderBuffer(buffer, table, format, vibrato, newFrequency, oldFrequency,
+                                    newAmplitude, oldAmplitude);
     }
 
     // The left channel's samples, centred on zero.
-    std::vector<int> samples(OutputFormat format, int32_t length) const {
+    std::vector<int> samples(engine::OutputFormat format, int32_t length) const {
         std::vector<int> result;
         for (int32_t offset = 0; offset < length; offset += format.frameBytes()) {
             if (format.sixteenBit) {
@@ -45,12 +45,12 @@ class RenderBufferTest : public ::testing::Test {
         return result;
     }
 
-    WaveTable table;
+    engine::WaveTable table;
     std::vector<uint8_t> buffer;
 };
 
 TEST_F(RenderBufferTest, ZeroHertzRendersExactlyTheGlideInEveryFormat) {
-    for (OutputFormat format : kAllFormats) {
+    for (engine::OutputFormat format : kAllFormats) {
         const int32_t frames = kGlideFramesAt22050 * (format.highRate ? 2 : 1);
         EXPECT_EQ(render(format, 0, 0, 0, 50, 50), frames * format.frameBytes())
             << describe(format);
@@ -80,7 +80,7 @@ TEST_F(RenderBufferTest, SteadyToneIsCutAtTheFirstTailFrameNearPhaseZero) {
 }
 
 TEST_F(RenderBufferTest, LengthsStayWithinTheBufferAndEndOnWholeFrames) {
-    for (OutputFormat format : kAllFormats) {
+    for (engine::OutputFormat format : kAllFormats) {
         const int32_t minimum =
             kGlideFramesAt22050 * (format.highRate ? 2 : 1) * format.frameBytes();
         for (int32_t frequency = 20; frequency <= 10020; frequency += 97) {
@@ -102,7 +102,7 @@ TEST_F(RenderBufferTest, PeakOfAFullVolumeSineIsAboutTwelveThousandFiveHundred) 
 
 TEST_F(RenderBufferTest, StereoFramesCarryTheSameSampleInBothChannels) {
     for (bool sixteenBit : {false, true}) {
-        const OutputFormat format{true, false, sixteenBit};
+        const engine::OutputFormat format{true, false, sixteenBit};
         const int32_t length = render(format, 0, 700, 300, 90, 20);
         const int32_t sampleBytes = sixteenBit ? 2 : 1;
         for (int32_t offset = 0; offset < length; offset += format.frameBytes()) {
@@ -114,7 +114,7 @@ TEST_F(RenderBufferTest, StereoFramesCarryTheSameSampleInBothChannels) {
 }
 
 TEST_F(RenderBufferTest, VibratoSoundsOnlyWhenThePitchIsSteady) {
-    const OutputFormat format{false, false, true};
+    const engine::OutputFormat format{false, false, true};
     const int32_t plainLength = render(format, 0, 600, 600, 90, 90);
     const std::vector<uint8_t> plain(buffer.begin(), buffer.begin() + plainLength);
     const int32_t vibratoLength = render(format, 3, 600, 600, 90, 90);
@@ -127,7 +127,7 @@ TEST_F(RenderBufferTest, VibratoSoundsOnlyWhenThePitchIsSteady) {
 }
 
 TEST_F(RenderBufferTest, ARepeatedBufferJoinsItselfWithoutASeam) {
-    for (OutputFormat format : kAllFormats) {
+    for (engine::OutputFormat format : kAllFormats) {
         for (int32_t frequency : {110, 440, 1000, 3333}) {
             const int32_t length = render(format, 0, frequency, frequency, 100, 100);
             const std::vector<int> wave = samples(format, length);
@@ -147,12 +147,12 @@ TEST_F(RenderBufferTest, ARepeatedBufferJoinsItselfWithoutASeam) {
 
 TEST_F(RenderBufferTest, SettingsVersionReadsTheOutputFormatAndVibrato) {
     ScopedToneSettings restore;
-    settings::stereo = true;
-    settings::highRate = true;
-    settings::sixteenBit = true;
+    settings::Stereo = true;
+    settings::HighRate = true;
+    settings::SixteenBit = true;
     settings::Vibrato = 0;
     std::vector<uint8_t> fromSettings(40050);
-    EXPECT_EQ(renderBuffer(fromSettings, table, 0, 0, 10, 10), 2 * kGlideFramesAt22050 * 4);
+    EXPECT_EQ(engine::renderBuffer(fromSettings, table, 0, 0, 10, 10), 2 * kGlideFramesAt22050 * 4);
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 namespace {
 
 TEST(WaveTable, TimbreZeroIsAHalfScaleSine) {
-    WaveTable table;
-    buildWaveTable(table, 0);
+    engine::WaveTable table;
+    engine::buildWaveTable(table, 0);
     EXPECT_EQ(table.sixteenBit[0], 0);
     EXPECT_EQ(table.sixteenBit[256], 15999);  // a quarter period: just under 0.5 x 32000
     EXPECT_EQ(table.sixteenBit[768], -15999);
@@ -22,10 +22,10 @@ TEST(WaveTable, TimbreZeroIsAHalfScaleSine) {
 }
 
 TEST(WaveTable, TimbreTenAddsThirdAndFifthHarmonicsForASquarerShape) {
-    WaveTable sine;
-    WaveTable square;
-    buildWaveTable(sine, 0);
-    buildWaveTable(square, 10);
+    engine::WaveTable sine;
+    engine::WaveTable square;
+    engine::buildWaveTable(sine, 0);
+    engine::buildWaveTable(square, 10);
     // sin x + sin 3x / 3 + sin 5x / 5 at a quarter period is 1 - 1/3 + 1/5, at half scale.
     EXPECT_NEAR(square.sixteenBit[256], 13866, 2);
     // Flatter top: at an eighth of the period the square-ish wave is much closer to its peak.
@@ -36,42 +36,42 @@ TEST(WaveTable, TimbreTenAddsThirdAndFifthHarmonicsForASquarerShape) {
 }
 
 TEST(WaveTable, DifferenceTableHoldsTheStepFromThePreviousEntryWrappingAround) {
-    WaveTable table;
-    buildWaveTable(table, 7);
+    engine::WaveTable table;
+    engine::buildWaveTable(table, 7);
     EXPECT_EQ(table.difference[0], table.sixteenBit[0] - table.sixteenBit[1023]);
     EXPECT_EQ(table.difference[300], table.sixteenBit[300] - table.sixteenBit[299]);
     EXPECT_EQ(std::accumulate(table.difference.begin(), table.difference.end(), 0), 0);
 }
 
 TEST(WaveTable, AnOversizedTimbreIsClippedJustBelowFullScale) {
-    WaveTable table;
-    buildWaveTable(table, 100);
+    engine::WaveTable table;
+    engine::buildWaveTable(table, 100);
     EXPECT_EQ(*std::max_element(table.sixteenBit.begin(), table.sixteenBit.end()), 31999);
     EXPECT_EQ(*std::min_element(table.sixteenBit.begin(), table.sixteenBit.end()), -31999);
     EXPECT_EQ(*std::max_element(table.eightBit.begin(), table.eightBit.end()), 126);
 }
 
 TEST(WaveTable, SampleLookupsAreCentredOnSilence) {
-    WaveTable table;
-    buildWaveTable(table, 10);
+    engine::WaveTable table;
+    engine::buildWaveTable(table, 10);
     for (uint16_t phase : {0, 1000, 16384, 40000, 65535}) {
-        EXPECT_EQ(sampleEightBit(table, phase, 0), 128);
-        EXPECT_EQ(sampleSixteenBit(table, phase, 0), 0);
+        EXPECT_EQ(engine::sampleEightBit(table, phase, 0), 128);
+        EXPECT_EQ(engine::sampleSixteenBit(table, phase, 0), 0);
     }
     // Full scale 128 reproduces the table entry at a whole index.
-    EXPECT_EQ(sampleSixteenBit(table, 256 * 64, 128), table.sixteenBit[256]);
-    EXPECT_EQ(sampleEightBit(table, 256 * 64, 128), 128 + table.eightBit[256]);
-    EXPECT_EQ(sampleEightBit(table, 768 * 64, 128), 128 + table.eightBit[768]);
+    EXPECT_EQ(engine::sampleSixteenBit(table, 256 * 64, 128), table.sixteenBit[256]);
+    EXPECT_EQ(engine::sampleEightBit(table, 256 * 64, 128), 128 + table.eightBit[256]);
+    EXPECT_EQ(engine::sampleEightBit(table, 768 * 64, 128), 128 + table.eightBit[768]);
 }
 
 TEST(WaveTable, SixteenBitLookupInterpolatesBetweenEntries) {
-    WaveTable table;
-    buildWaveTable(table, 0);
+    engine::WaveTable table;
+    engine::buildWaveTable(table, 0);
     // On the rising slope the fraction moves the sample smoothly past the entry.
-    int16_t previous = sampleSixteenBit(table, 100 * 64, 128);
+    int16_t previous = engine::sampleSixteenBit(table, 100 * 64, 128);
     for (uint16_t fraction = 1; fraction < 64; ++fraction) {
         const int16_t sample =
-            sampleSixteenBit(table, static_cast<uint16_t>(100 * 64 + fraction), 128);
+            engine::sampleSixteenBit(table, static_cast<uint16_t>(100 * 64 + fraction), 128);
         EXPECT_GE(sample, previous);
         previous = sample;
     }

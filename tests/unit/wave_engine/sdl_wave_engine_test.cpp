@@ -61,9 +61,9 @@ TEST(WaveEngineSdl, ASecondOfSteadyToneComesOutAtTheMappedPitchAndAsRecorded) {
     testing_support::resetToneSettingsToFirstStart();
     settings::Pitch = 1;
     settings::Volume = 100;
-    settings::stereo = true;
-    settings::highRate = true;
-    settings::sixteenBit = true;
+    settings::Stereo = true;
+    settings::HighRate = true;
+    settings::SixteenBit = true;
     constexpr int32_t kBytesPerSecond = 44100 * 4;
 
     DiskOutput disk;
@@ -78,7 +78,7 @@ TEST(WaveEngineSdl, ASecondOfSteadyToneComesOutAtTheMappedPitchAndAsRecorded) {
     uint64_t playedBytes = 0;  // of the buffers the device has handed back
     {
         WaveOut waveOut([] { return std::make_unique<SdlAudioDevice>(); });
-        WaveEngine engine(waveOut, cursor, messages, host);
+        engine::WaveEngine engine(waveOut, cursor, messages, host);
         host.engine = &engine;
         engine.setScreen(cursor.screen);
         engine.setRecordingFile(&recording);
@@ -137,7 +137,7 @@ TEST(WaveEngineSdl, ASecondOfSteadyToneComesOutAtTheMappedPitchAndAsRecorded) {
     // increment is truncated).
     const Bytes second(start, start + kBytesPerSecond);
     const double hz = wave_test::crossingFrequency(
-        wave_test::leftSamples(second, OutputFormat{true, true, true}), 44100);
+        wave_test::leftSamples(second, engine::OutputFormat{true, true, true}), 44100);
     EXPECT_NEAR(hz, 441.0, 1.5);
 }
 

@@ -36,17 +36,17 @@ using wave_test::renderedBuffer;
 
 struct Point {
     int64_t ms;
-    CursorPosition at;
+    platform::CursorPosition at;
 };
 
 // Pitch 1 on a 1000-pixel screen: x + 20 Hz; y 500 with Volume 100: amplitude 50.
 const std::vector<Point> kGesture{{0, {480, 500}}, {200, {980, 500}}, {450, {230, 500}}};
 constexpr int64_t kDurationMs = 1000;
 
-class TimedCursor final : public CursorSource {
+class TimedCursor final : public platform::CursorSource {
   public:
-    CursorPosition cursorPosition() override {
-        CursorPosition at = kGesture.front().at;
+    platform::CursorPosition cursorPosition() override {
+        platform::CursorPosition at = kGesture.front().at;
         for (const Point& point : kGesture) {
             if (point.ms <= nowMs) {
                 at = point.at;
@@ -54,7 +54,7 @@ class TimedCursor final : public CursorSource {
         }
         return at;
     }
-    ScreenSize primaryScreenSize() override { return {1000, 1000}; }
+    platform::ScreenSize primaryScreenSize() override { return {1000, 1000}; }
     int64_t nowMs = 0;
 };
 
@@ -69,7 +69,7 @@ class VirtualWaveTest : public ::testing::Test {
         testing_support::resetToneSettingsToFirstStart();
         settings::Pitch = 1;
         settings::Volume = 100;
-        engine = std::make_unique<WaveEngine>(waveOut, cursor, messages, host);
+        engine = std::make_unique<engine::WaveEngine>(waveOut, cursor, messages, host);
         engine->setScreen(cursor.primaryScreenSize());
         host.engine = engine.get();
     }
@@ -115,7 +115,7 @@ class VirtualWaveTest : public ::testing::Test {
     TimedCursor cursor;
     RecordingMessageBox messages;
     RecordingWaveEngineHost host;
-    std::unique_ptr<WaveEngine> engine;
+    std::unique_ptr<engine::WaveEngine> engine;
 };
 
 TEST_F(VirtualWaveTest, AScriptedSweepGivesTheExpectedBuffersAtTheExpectedMoments) {
@@ -158,7 +158,7 @@ TEST_F(VirtualWaveTest, AScriptedSweepGivesTheExpectedBuffersAtTheExpectedMoment
                            queued.begin()));
 
     // The steady buffers sound at the mapped pitch.
-    const OutputFormat mono8{};
+    const engine::OutputFormat mono8{};
     EXPECT_NEAR(wave_test::crossingFrequency(wave_test::leftSamples(steady500, mono8), 22050), 500,
                 3);
     EXPECT_NEAR(wave_test::crossingFrequency(wave_test::leftSamples(steady1000, mono8), 22050),

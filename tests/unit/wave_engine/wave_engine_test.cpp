@@ -73,7 +73,7 @@ class WaveEngineTest : public ::testing::Test {
     ScriptedCursor cursor{{480, 500}};  // 500 Hz, amplitude 50
     RecordingMessageBox messages;
     RecordingWaveEngineHost host;
-    WaveEngine engine{waveOut, cursor, messages, host};
+    engine::WaveEngine engine{waveOut, cursor, messages, host};
 };
 
 TEST_F(WaveEngineTest, WithoutAnyCapabilitiesItSaysSoAndStaysStopped) {
@@ -106,9 +106,9 @@ TEST_F(WaveEngineTest, WithoutVolumeControlItSaysSoAndPlays) {
 }
 
 TEST_F(WaveEngineTest, ARefusedFormatShowsTheCodeThenAlreadyInUseAndStaysStopped) {
-    settings::stereo = true;
-    settings::highRate = true;
-    settings::sixteenBit = true;
+    settings::Stereo = true;
+    settings::HighRate = true;
+    settings::SixteenBit = true;
     waveOut.openResult = mm::WAVERR_BADFORMAT;
     engine.startPlaying();
     EXPECT_FALSE(engine.isPlaying());
@@ -218,10 +218,11 @@ TEST_F(WaveEngineTest, TheFirstTwoBuffersAreOneSteadyToneAtTheCursorRenderedOnce
     EXPECT_EQ(waveOut.written[0].bytes, steady);
     EXPECT_EQ(waveOut.written[1].bytes, steady);
     EXPECT_NE(waveOut.written[0].header, waveOut.written[1].header);
-    EXPECT_EQ(host.statuses, (std::vector<std::string>{readoutFromFrequency(500, 50).c_str()}));
+    EXPECT_EQ(host.statuses,
+              (std::vector<std::string>{engine::readoutFromFrequency(500, 50).c_str()}));
     // Its pitch, measured rather than rendered.
     const double hz =
-        wave_test::crossingFrequency(wave_test::leftSamples(steady, OutputFormat{}), 22050);
+        wave_test::crossingFrequency(wave_test::leftSamples(steady, engine::OutputFormat{}), 22050);
     EXPECT_NEAR(hz, 500.0, 2.0);
 }
 
@@ -257,9 +258,10 @@ TEST_F(WaveEngineTest, TheStatusShowsTheReadoutOfEachRenderedBuffer) {
     finishOne();                   // glide
     finishOne();                   // steady after the glide
     finishOne();                   // repeat: nothing rendered
-    EXPECT_EQ(host.statuses, (std::vector<std::string>{readoutFromFrequency(500, 50).c_str(),
-                                                       readoutFromFrequency(1000, 90).c_str(),
-                                                       readoutFromFrequency(1000, 90).c_str()}));
+    EXPECT_EQ(host.statuses,
+              (std::vector<std::string>{engine::readoutFromFrequency(500, 50).c_str(),
+                                        engine::readoutFromFrequency(1000, 90).c_str(),
+                                        engine::readoutFromFrequency(1000, 90).c_str()}));
     ASSERT_EQ(waveOut.written.size(), 5U);
     EXPECT_EQ(waveOut.written[2].bytes, renderedBuffer(1000, 500, 90, 50));
     EXPECT_EQ(waveOut.written[3].bytes, renderedBuffer(1000, 1000, 90, 90));
@@ -307,16 +309,32 @@ TEST_F(WaveEngineTest, ARecordingHoldsExactlyTheBytesQueuedRepetitionsIncluded) 
     file.discard();
 }
 
-TEST_F(WaveEngineTest, ARefusedAppendIsReportedAndPlayingGoesOn) {
+TEST_F(WaveEngineTest, ARefusedAppendIsReportedOnceStopsTheRecordingAndPlayingGoesOn) {
     RefusingWaveFile file;
     ASSERT_TRUE(file.newFile(nullptr));
     file.refusing = true;
     engine.setRecordingFile(&file);
     engine.startPlaying();
+    const int triesAtPlay = file.tries;
+    finishOne();
     finishOne();
     EXPECT_TRUE(engine.isPlaying());
-    EXPECT_EQ(waveOut.written.size(), 3U);
-    EXPECT_EQ(shown(), (Shown(3, {"Can't write wave data", "lirveto nextdat"})));
+    EXPECT_EQ(waveOut.written.size(), 4U);
+    EXPECT_EQ(file.tries, triesAtPlay);  // no more writes once one failed
+    EXPECT_TRUE(engine.recordingStopped());
+    EXPECT_EQ(shown(), (Shown(1, {"Can't write wave data", "lirveto nextdat"})));
+    ASSERT_EQ(messages.queued.size(), 1U);
+    EXPECT_EQ(messages.queued[0].cause, engine::WaveEngine::recordingWriteCause);
+    EXPECT_TRUE(messages.queued[0].oncePerCause);
+
+    // The page sets the file again when the user acts: writing, and reporting, start over.
+    file.refusing = false;
+    engine.setRecordingFile(&file);
+    EXPECT_EQ(messages.resets.back(), engine::WaveEngine::recordingWriteCause);
+    finishOne();
+    EXPECT_FALSE(engine.recordingStopped());
+    EXPECT_GT(file.tries, triesAtPlay);
+    EXPECT_GT(file.length(), 0U);
     engine.stopPlaying();
     file.discard();
 }

@@ -33,21 +33,21 @@ AnyThreadCursorSource::~AnyThreadCursorSource() {
     }
 }
 
-CursorPosition AnyThreadCursorSource::cursorPosition() {
+platform::CursorPosition AnyThreadCursorSource::cursorPosition() {
     if (pointer != nullptr) {
         if (const auto at = pointer->query()) {
             return *at;
         }
     }
     if (std::this_thread::get_id() == guiThread) {
-        const CursorPosition at = QtCursorSource().cursorPosition();
+        const platform::CursorPosition at = QtCursorSource().cursorPosition();
         remember(at);
         return at;
     }
     return lastSeen();
 }
 
-ScreenSize AnyThreadCursorSource::primaryScreenSize() {
+platform::ScreenSize AnyThreadCursorSource::primaryScreenSize() {
     return QtCursorSource().primaryScreenSize();
 }
 
@@ -68,13 +68,13 @@ bool AnyThreadCursorSource::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void AnyThreadCursorSource::remember(CursorPosition position) {
+void AnyThreadCursorSource::remember(platform::CursorPosition position) {
     seen.store(static_cast<uint64_t>(static_cast<uint32_t>(position.x)) << 32 |
                    static_cast<uint32_t>(position.y),
                std::memory_order_relaxed);
 }
 
-CursorPosition AnyThreadCursorSource::lastSeen() const {
+platform::CursorPosition AnyThreadCursorSource::lastSeen() const {
     const uint64_t packed = seen.load(std::memory_order_relaxed);
     return {static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)),
             static_cast<int32_t>(static_cast<uint32_t>(packed))};

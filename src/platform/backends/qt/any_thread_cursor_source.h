@@ -15,16 +15,16 @@
 
 namespace platform {
 
-class AnyThreadCursorSource final : public QObject, public CursorSource {
+class AnyThreadCursorSource final : public QObject, public platform::CursorSource {
   public:
     // GUI thread, after the application object exists. Watches the application's pointer events.
     AnyThreadCursorSource();
     ~AnyThreadCursorSource() override;
 
     // Any thread.
-    CursorPosition cursorPosition() override;
+    platform::CursorPosition cursorPosition() override;
     // GUI thread. 0 x 0 when there is no screen.
-    ScreenSize primaryScreenSize() override;
+    platform::ScreenSize primaryScreenSize() override;
 
     // Any thread. True when the position comes from the X server.
     bool readsXPointer() const { return pointer != nullptr; }
@@ -33,8 +33,8 @@ class AnyThreadCursorSource final : public QObject, public CursorSource {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void remember(CursorPosition position);
-    CursorPosition lastSeen() const;
+    void remember(platform::CursorPosition position);
+    platform::CursorPosition lastSeen() const;
 
     std::unique_ptr<XcbPointer> pointer;
     std::atomic<uint64_t> seen{0};  // x in the high half, y in the low half

@@ -6,12 +6,12 @@
 
 namespace platform {
 
-CursorPosition QtCursorSource::cursorPosition() {
+platform::CursorPosition QtCursorSource::cursorPosition() {
     const QPoint at = QCursor::pos();
     return {at.x(), at.y()};
 }
 
-ScreenSize QtCursorSource::primaryScreenSize() {
+platform::ScreenSize QtCursorSource::primaryScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return {};

@@ -7,12 +7,12 @@
 
 namespace platform {
 
-class QtCursorSource final : public CursorSource {
+class QtCursorSource final : public platform::CursorSource {
   public:
     // Thread: GUI (QCursor reads the pointer through the GUI thread's connection).
-    CursorPosition cursorPosition() override;
+    platform::CursorPosition cursorPosition() override;
     // Thread: GUI. 0 x 0 when there is no screen.
-    ScreenSize primaryScreenSize() override;
+    platform::ScreenSize primaryScreenSize() override;
 
     // False on a Wayland session (native or XWayland), where the position outside Lirveto's windows
     // is not known. Thread: GUI, after the application object exists.
