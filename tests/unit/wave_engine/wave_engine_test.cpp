@@ -37,9 +37,11 @@ class RefusingWaveFile final : public files::WaveFile {
   public:
     RefusingWaveFile() : WaveFile(nullptr, nullptr) {}
     int32_t write(const void* bytes, int32_t count) override {
+        ++tries;
         return refusing ? -1 : WaveFile::write(bytes, count);
     }
     bool refusing = false;
+    int tries = 0;
 };
 
 class WaveEngineTest : public ::testing::Test {
@@ -298,16 +300,33 @@ TEST_F(WaveEngineTest, ARecordingHoldsExactlyTheBytesQueuedRepetitionsIncluded) 
     file.discard();
 }
 
-TEST_F(WaveEngineTest, ARefusedAppendIsReportedAndPlayingGoesOn) {
+// A full disk fails every buffer: one queued box per recording, never one per buffer.
+TEST_F(WaveEngineTest, ARefusedAppendIsReportedOnceStopsTheRecordingAndPlayingGoesOn) {
     RefusingWaveFile file;
     ASSERT_TRUE(file.newFile(nullptr));
     file.refusing = true;
     engine.setRecordingFile(&file);
     engine.startPlaying();
+    const int triesAtPlay = file.tries;
+    finishOne();
     finishOne();
     EXPECT_TRUE(engine.isPlaying());
-    EXPECT_EQ(waveOut.written.size(), 3U);
-    EXPECT_EQ(shown(), (Shown(3, {"Can't write wave data", "lirveto nextdat"})));
+    EXPECT_EQ(waveOut.written.size(), 4U);
+    EXPECT_EQ(file.tries, triesAtPlay);  // no more writes once one failed
+    EXPECT_TRUE(engine.recordingStopped());
+    EXPECT_EQ(shown(), (Shown(1, {"Can't write wave data", "lirveto nextdat"})));
+    ASSERT_EQ(messages.queued.size(), 1U);
+    EXPECT_EQ(messages.queued[0].cause, WaveEngine::recordingWriteCause);
+    EXPECT_TRUE(messages.queued[0].oncePerCause);
+
+    // The page sets the file again when the user acts: writing, and reporting, start over.
+    file.refusing = false;
+    engine.setRecordingFile(&file);
+    EXPECT_EQ(messages.resets.back(), WaveEngine::recordingWriteCause);
+    finishOne();
+    EXPECT_FALSE(engine.recordingStopped());
+    EXPECT_GT(file.tries, triesAtPlay);
+    EXPECT_GT(file.length(), 0U);
     engine.stopPlaying();
     file.discard();
 }
