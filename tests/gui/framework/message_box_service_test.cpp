@@ -60,18 +60,20 @@ TEST(MessageBoxService, ABoxAskedForInAHandlerOpensAfterItFromTheEventLoop) {
 TEST(MessageBoxService, BoxesComeOneAtATimeAndRepeatsOfAShownCauseAreDropped) {
     LoopingBox shown;
     MessageBoxService service(shown);
-    // Every time a box is open, more failures arrive, as buffer-done messages would.
+    // While the first box is open, more failures arrive, as buffer-done messages would.
     shown.whileOpen = [&] {
-        service.request(box("Can't write wave data", "write"));
-        service.request(box("second cause", "other"));
+        if (shown.texts.size() == 1) {
+            service.request(box("Can't write wave data", "write"));
+            service.request(box("second cause", "other"));
+            service.request(box("second cause", "other"));
+        }
     };
     service.request(box("Can't write wave data", "write"));
     service.request(box("Can't write wave data", "write"));
     QTest::qWait(400);
     EXPECT_EQ(shown.deepest, 1);
-    ASSERT_GE(shown.texts.size(), 2u);
-    EXPECT_EQ(shown.texts[0], "lirveto nextdat: Can't write wave data");
-    EXPECT_EQ(shown.texts[1], "lirveto nextdat: second cause");
+    EXPECT_EQ(shown.texts, (std::vector<std::string>{"lirveto nextdat: Can't write wave data",
+                                                     "lirveto nextdat: second cause"}));
 }
 
 TEST(MessageBoxService, OncePerCauseHoldsUntilResetWhicheverThreadAsks) {

@@ -38,9 +38,11 @@ class RefusingWaveFile final : public files::WaveFile {
   public:
     RefusingWaveFile() : WaveFile(nullptr, nullptr) {}
     int32_t write(const void* bytes, int32_t count) override {
+        ++tries;
         return refusing ? -1 : WaveFile::write(bytes, count);
     }
     bool refusing = false;
+    int tries = 0;
 };
 
 class WaveEngineTest : public ::testing::Test {
@@ -309,6 +311,7 @@ TEST_F(WaveEngineTest, ARecordingHoldsExactlyTheBytesQueuedRepetitionsIncluded) 
     file.discard();
 }
 
+// A full disk fails every buffer: one queued box per recording, never one per buffer.
 TEST_F(WaveEngineTest, ARefusedAppendIsReportedOnceStopsTheRecordingAndPlayingGoesOn) {
     RefusingWaveFile file;
     ASSERT_TRUE(file.newFile(nullptr));
