@@ -16,8 +16,9 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
     : QuillhornApp(appServices.shell, appServices.help, appServices.programPath),
       messages(appServices.messages),
       makePages(std::move(pageMaker)),
-      services{appServices.messages, appServices.cursor, *this, appServices.fileDialogs,
-               appServices.makeWaveOut},
+      services{appServices.messages,    appServices.cursor,      *this,
+               appServices.fileDialogs, appServices.makeWaveOut, appServices.makeMidiOut,
+               appServices.timer},
       settingsFileCommands(appServices.fileDialogs, appServices.messages) {
     // A missing store is a first start: every value keeps its default.
     settings::loadSettings(nullptr);

@@ -30,6 +30,8 @@ struct AppServices {
     CursorSource& cursor;
     framework::FileDialogs& fileDialogs;
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
+    std::function<std::unique_ptr<platform::MidiOutApi>()> makeMidiOut = {};
+    platform::TimerApi* timer = nullptr;
 };
 
 // Makes the sound pages in tab order.

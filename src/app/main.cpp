@@ -19,13 +19,15 @@
 #include "app/sdl_wave_out.h"
 #include "app/single_instance.h"
 #include "app/sound_pages.h"
+#include "app/system_midi_out.h"
 #include "framework/qt_file_dialogs.h"
 #include "framework/qt_message_box.h"
 #include "platform/backends/any_thread_cursor_source.h"
 #include "platform/backends/qt_cursor_source.h"
 #include "platform/backends/qt_help.h"
-#include "platform/backends/sdl_thread_priority.h"
 #include "platform/backends/qt_shell.h"
+#include "platform/backends/sdl_thread_priority.h"
+#include "platform/mmtimer.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -107,7 +109,9 @@ int main(int argc, char** argv) {
                                     messages,
                                     cursor,
                                     fileDialogs,
-                                    app::makeSdlWaveOut};
+                                    app::makeSdlWaveOut,
+                                    app::makeSystemMidiOut,
+                                    &platform::MultimediaTimer::shared()};
 
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;

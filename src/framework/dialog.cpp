@@ -165,6 +165,24 @@ void TDialog::forwardClicks(QWidget* button, int id) {
     });
 }
 
+void TDialog::focusDialogControl(WPARAM control, LPARAM byWindow) {
+    if (byWindow == 0) {
+        if (control == 0) {
+            focusNextChild();
+        } else {
+            focusPreviousChild();
+        }
+        return;
+    }
+    // The value may be anything a sender put there: compare, never dereference.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (reinterpret_cast<WPARAM>(child) == control) {
+            child->setFocus(Qt::ShortcutFocusReason);
+            return;
+        }
+    }
+}
+
 bool TDialog::dispatchMessage(MessageEvent& event) {
     if (event.message == WM_COMMAND && hiWord(event.wParam) == BN_CLICKED) {
         // The standard buttons close a modal dialog when the dialog's own table does not take them.
