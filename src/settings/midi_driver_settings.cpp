@@ -36,8 +36,8 @@ bool writeMidiDriverSettings(platform::RegistryKey* key) {
     // Written only once the user names one, so a first start's file stays as it was.
     const std::string soundFont = SoundFont.get();
     const bool soundFontStored =
-        soundFont.empty() || (soundFont.size() <= soundFontMaxLength &&
-                              writeRegistryText(*key, "SoundFont", soundFont));
+        soundFont.empty() ||
+        (soundFont.size() <= soundFontMaxLength && writeRegistryText(*key, "SoundFont", soundFont));
     return driverStored && soundFontStored && ok;
 }
 

@@ -14,8 +14,8 @@
 #include <system_error>
 
 #include "engine/wave/render_buffer.h"
-#include "files/pcm_wave_format.h"
 #include "files/midi_file.h"
+#include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "gesture.h"
 #include "midi_render.h"

@@ -103,7 +103,6 @@ mm::MmResult FluidSynthPort::open() {
         return mm::MMSYSERR_ALLOCATED;
     }
     fluid_synth_system_reset(synth);
-    setVolume(volume);
     auto made = makeDevice();
     AudioFormat format;
     format.rate = kRate;
@@ -176,10 +175,10 @@ mm::MmResult FluidSynthPort::getVolume(uint32_t* current) {
 
 mm::MmResult FluidSynthPort::setVolume(uint32_t wanted) {
     volume = wanted;
-    if (synth != nullptr) {
-        // One gain for both sides: the left word, as a device without separate sides takes it.
-        fluid_synth_set_gain(synth, kFullGain * static_cast<float>(wanted & 0xFFFF) / 65535.0F);
-    }
+    // One gain for both sides: the left word, as a device without separate sides takes it. It is
+    // applied to what leaves the synth, not as the synth's own gain: FluidSynth ends every voice
+    // whose gain reaches 0, and a note must come back when the volume does.
+    outputGain.store(static_cast<int32_t>(wanted & 0xFFFF), std::memory_order_relaxed);
     return mm::MMSYSERR_NOERROR;
 }
 
@@ -190,6 +189,12 @@ void FluidSynthPort::fill(std::span<uint8_t> out) noexcept {
         const int32_t count = std::min(kChunkFrames, frames - done);
         int16_t* at = samples + 2 * done;
         fluid_synth_write_s16(synth, count, at, 0, 2, at, 1, 2);
+    }
+    const int32_t gain = outputGain.load(std::memory_order_relaxed);
+    if (gain != 0xFFFF) {
+        for (size_t i = 0; i < out.size() / 2; ++i) {
+            samples[i] = static_cast<int16_t>(samples[i] * gain / 0xFFFF);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 //
 // Threads: as MidiOutPort. fill runs on the audio thread and only renders.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -66,6 +67,7 @@ class FluidSynthPort final : public MidiOutPort, private AudioSource {
     _fluid_synth_t* synth = nullptr;
     std::unique_ptr<AudioDevice> device;
     uint32_t volume = 0xFFFFFFFF;
+    std::atomic<int32_t> outputGain{0xFFFF};  // 0..0xFFFF, read by the audio thread
     std::string lastDeviceError;
 };
 

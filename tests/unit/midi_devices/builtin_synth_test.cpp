@@ -57,6 +57,34 @@ TEST(BuiltinSynth, ANoteWithoutBendSoundsAtItsPitchThroughOurCallback) {
     EXPECT_NEAR(midi_test::pitchAt(samples, onset + 4410, 8820, 44100), 440.0, 4.4);
 }
 
+TEST(BuiltinSynth, ANoteHeldAtVolumeZeroSoundsAgainWhenTheVolumeReturns) {
+    testing_support::TemporaryFolder folder;
+    ASSERT_TRUE(folder.create("lirveto-synth"));
+    const std::string capture = (folder.path() / "out.raw").string();
+    testing_support::ScopedEnvironmentVariable driver("SDL_AUDIODRIVER");
+    testing_support::ScopedEnvironmentVariable file("SDL_DISKAUDIOFILE");
+    driver.set("disk");
+    file.set(capture);
+
+    platform::FluidSynthPort synth("", sdlDevices());
+    ASSERT_EQ(synth.open(), mm::MMSYSERR_NOERROR) << synth.loadError() << synth.deviceError();
+    synth.shortMessage(0x4FC0);
+    synth.setVolume(0);  // the cursor at the bottom of the screen
+    synth.shortMessage(0x7F4590);
+    std::this_thread::sleep_for(300ms);
+    synth.setVolume(0xFE00FE00);  // and back up
+    std::this_thread::sleep_for(400ms);
+    synth.close();
+
+    const auto samples = midi_test::readStereoS16(capture);
+    size_t onset = 0;
+    while (onset < samples.size() && std::abs(samples[onset]) < 200) {
+        ++onset;
+    }
+    ASSERT_LT(onset + 4410, samples.size()) << "the held note is heard again";
+    EXPECT_NEAR(midi_test::pitchAt(samples, onset + 441, 4410, 44100), 440.0, 4.4);
+}
+
 TEST(BuiltinSynth, AMissingSoundFontOrAudioDeviceMeansNoSynthAndNoCrash) {
     platform::FluidSynthPort missing("/nonexistent/none.sf2", sdlDevices());
     EXPECT_FALSE(missing.soundFontLoaded());

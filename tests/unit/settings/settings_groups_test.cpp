@@ -178,7 +178,8 @@ TEST_F(SettingsGroupsTest, SoundFontLivesInTheRegistryOnlyAndIsWrittenOnceNamed)
     EXPECT_EQ(settings::SoundFont.get(), "/home/u/Sound Fonts/piano \"warm\".sf2");
 
     ASSERT_TRUE(settings::saveSettings(ini().c_str(), messages));
-    EXPECT_EQ(settings_test::readFile(ini()).find("SoundFont"), std::string::npos) << "not in settings files";
+    EXPECT_EQ(settings_test::readFile(ini()).find("SoundFont"), std::string::npos)
+        << "not in settings files";
     settings::SoundFont.set("");
 }
 
