@@ -46,6 +46,11 @@ class TMidiDialog : public framework::TDialog,
 
     // The ask-to-save: false only when the user cancels.
     bool canClose() override;
+    // Ending without asking (a signal): stops playing; an unnamed recording that holds events is
+    // finished as a standard MIDI file in `folder` as `stem`.mid (`stem`-2.mid ... when taken),
+    // or, when it cannot move, finished where it is; its path is returned, else empty. A named
+    // recording is finished where it is. GUI thread.
+    QString rescueRecording(const QString& folder, const QString& stem);
 
     bool isPlaying() const { return engine->isPlaying(); }
     const files::MidiFile& recordingFile() const { return *file; }

@@ -2,6 +2,7 @@
 // Every command holds the engine's recording lock while it works on the file, so that no tick
 // writes into a file being closed, renamed or replaced; never while a dialog or box is open.
 
+#include <QDir>
 #include <QFile>
 
 #include "controls/cool_button.h"
@@ -33,7 +34,39 @@ QString composedTitle(const std::string& fileTitle) {
     return text;
 }
 
+// `folder/stem.mid`, or the first of `stem-2.mid`, `stem-3.mid` ... that no file has.
+QString unusedName(const QString& folder, const QString& stem) {
+    const QDir where(folder);
+    QString name = where.filePath(stem + QLatin1Char('.') + midiSuffix);
+    for (int n = 2; QFile::exists(name); ++n) {
+        name = where.filePath(stem + QLatin1Char('-') + QString::number(n) + QLatin1Char('.') +
+                              midiSuffix);
+    }
+    return name;
+}
+
 }  // namespace
+
+QString TMidiDialog::rescueRecording(const QString& folder, const QString& stem) {
+    stopPlaying();
+    QString kept;
+    auto lock = engine->lockRecording();
+    if (file->isOpen() && file->isTemporary()) {
+        // The start-up messages alone are no recording worth keeping.
+        if (file->isModified() && file->length() > 0) {
+            const QString name = unusedName(folder, stem);
+            kept = file->saveAs(fileSystemName(name).c_str())
+                       ? name
+                       : QFile::decodeName(QByteArray::fromStdString(file->fileName()));
+        } else {
+            file->discard();
+        }
+    }
+    if (file->isOpen()) {
+        file->close();  // the standard layout, which other programs read
+    }
+    return kept;
+}
 
 bool TMidiDialog::canClose() {
     return askToSave();
