@@ -32,13 +32,12 @@ class SweepingCursor final : public CursorSource {
     int32_t x = 0;
 };
 
-class Silent final : public platform::MessageBox {
+class Silent final : public platform::MessageBoxQueue {
   public:
-    int show(const std::string& text, const std::string& caption,
-             platform::MessageBoxStyle) override {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        return platform::MessageBoxResult::IDOK;
+    void request(platform::BoxRequest box) override {
+        std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.text.c_str());
     }
+    void resetCause(const std::string& /*cause*/) override {}
 };
 
 class PageQueue final : public WaveEngineHost {

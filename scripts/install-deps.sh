@@ -12,7 +12,7 @@ packages=(
   timgm6mb-soundfont fluidsynth
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps sox python3 python3-mido desktop-file-utils
+  xvfb xauth xdotool x11-apps x11-utils openbox sox python3 python3-mido desktop-file-utils
 )
 
 missing=()

@@ -1,12 +1,21 @@
 #include "app/app.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QLayout>
+#include <QStandardPaths>
+#include <QThread>
+#include <cstdio>
 
 #include "app/main_menu.h"
 #include "controls/win95_tab_window.h"
 #include "framework/message_event.h"
+#include "framework/recording_rescue.h"
 #include "framework/resources.h"
+#include "platform/registry.h"
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
 
@@ -15,14 +24,20 @@ namespace app {
 App::App(const AppServices& appServices, PageMaker pageMaker)
     : QuillhornApp(appServices.shell, appServices.help, appServices.programPath),
       messages(appServices.messages),
+      boxQueue(appServices.messages),
       makePages(std::move(pageMaker)),
-      services{appServices.messages,    appServices.cursor,      *this,
-               appServices.fileDialogs, appServices.makeWaveOut, appServices.makeMidiOut,
-               appServices.timer},
+      services{appServices.messages,   boxQueue,
+               appServices.cursor,     *this,
+               appServices.fileDialogs, appServices.makeWaveOut,
+               appServices.makeMidiOut, appServices.timer},
       settingsFileCommands(appServices.fileDialogs, appServices.messages) {
     // A missing store is a first start: every value keeps its default.
     settings::loadSettings(nullptr);
     QuillhornApp::setStatusText([this](const QString& text) { setStatusText(text); });
+    if (const std::string notice = platform::takeRegistryNotice(); !notice.empty()) {
+        setStatusText(QString::fromStdString(notice));
+    }
+    takeRescueNote();
 }
 
 App::~App() = default;
@@ -142,18 +157,23 @@ void App::runFrameCommand(int id) {
             return;
         case command::viewNoteName:
             flip(settings::ViewNoteName);
+            postToPage(page::settingsChanged);  // the readout follows at once
             return;
         case command::viewFrequency:
             flip(settings::ViewNoteFreq);
+            postToPage(page::settingsChanged);
             return;
         case command::viewVolume:
             flip(settings::ViewNoteVol);
+            postToPage(page::settingsChanged);
             return;
         case command::viewMidiInteger:
             switchMidiMode(1);
+            postToPage(page::settingsChanged);
             return;
         case command::viewMidiDecimal:
             switchMidiMode(2);
+            postToPage(page::settingsChanged);
             return;
         case command::preferences:
             // The Options sheet is not there yet: stop the page and keep the settings.
@@ -198,6 +218,98 @@ FrameCommands::State App::commandState(int id) {
 bool App::canCloseApplication() {
     settings::saveSettings(nullptr, messages);
     return tabs == nullptr || tabs->canClose();
+}
+
+void App::stopEveryPage() {
+    for (const auto& page : pages) {
+        framework::sendMessage(page.get(), framework::page::stop);
+    }
+}
+
+void App::applicationClosed() {
+    stopEveryPage();
+    // Only a running loop can be left; before it runs (start-up, tests) there is nothing to end.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
+}
+
+namespace {
+
+QString dataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Lirveto");
+}
+
+QString rescueNotePath() {
+    return dataFolder() + QStringLiteral("/recovered-note.txt");
+}
+
+// Nobody may be asked anything while the session ends: failures go to the log.
+class LoggedMessages final : public platform::MessageBox {
+  public:
+    int show(const std::string& text, const std::string& caption,
+             platform::MessageBoxStyle /*style*/) override {
+        (void)std::fprintf(stderr, "lirveto: %s: %s\n", caption.c_str(), text.c_str());
+        return platform::MessageBoxResult::IDOK;
+    }
+};
+
+}  // namespace
+
+QString App::recoveryFolder() {
+    return dataFolder() + QStringLiteral("/recovered");
+}
+
+void App::endOnSignal() {
+    if (ending) {
+        return;  // a second signal while the first is handled changes nothing
+    }
+    ending = true;
+    stopEveryPage();
+    const QString folder = recoveryFolder();
+    const QString stem = QStringLiteral("recording-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QStringList kept;
+    for (const auto& page : pages) {
+        if (auto* rescue = dynamic_cast<framework::RecordingRescue*>(page.get())) {
+            QDir().mkpath(folder);
+            const QString path = rescue->rescueRecording(folder, stem);
+            if (!path.isEmpty()) {
+                kept << QDir::cleanPath(path);
+            }
+        }
+    }
+    if (!kept.isEmpty()) {
+        QFile note(rescueNotePath());
+        if (note.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+            note.write((kept.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+        }
+    }
+    LoggedMessages logged;
+    settings::saveSettings(nullptr, logged);
+    if (mainFrame) {
+        mainFrame->hide();
+    }
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
+}
+
+void App::takeRescueNote() {
+    QFile note(rescueNotePath());
+    if (!note.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return;
+    }
+    const QStringList paths =
+        QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    note.close();
+    note.remove();
+    if (!paths.isEmpty()) {
+        setStatusText(
+            QStringLiteral("Lirveto was ended while recording; the recording was kept in ") +
+            paths.join(QStringLiteral(", ")));
+    }
 }
 
 void App::setStatusText(const QString& text) {

@@ -12,7 +12,9 @@
 #include "app/quillhorn_app.h"
 #include "app/sdi_dec_frame.h"
 #include "app/settings_file_commands.h"
+#include "framework/message_box_service.h"
 #include "framework/page_services.h"
+#include "framework/window_title.h"
 
 namespace controls {
 class TWin95TabWindow;
@@ -46,7 +48,7 @@ inline constexpr int maximized = 3;
 
 class App : public QuillhornApp, public FrameCommands, public framework::StatusText {
   public:
-    static constexpr const char* name = "Lirveto";
+    static constexpr const char* name = framework::programName;
 
     // Loads every setting from the per-user store. GUI thread.
     App(const AppServices& services, PageMaker makePages);
@@ -69,14 +71,27 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     // Saves the settings to the registry, then asks the pages; the settings are written even
     // when a page keeps the program open.
     bool canCloseApplication() override;
+    // Stops every page and leaves the event loop, and any box or dialog's loop running in it.
+    void applicationClosed() override;
+
+    // SIGTERM, SIGHUP, SIGINT: ends without asking anything. Each page's unnamed recording is
+    // kept in recoveryFolder() (the next start says where), the settings are saved, and the
+    // event loop ends with status 0. GUI thread.
+    void endOnSignal();
+    // $XDG_DATA_HOME/Lirveto/recovered.
+    static QString recoveryFolder();
 
     void setStatusText(const QString& text) override;
 
   private:
     void postToPage(framework::UINT message);
+    void stopEveryPage();
+    // The note a signal's ending left for this start, shown on the status bar.
+    void takeRescueNote();
     int queryPage(framework::UINT message);
 
     platform::MessageBox& messages;
+    framework::MessageBoxService boxQueue;
     PageMaker makePages;
     framework::PageServices services;
     SettingsFileCommands settingsFileCommands;
@@ -84,6 +99,7 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     controls::TWin95TabWindow* tabs = nullptr;  // owned by the frame
     std::unique_ptr<SDIDecFrame> mainFrame;
     QString pendingStatus;
+    bool ending = false;
 };
 
 }  // namespace app

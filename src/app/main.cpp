@@ -28,6 +28,7 @@
 #include "platform/backends/qt_shell.h"
 #include "platform/backends/sdl_thread_priority.h"
 #include "platform/mmtimer.h"
+#include "platform/runtime_folder.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -45,7 +46,7 @@ class MainWindowMessageBox : public platform::MessageBox {
     QPointer<QWidget> owner;
 };
 
-// SIGTERM, SIGINT and SIGHUP close the window as the user would, through the event loop.
+// SIGTERM, SIGINT and SIGHUP end the program through the event loop, asking nothing.
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int /*number*/) {
@@ -116,17 +117,31 @@ int main(int argc, char** argv) {
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;
 
-    app::SingleInstance instance;
-    if (instance.askRunningInstance()) {
-        return 0;  // the running one comes to the front; nothing is saved here
+    std::string folderError;
+    const auto runtime = platform::runtimeFolder(folderError);
+    if (!runtime) {
+        (void)std::fprintf(stderr, "lirveto: %s\n", folderError.c_str());
     }
-    if (!instance.listen([&application] {
-            if (application.frame() != nullptr) {
-                application.frame()->bringToFront();
+    app::SingleInstance instance(runtime ? QString::fromStdString(*runtime) : QString());
+    const auto start = instance.start([&application] {
+        if (application.frame() != nullptr) {
+            application.frame()->bringToFront();
+        }
+    });
+    switch (start) {
+        case app::SingleInstance::Start::asked:
+            return 0;  // the running one comes to the front; nothing is saved here
+        case app::SingleInstance::Start::silent:
+            (void)std::fprintf(stderr, "lirveto: another Lirveto holds %s but does not answer\n",
+                               instance.lockPath().toLocal8Bit().constData());
+            return 1;
+        case app::SingleInstance::Start::unguarded:
+        case app::SingleInstance::Start::first:
+            if (!instance.errorText().isEmpty()) {
+                (void)std::fprintf(stderr, "lirveto: a later start cannot find this one: %s\n",
+                                   instance.errorText().toLocal8Bit().constData());
             }
-        })) {
-        (void)std::fprintf(stderr, "lirveto: a later start cannot find this one: %s\n",
-                           instance.errorText().toLocal8Bit().constData());
+            break;
     }
 
     app::SDIDecFrame* frame = application.initMainWindow();
@@ -135,11 +150,7 @@ int main(int argc, char** argv) {
         application.setStatusText(QStringLiteral(
             "Wayland: the pointer is heard only while it is over the Lirveto window"));
     }
-    closeOnSignals(&application, [&application] {
-        if (application.frame() != nullptr) {
-            application.frame()->close();
-        }
-    });
+    closeOnSignals(&application, [&application] { application.endOnSignal(); });
     QObject::connect(&qt, &QGuiApplication::commitDataRequest, &application,
                      [&messages](QSessionManager&) { settings::saveSettings(nullptr, messages); });
     return QApplication::exec();

@@ -39,6 +39,23 @@ QString findHelpBundle(const QString& programPath) {
 
 const std::vector<LaunchCandidate> noCandidates;
 
+// A query value as an address may carry it: every byte but the unreserved ones as %XX.
+std::string percentEncoded(std::string_view text) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += digits[byte >> 4];
+            out += digits[byte & 0xF];
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 QuillhornApp::QuillhornApp(platform::Shell& shellService, platform::Help& helpService,
@@ -66,7 +83,17 @@ std::string QuillhornApp::webAddress(std::string_view address) {
 }
 
 bool QuillhornApp::openWebAddress(std::string_view address) {
-    return shell.openUrl(webAddress(address));
+    return openInBrowser(webAddress(address));
+}
+
+bool QuillhornApp::openInBrowser(const std::string& address) {
+    if (shell.openUrl(address)) {
+        return true;
+    }
+    if (statusText) {
+        statusText(QStringLiteral("No web browser could be started"));
+    }
+    return false;
 }
 
 std::string QuillhornApp::updateAddress() const {
@@ -74,7 +101,7 @@ std::string QuillhornApp::updateAddress() const {
     const ProjectRCVersion version;
     const char* text = nullptr;
     if (version.productVersion(text)) {
-        address += text;  // unchanged, blanks and all
+        address += percentEncoded(text);
     }
     return address;
 }
@@ -118,6 +145,7 @@ const std::vector<LaunchCandidate>& QuillhornApp::launchCandidates(int commandId
 }
 
 bool QuillhornApp::launch(int commandId) {
+    std::string refused;  // an installed program that would not start
     for (const LaunchCandidate& candidate : launchCandidates(commandId)) {
         if (!shell.isInstalled(candidate.program) ||
             (!candidate.needs.empty() && !shell.isInstalled(candidate.needs))) {
@@ -126,18 +154,26 @@ bool QuillhornApp::launch(int commandId) {
         if (shell.startDetached(candidate.program, candidate.args)) {
             return true;
         }
+        if (refused.empty()) {
+            refused = candidate.program;
+        }
     }
-    if (statusText) {
-        statusText(commandId == command::multimediaProperties
-                       ? QStringLiteral(
-                             "No sound settings program found: install pavucontrol or alsa-utils")
-                       : QStringLiteral("No mixer found: install pavucontrol or alsa-utils"));
+    if (!statusText) {
+        return false;
+    }
+    if (!refused.empty()) {
+        statusText(QStringLiteral("%1 could not be started").arg(QString::fromStdString(refused)));
+    } else if (commandId == command::multimediaProperties) {
+        statusText(
+            QStringLiteral("No sound settings program found: install pavucontrol or alsa-utils"));
+    } else {
+        statusText(QStringLiteral("No mixer found: install pavucontrol or alsa-utils"));
     }
     return false;
 }
 
 void QuillhornApp::showAbout() {
-    AboutDlg box(mainWindow, [this](const std::string& address) { shell.openUrl(address); });
+    AboutDlg box(mainWindow, [this](const std::string& address) { openInBrowser(address); });
     box.exec();
 }
 

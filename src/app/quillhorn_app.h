@@ -73,6 +73,9 @@ class QuillhornApp : public QObject, public controls::HelpProvider {
     bool showHelpTopic(const std::string& topic) override;
 
   private:
+    // Opens the address as it stands; says so on the status line when no browser took it.
+    bool openInBrowser(const std::string& address);
+
     platform::Shell& shell;
     platform::Help& help;
     std::string helpFile;

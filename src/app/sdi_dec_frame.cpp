@@ -14,6 +14,7 @@
 #include "controls/help_provider.h"
 #include "controls/tab_window.h"
 #include "framework/resources.h"
+#include "platform/backends/x11_window_hints.h"
 
 namespace app {
 
@@ -50,8 +51,7 @@ SDIDecFrame::SDIDecFrame(FrameCommands& frameCommands, const QString& title,
     font.setItalic(false);
     bar->setFont(font);
     bar->setSizeGripEnabled(false);
-    statusLabel = new QLabel(bar);
-    statusLabel->setTextFormat(Qt::PlainText);
+    statusLabel = new StatusLabel(bar);
     statusLabel->setFrameShadow(QFrame::Sunken);
     bar->addWidget(statusLabel, 1);
 
@@ -155,11 +155,11 @@ void SDIDecFrame::accelerate(int id) {
 }
 
 void SDIDecFrame::setStatusText(const QString& text) {
-    statusLabel->setText(text);
+    statusLabel->setFullText(text);
 }
 
 QString SDIDecFrame::statusText() const {
-    return statusLabel->text();
+    return statusLabel->fullText();
 }
 
 bool SDIDecFrame::pinSize() {
@@ -168,6 +168,7 @@ bool SDIDecFrame::pinSize() {
         return false;
     }
     setFixedSize(recorded);
+    platform::offerNoResizing(this);
     return true;
 }
 
@@ -182,6 +183,7 @@ void SDIDecFrame::bringToFront() {
 void SDIDecFrame::closeEvent(QCloseEvent* e) {
     if (commands.canCloseApplication()) {
         e->accept();
+        commands.applicationClosed();
     } else {
         e->ignore();
     }

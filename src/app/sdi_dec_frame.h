@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "app/status_label.h"
 #include "framework/window.h"
 
 class QKeyEvent;
@@ -33,6 +34,8 @@ class FrameCommands {
     virtual State commandState(int id) = 0;
     // The application's close check: false keeps the program running.
     virtual bool canCloseApplication() = 0;
+    // The frame has accepted its close: the program ends, whatever other windows are open.
+    virtual void applicationClosed() = 0;
 };
 
 inline constexpr framework::WPARAM SC_CLOSE = 0xF060;
@@ -87,7 +90,7 @@ class SDIDecFrame : public framework::TWindowT<QMainWindow> {
 
     FrameCommands& commands;
     controls::TTabWindow* tabWindow;
-    QLabel* statusLabel = nullptr;
+    StatusLabel* statusLabel = nullptr;
     QSystemTrayIcon* tray = nullptr;
     std::map<int, QAction*> actions;
 };

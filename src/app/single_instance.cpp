@@ -2,49 +2,91 @@
 
 #include <unistd.h>
 
-#include <QDir>
-#include <QFileInfo>
+#include <QDeadlineTimer>
 #include <QLocalSocket>
+#include <QThread>
 
 namespace app {
 
-SingleInstance::SingleInstance(QString socketPath) : path(std::move(socketPath)) {
+namespace {
+
+QString perUserName(const QString& suffix) {
+    return QStringLiteral("/lirveto-") + QString::number(::getuid()) + suffix;
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(QString runtimeFolder) : folder(std::move(runtimeFolder)) {
     server.setSocketOptions(QLocalServer::UserAccessOption);
 }
 
-QString SingleInstance::defaultSocketPath() {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        folder = QDir::tempPath();
+QString SingleInstance::socketPath() const {
+    return folder + perUserName(QStringLiteral(".socket"));
+}
+
+QString SingleInstance::lockPath() const {
+    return folder + perUserName(QStringLiteral(".lock"));
+}
+
+SingleInstance::Start SingleInstance::start(std::function<void()> activate, int waitMs) {
+    onActivate = std::move(activate);
+    if (folder.isEmpty()) {
+        error = QStringLiteral("no runtime folder");
+        return Start::unguarded;
     }
-    return folder + QStringLiteral("/lirveto-") + QString::number(::getuid()) +
-           QStringLiteral(".socket");
+    lock = std::make_unique<platform::InstanceLock>(lockPath().toStdString());
+    if (!lock->openError().empty()) {
+        error = lockPath() + QStringLiteral(": ") + QString::fromStdString(lock->openError());
+        return Start::unguarded;
+    }
+    // The holder may still be on its way to listening or to its event loop: keep asking, and
+    // keep trying the lock in case the holder ends meanwhile.
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        if (lock->tryTake()) {
+            listen();
+            return Start::first;
+        }
+        const int left = static_cast<int>(deadline.remainingTime());
+        if (askRunningInstance(std::min(left, 1000))) {
+            return Start::asked;
+        }
+        if (deadline.hasExpired()) {
+            return Start::silent;
+        }
+        QThread::msleep(50);
+    }
 }
 
 bool SingleInstance::askRunningInstance(int timeoutMs) {
     QLocalSocket socket;
-    socket.connectToServer(path);
+    socket.connectToServer(socketPath());
     if (!socket.waitForConnected(timeoutMs)) {
-        return false;  // nobody listens: no socket, or one left by a crash
+        return false;
     }
     socket.write(activateRequest);
     socket.waitForBytesWritten(timeoutMs);
-    // The answer only confirms the request arrived; a busy instance that is slow to answer is
-    // still the running one.
-    socket.waitForReadyRead(timeoutMs);
-    socket.disconnectFromServer();
-    return true;
+    // A socket that takes the connection but never answers is no running Lirveto.
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!socket.canReadLine() && !deadline.hasExpired()) {
+        if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            break;
+        }
+    }
+    const bool answered = socket.canReadLine() && socket.readLine() == activateAnswer;
+    socket.abort();
+    return answered;
 }
 
-bool SingleInstance::listen(std::function<void()> activate) {
-    onActivate = std::move(activate);
+bool SingleInstance::listen() {
     connect(&server, &QLocalServer::newConnection, this, [this] { answer(); });
-    if (server.listen(path)) {
-        return true;
+    // Only the lock's holder gets here, so a socket file in the way was left by a run that ended.
+    QLocalServer::removeServer(socketPath());
+    if (!server.listen(socketPath())) {
+        error = server.errorString();
+        return false;
     }
-    // Nobody answered askRunningInstance, so a socket file here is stale.
-    QLocalServer::removeServer(path);
-    return server.listen(path);
+    return true;
 }
 
 void SingleInstance::answer() {

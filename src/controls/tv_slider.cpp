@@ -1,5 +1,6 @@
 #include "controls/tv_slider.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -12,15 +13,22 @@ namespace controls {
 TVSlider::TVSlider(QWidget* parent, int id, int thumbResourceId)
     : TWindowT<QSlider>(Qt::Vertical, parent) {
     framework::setDialogControlId(this, id);
-    // Minimum at the top; Up and the wheel move the thumb up, towards the minimum.
-    setInvertedAppearance(true);
-    setInvertedControls(true);
     setFocusPolicy(Qt::StrongFocus);
     thumbBitmap = framework::loadBitmap(thumbResourceId);
     if (!thumbBitmap.isNull()) {
         thumbBitmap.setMask(
             thumbBitmap.createMaskFromColor(QColor(192, 192, 192), Qt::MaskInColor));
     }
+}
+
+// Home and End go to the top and bottom positions, as on a trackbar, not to the value's ends.
+void TVSlider::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Home || e->key() == Qt::Key_End) {
+        triggerAction(e->key() == Qt::Key_Home ? SliderToMaximum : SliderToMinimum);
+        e->accept();
+        return;
+    }
+    TWindowT<QSlider>::keyPressEvent(e);
 }
 
 void TVSlider::paintEvent(QPaintEvent* e) {

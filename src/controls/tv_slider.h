@@ -1,6 +1,7 @@
 #pragma once
 // TVSlider: the vertical slider of the sound pages, drawn with a thumb bitmap. Position 0 is at
-// the top, as on the pages' sliders, where value = maximum - position.
+// the top, as on the pages' sliders, where value = maximum - position. Underneath, the QSlider
+// value is that page value, minimum at the bottom, so the groove fills below the thumb.
 
 #include <QPixmap>
 #include <QSlider>
@@ -13,12 +14,13 @@ class TVSlider : public framework::TWindowT<QSlider> {
   public:
     TVSlider(QWidget* parent, int id, int thumbResourceId = 5004);
 
-    int position() const { return value(); }
-    void setPosition(int position) { setValue(position); }
+    int position() const { return maximum() + minimum() - value(); }
+    void setPosition(int position) { setValue(maximum() + minimum() - position); }
     const QPixmap& thumb() const { return thumbBitmap; }
 
   protected:
     void paintEvent(QPaintEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
   private:
     QPixmap thumbBitmap;

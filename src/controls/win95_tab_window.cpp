@@ -65,7 +65,8 @@ void TWin95TabWindow::create() {
             page->hide();
         }
     }
-    shown = pageAt(tabs->currentIndex());
+    // Adding the tabs left the last one current; no page has been entered yet, so none is left.
+    shown = nullptr;
     select(0);
     tabs->show();
     tabs->lower();

@@ -1,5 +1,6 @@
 #include "files/file_copy.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -89,7 +90,9 @@ bool copyFileVerified(const std::string& from, const std::string& to) {
     ok = ok && giveOrdinaryPermissions(staging) &&
          mmioRenameA(staging.c_str(), to.c_str(), nullptr, 0) == MMSYSERR_NOERROR;
     if (!ok) {
+        const int reason = errno;  // the cause, not the clean-up, is what the caller reports
         mmioOpenA(staging.c_str(), nullptr, MMIO_DELETE);
+        errno = reason;
     }
     return ok;
 }

@@ -8,7 +8,8 @@
 namespace files {
 
 // Copies from into a new file beside to, makes it durable, compares it with the source and
-// then puts it in place of to in one step. On failure to is untouched and nothing is left over.
+// then puts it in place of to in one step. On failure to is untouched, nothing is left over and
+// errno tells why.
 bool copyFileVerified(const std::string& from, const std::string& to);
 
 }  // namespace files

@@ -2,7 +2,9 @@
 
 #include <strings.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "files/file_copy.h"
@@ -344,29 +346,36 @@ bool RiffFile::discard() {
 }
 
 bool RiffFile::saveAs(const char* name) {
+    reasonText.clear();
     if (!isOpen() || name == nullptr || *name == '\0') {
         return false;
     }
-    if (!bringUpToDate()) {
+    // Each step below ends in a system call; the error it leaves is the reason shown.
+    const auto failed = [this] {
+        if (errno != 0) {
+            reasonText = std::strerror(errno);  // NOLINT(concurrency-mt-unsafe): GUI thread
+        }
         return false;
+    };
+    errno = 0;
+    if (!bringUpToDate()) {
+        return failed();
     }
     const uint32_t remembered = chunkPosition;
     const bool wasTemporary = temporary;
     const std::string oldPath = path;
     temporary = false;
-    if (!RiffFile::close()) {
-        reopenAfterFailedSave(oldPath, wasTemporary, remembered);
-        return false;
-    }
-    if (!moveOrCopy(oldPath, name, wasTemporary)) {
+    if (!RiffFile::close() || !moveOrCopy(oldPath, name, wasTemporary)) {
+        failed();
         reopenAfterFailedSave(oldPath, wasTemporary, remembered);
         return false;
     }
     if (wasTemporary) {
         giveOrdinaryPermissions(name);
     }
+    errno = 0;
     if (!open(name)) {
-        return false;
+        return failed();
     }
     seek(remembered);
     seek(length());

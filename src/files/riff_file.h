@@ -56,7 +56,8 @@ class RiffFile {
     bool createChunk(const char* chunkName, bool form);
     // Closes without bringing up to date and deletes the file.
     bool discard();
-    // Names the recording. On failure the recording stays open under its old name.
+    // Names the recording. On failure the recording stays open under its old name, and
+    // lastReason() holds the system's reason when it gave one.
     bool saveAs(const char* name);
     // Every failed step is noted here with a message and a tag; the results carry the failure.
     void report(const char* message, const char* tag);
@@ -65,6 +66,8 @@ class RiffFile {
     bool isTemporary() const { return temporary; }
     const std::string& fileName() const { return path; }
     const std::string& lastReport() const { return reportText; }
+    // The system's own words for the last failed save ("No space left on device"), or empty.
+    const std::string& lastReason() const { return reasonText; }
 
   protected:
     platform::HMMIO fileHandle() const { return hmmio; }
@@ -95,6 +98,7 @@ class RiffFile {
     // False when other chunks follow the data chunk, which must then not grow over them.
     bool appendable = true;
     std::string reportText;
+    std::string reasonText;
 };
 
 }  // namespace files

@@ -34,6 +34,27 @@ QWidget* directChild(QWidget* window, QWidget* widget) {
     return widget;
 }
 
+// "Pi&tch" as rich text with the "t" underlined; "&&" stands for a literal "&".
+QString underlinedMnemonic(const QString& text) {
+    QString html;
+    bool underlined = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString piece(text.at(i));
+        if (text.at(i) == QLatin1Char('&') && i + 1 < text.size()) {
+            ++i;
+            piece = QString(text.at(i));
+            if (text.at(i) != QLatin1Char('&') && !underlined) {
+                html += QStringLiteral("<u>") + piece.toHtmlEscaped() + QStringLiteral("</u>");
+                underlined = true;
+                continue;
+            }
+        }
+        // A two-line caption ("&Low\nPitch") keeps its line break.
+        html += piece == QStringLiteral("\n") ? QStringLiteral("<br>") : piece.toHtmlEscaped();
+    }
+    return html;
+}
+
 }  // namespace
 
 TDialog::TDialog(QWidget* parent, const DialogTemplate& dialogTemplate)
@@ -89,14 +110,16 @@ QWidget* TDialog::createItem(const DialogItem& entry) {
     switch (entry.kind) {
         case ItemKind::Static:
         case ItemKind::StaticCentered: {
-            // The mnemonic marker is not shown; "&&" stands for a literal "&".
-            QString shown = text;
-            const qsizetype marker = shown.indexOf(QLatin1Char('&'));
-            if (marker >= 0) {
-                shown.remove(marker, 1);
+            // A label without a buddy would show the marker itself; the pages' Alt keys are
+            // their own shortcuts, so the letter is only underlined here.
+            auto* label = new QLabel(this);
+            if (text.contains(QLatin1Char('&'))) {
+                label->setTextFormat(Qt::RichText);
+                label->setText(underlinedMnemonic(text));
+            } else {
+                label->setTextFormat(Qt::PlainText);
+                label->setText(text);
             }
-            auto* label = new QLabel(shown, this);
-            label->setTextFormat(Qt::PlainText);
             if (entry.kind == ItemKind::StaticCentered) {
                 label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
             }

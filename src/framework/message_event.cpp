@@ -13,6 +13,22 @@ QEvent::Type MessageEvent::eventType() {
     return type;
 }
 
+namespace {
+thread_local int handlersRunning = 0;
+}  // namespace
+
+HandlerScope::HandlerScope() {
+    ++handlersRunning;
+}
+
+HandlerScope::~HandlerScope() {
+    --handlersRunning;
+}
+
+bool HandlerScope::active() {
+    return handlersRunning > 0;
+}
+
 bool postMessage(QObject* target, UINT message, WPARAM wParam, LPARAM lParam) {
     if (target == nullptr) {
         return false;
@@ -26,7 +42,7 @@ LRESULT sendMessage(QObject* target, UINT message, WPARAM wParam, LPARAM lParam)
     if (target == nullptr) {
         return 0;
     }
-    Q_ASSERT(QThread::currentThread() == target->thread());
+    platform::ThreadOwner::require(QThread::currentThread() == target->thread(), "sendMessage");
     MessageEvent event(message, wParam, lParam);
     QCoreApplication::sendEvent(target, &event);
     return event.result;
@@ -38,6 +54,7 @@ bool MessagePort::post(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MessagePort::close() {
+    owner.check("MessagePort::close");
     std::lock_guard lock(mutex);
     target = nullptr;
 }

@@ -35,7 +35,10 @@ class FileDialogs {
 };
 
 struct PageServices {
+    // Boxes the page opens from its own commands, waiting for the answer. GUI thread.
     platform::MessageBox& messageBox;
+    // Boxes asked for from notification handlers and timer steps (see MessageBoxService).
+    platform::MessageBoxQueue& messageQueue;
     // Read on the GUI thread by the Wave page and on the timer thread by the timer-driven pages:
     // the application's source answers from any thread.
     CursorSource& cursor;

@@ -38,6 +38,7 @@ class TWindowT : public Base, public MessageWindow {
     bool event(QEvent* e) override {
         if (e->type() == MessageEvent::eventType()) {
             auto* message = static_cast<MessageEvent*>(e);
+            const HandlerScope inHandler;
             message->handled = dispatchMessage(*message);
             return true;
         }

@@ -1,6 +1,8 @@
 #pragma once
 // Text helpers shared by the INI profile and registry file parsers. Names in both stores match
-// without regard to ASCII case, whatever the locale. Pure functions; any thread.
+// without regard to ASCII case, whatever the locale. Pure functions.
+//
+// Thread: any thread.
 
 #include <string_view>
 

@@ -103,6 +103,7 @@ bool replaceFileAtomically(const std::string& path, std::string_view contents) {
     struct stat existing {};
     if (::stat(target.c_str(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode)) {
+            errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
             return false;
         }
         mode = existing.st_mode & 07777;
@@ -121,7 +122,9 @@ bool replaceFileAtomically(const std::string& path, std::string_view contents) {
         ok = ::rename(tempPath.c_str(), target.c_str()) == 0;
     }
     if (!ok) {
+        const int reason = errno;
         ::unlink(tempPath.c_str());
+        errno = reason;
         return false;
     }
     // Make the rename itself durable; a failure here does not undo a completed replacement.

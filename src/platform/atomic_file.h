@@ -14,12 +14,13 @@ enum class FileRead {
     Failed    // exists but cannot be read, or larger than the limit
 };
 
-// Reads the whole file into `contents`. Any thread; no shared state.
+// Reads the whole file into `contents`. Thread: any thread (no shared state).
 FileRead readWholeFile(const std::string& path, std::string& contents, std::size_t maxBytes);
 
 // Writes `contents` to a new file beside `path`, flushes it to disk and renames it over `path`.
 // A symbolic link is followed, so the file it names is replaced. On failure the temporary file is
-// removed and `path` is untouched. The mode of an existing file is kept. Any thread.
+// removed, `path` is untouched and errno tells why. The mode of an existing file is kept.
+// Thread: any thread.
 bool replaceFileAtomically(const std::string& path, std::string_view contents);
 
 }  // namespace platform

@@ -1,12 +1,14 @@
 #pragma once
 // A pull-model audio output: the device asks its source for bytes on a thread of its own.
 //
-// Threads: open, start, stop and close belong to one controlling thread (the GUI thread, or the
-// thread that drives a virtual clock) and must not be called from inside the callback.
-// AudioSource::fill runs on the device's thread: it is noexcept, allocates nothing and takes no
-// lock that slow work may hold. framesPlayed may be read from any thread.
+// Threads: "GUI" below is the thread that opens the device (in lirveto-render and tests, the one
+// that drives a virtual clock); no GUI operation may be called from inside the callback.
+// AudioSource::fill runs on the device's audio thread: it is noexcept, allocates nothing and
+// takes no lock that slow work may hold.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -24,7 +26,7 @@ struct AudioFormat {
 
 class AudioSource {
   public:
-    // Device thread. Fills every byte of `out`, a whole number of frames in the opened format.
+    // Thread: audio. Fills every byte of `out`, a whole number of frames in the opened format.
     virtual void fill(std::span<uint8_t> out) noexcept = 0;
 
   protected:
@@ -35,29 +37,37 @@ class AudioDevice {
   public:
     virtual ~AudioDevice() = default;
 
-    // Controlling thread, while closed. Opens the output in `format`, paused; `source` must outlive
-    // the open device. False with lastError() set when the output cannot be opened.
+    // Thread: GUI, while closed. Opens the output in `format`, paused; `source` must outlive the
+    // open device. False with lastError() set when the output cannot be opened.
     virtual bool open(const AudioFormat& format, AudioSource& source) = 0;
 
-    // Controlling thread, while open. Callbacks begin (again).
+    // Thread: GUI, while open. Callbacks begin (again).
     virtual void start() = 0;
 
-    // Controlling thread, while open. On return no callback is running and none begins before
+    // Thread: GUI, while open. On return no callback is running and none begins before
     // the next start(); the device plays silence meanwhile.
     virtual void stop() = 0;
 
-    // Controlling thread. Stops and releases the output; safe when not open.
+    // Thread: GUI. Stops and releases the output; safe when not open.
     virtual void close() = 0;
 
-    // Any thread. Frames handed to the output since open.
+    // Thread: any thread. Frames handed to the output since open.
     virtual uint64_t framesPlayed() const = 0;
 
-    // Controlling thread. The format in force after a successful open (the period may differ from
+    // Thread: GUI. The format in force after a successful open (the period may differ from
     // the one asked for).
     virtual AudioFormat format() const = 0;
 
-    // Controlling thread. Why the last open failed.
+    // Thread: GUI. Why the last open failed.
     virtual std::string lastError() const = 0;
 };
+
+// A device without a thread of its own: its callback runs only inside calls made on the thread
+// that drives its clock (a virtual clock). Only for such a device may the source post, lock or
+// allocate from inside the callback, since that thread is no real-time one.
+class ClockedAudioDevice : public AudioDevice {};
+
+// Makes a closed device (real: SDL2; tests and offline rendering: a virtual one).
+using AudioDeviceFactory = std::function<std::unique_ptr<AudioDevice>()>;
 
 }  // namespace platform

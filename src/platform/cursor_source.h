@@ -1,6 +1,10 @@
 #pragma once
 // Where the engines read the cursor and the primary screen's size. The application reads the
 // real pointer; tests and lirveto-render give a scripted one.
+//
+// Thread: the position may be read on the GUI thread and, where the implementation allows it, on
+// the timer thread (the DirectSound steps and MIDI ticks); never audio. QtCursorSource answers on
+// the GUI thread only; a scripted source answers on whichever thread drives it.
 
 #include <cstdint>
 
@@ -18,8 +22,8 @@ struct CursorPosition {
 class CursorSource {
   public:
     virtual ~CursorSource() = default;
-    // The pointer in screen coordinates. Thread: as the implementation says (the Qt one: GUI).
+    // The pointer in screen coordinates. Thread: GUI, or timer where the implementation says so.
     virtual CursorPosition cursorPosition() = 0;
-    // The primary screen's size in pixels.
+    // The primary screen's size in pixels. Thread: GUI.
     virtual ScreenSize primaryScreenSize() = 0;
 };

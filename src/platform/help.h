@@ -26,13 +26,13 @@ class Help {
 
     // Shows the page `topic` of the bundle whose contents page is `helpFile`, or its contents
     // page when `topic` is empty. False (and nothing shown) when the path is empty or missing.
-    // GUI thread.
+    // Thread: GUI.
     virtual bool displayTopic(const std::string& helpFile, const std::string& topic) = 0;
 
-    // Shows the page the bundle maps to the help context number. GUI thread.
+    // Shows the page the bundle maps to the help context number. Thread: GUI.
     virtual bool helpContext(const std::string& helpFile, std::uint32_t context) = 0;
 
-    // Shows the text numbered popup.idString from the pop-up text file. GUI thread.
+    // Shows the text numbered popup.idString from the pop-up text file. Thread: GUI.
     virtual bool displayTextPopup(const std::string& popupFile, const HelpPopup& popup) = 0;
 };
 

@@ -3,8 +3,8 @@
 // functions, over POSIX files. Chunk sizes are little-endian 32-bit; a dirty chunk gets its size
 // written back on ascend and is padded to an even length with one zero byte.
 //
-// Threads: any thread may call these functions; one handle must not be used by two threads at the
-// same time (the owner serialises its use). No function keeps state outside its handle.
+// Thread: any thread but audio (every function here); one handle must not be used by two threads
+// at the same time (the owner serialises its use). No function keeps state outside its handle.
 
 #include <cstdint>
 

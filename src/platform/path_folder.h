@@ -1,5 +1,7 @@
 #pragma once
-// The folder part of a file name, for creating a file beside another one. Any thread.
+// The folder part of a file name, for creating a file beside another one.
+//
+// Thread: any thread.
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // trimmed, and a value in matching quotes loses them. There is no cache: every call reads the
 // file, and every write replaces it atomically, keeping every other line as it was.
 //
-// Threads: any, but calls on the same file must not overlap (the program uses the GUI thread).
+// Thread: GUI (every function here; calls on one file must not overlap).
 
 #include <cstdint>
 

@@ -1,7 +1,9 @@
 #pragma once
 // The text of an INI profile file: finding and replacing values without disturbing any other
 // line. Section and key names match without regard to case; the first matching section, and the
-// first matching key in it, win. Pure functions over the file's bytes; any thread.
+// first matching key in it, win. Pure functions over the file's bytes.
+//
+// Thread: any thread.
 
 #include <optional>
 #include <string>

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/atomic_file.h"
@@ -45,7 +46,11 @@ std::string homeFolder() {
 bool makeFolders(const std::string& folder) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0) {
-        return S_ISDIR(info.st_mode);
+        if (!S_ISDIR(info.st_mode)) {
+            errno = ENOTDIR;
+            return false;
+        }
+        return true;
     }
     if (errno != ENOENT) {
         return false;
@@ -66,25 +71,58 @@ void warn(std::initializer_list<std::string_view> parts) {
     static_cast<void>(std::fprintf(stderr, "%s\n", line.c_str()));
 }
 
-// Moves a damaged file out of the way under a name no earlier damaged file has.
-bool setAside(const std::string& path) {
-    for (int n = 1; n < 1000; ++n) {
-        const std::string aside = path + (n == 1 ? ".damaged" : ".damaged." + std::to_string(n));
+// What the user should learn of the store, for the status bar; GUI thread only.
+std::string pendingNotice;
+
+constexpr int keptDamagedCopies = 3;
+
+std::string damagedName(const std::string& path, int n) {
+    return path + (n == 1 ? ".damaged" : ".damaged." + std::to_string(n));
+}
+
+// A free name for a damaged copy, or, when all are taken, the oldest copy's: at most
+// keptDamagedCopies are kept.
+std::string asideName(const std::string& path) {
+    std::string oldest;
+    struct timespec oldestTime {};
+    for (int n = 1; n <= keptDamagedCopies; ++n) {
+        std::string aside = damagedName(path, n);
         struct stat info {};
-        if (::lstat(aside.c_str(), &info) == 0 || errno != ENOENT) {
-            continue;
+        if (::lstat(aside.c_str(), &info) != 0) {
+            return aside;
         }
-        if (::rename(path.c_str(), aside.c_str()) == 0) {
-            warn({"lirveto: settings file ", path, " is damaged; kept as ", aside,
-                  ", using defaults"});
-            return true;
+        const struct timespec when = info.st_mtim;
+        if (oldest.empty() || when.tv_sec < oldestTime.tv_sec ||
+            (when.tv_sec == oldestTime.tv_sec && when.tv_nsec < oldestTime.tv_nsec)) {
+            oldest = aside;
+            oldestTime = when;
         }
-        break;
+    }
+    return oldest;
+}
+
+// Moves a damaged file out of the way, replacing the oldest copy when three are kept.
+bool setAside(const std::string& path) {
+    const std::string aside = asideName(path);
+    if (::rename(path.c_str(), aside.c_str()) == 0) {
+        warn({"lirveto: settings file ", path, " is damaged; kept as ", aside, ", using defaults"});
+        pendingNotice = "Settings file damaged, defaults used; kept as " + aside;
+        return true;
     }
     const int error = errno;
-    warn({"lirveto: settings file ", path, " is damaged and cannot be set aside (",
-          std::strerror(error), ")"});  // NOLINT(concurrency-mt-unsafe): GUI thread
+    const std::string reason = std::strerror(error);  // NOLINT(concurrency-mt-unsafe): GUI thread
+    warn({"lirveto: settings file ", path, " is damaged and cannot be set aside (", reason, ")"});
+    pendingNotice = "Settings file damaged and not writable: " + reason;
     return false;
+}
+
+void noteUnreadable(const std::string& path, const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) {
+        list += (list.empty() ? "" : ", ") + (name.empty() ? std::string("@") : name);
+    }
+    warn({"lirveto: settings file ", path, ": unreadable values use their defaults: ", list});
+    pendingNotice = "Unreadable settings use their defaults: " + list;
 }
 
 enum class Load { Ok, Missing, SetAside, Stuck };
@@ -97,6 +135,9 @@ Load loadContents(const std::string& path, RegistryContents& contents) {
             return Load::Missing;
         case FileRead::Ok:
             if (parseRegistryFile(text, contents)) {
+                if (!contents.unreadable.empty()) {
+                    noteUnreadable(path, contents.unreadable);
+                }
                 return Load::Ok;
             }
             break;
@@ -112,6 +153,10 @@ bool validName(const char* name) {
 }
 
 }  // namespace
+
+std::string takeRegistryNotice() {
+    return std::exchange(pendingNotice, {});
+}
 
 std::optional<std::string> registryFilePath() {
     std::string base;
@@ -154,7 +199,11 @@ std::unique_ptr<RegistryKey> RegistryKey::openForReading() {
 
 std::unique_ptr<RegistryKey> RegistryKey::createForWriting() {
     const auto path = registryFilePath();
-    if (!path || !makeFolders(folderOf(*path))) {
+    if (!path) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    if (!makeFolders(folderOf(*path))) {
         return nullptr;
     }
     RegistryContents contents;
@@ -227,7 +276,11 @@ RegResult RegistryKey::close() {
     }
     const std::string text = formatRegistryFile(contents);
     // A file too large to be read back would be lost as damaged at the next start.
-    if (text.size() > maxRegistryFileBytes || !replaceFileAtomically(path, text)) {
+    if (text.size() > maxRegistryFileBytes) {
+        errno = EFBIG;
+        return RegResult::Failed;
+    }
+    if (!replaceFileAtomically(path, text)) {
         return RegResult::Failed;
     }
     return RegResult::Success;

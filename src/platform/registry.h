@@ -1,10 +1,11 @@
 #pragma once
 // The current user's registry key Software\Quillhorn\Lirveto, kept in one file:
 // $XDG_CONFIG_HOME/Quillhorn/Lirveto.reg (~/.config when the variable is unset), in the REGEDIT4
-// text form. A damaged or unreadable file reads as a missing key: it is renamed aside (never
-// overwritten) and one warning line goes to stderr.
+// text form. A damaged or unreadable file reads as a missing key: it is renamed aside (at most
+// three such copies are kept, the oldest replaced) and one warning line goes to stderr. A single
+// value whose data is unreadable is left out, so that it reads as its default.
 //
-// Threads: one thread at a time (the GUI thread in the program); a key object is not shared.
+// Thread: GUI (every operation here); a key object is not shared.
 
 #include <cstdint>
 #include <memory>
@@ -26,13 +27,18 @@ enum class RegResult {
 // XDG_CONFIG_HOME nor a home folder is known.
 std::optional<std::string> registryFilePath();
 
+// What the user should be told about the store since the last call (a damaged file set aside,
+// values left out), as one short line; empty when all was well. Clears it.
+std::string takeRegistryNotice();
+
 class RegistryKey {
   public:
     // Opens the key for reading; null when it does not exist.
     static std::unique_ptr<RegistryKey> openForReading();
 
     // Creates the key or opens it for writing, writing the file at once so that a place that
-    // cannot be written is found now; null on failure, with any existing file untouched.
+    // cannot be written is found now; null on failure (errno tells why), with any existing file
+    // untouched.
     static std::unique_ptr<RegistryKey> createForWriting();
 
     RegistryKey(const RegistryKey&) = delete;
@@ -48,7 +54,8 @@ class RegistryKey {
     RegResult setValue(const char* name, uint32_t type, const void* data, uint32_t size);
 
     // Writes the changed values into the file as one atomic replacement (the old file stays
-    // whole when that fails). Closing again does nothing; the destructor closes.
+    // whole when that fails, and errno tells why). Closing again does nothing; the destructor
+    // closes.
     RegResult close();
 
   private:

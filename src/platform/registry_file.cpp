@@ -254,7 +254,10 @@ bool parseRegistryFile(std::string_view text, RegistryContents& contents) {
         }
         auto data = parseData(trim(rest.substr(1)));
         if (!data) {
-            return false;
+            if (inProgramKey) {
+                contents.unreadable.push_back(value.name);
+            }
+            continue;
         }
         if (inProgramKey) {
             const bool remove =

@@ -1,6 +1,8 @@
 #pragma once
 // The text form of the registry file: REGEDIT4 with typed values, readable and editable by a
-// person. Pure functions; any thread.
+// person. Pure functions.
+//
+// Thread: any thread.
 //
 //   REGEDIT4
 //
@@ -34,10 +36,14 @@ struct RegistryValue {
 struct RegistryContents {
     bool keyPresent = false;            // the file holds the program's key
     std::vector<RegistryValue> values;  // the key's values in file order, names unique (any case)
+    // Values of the program's key whose data could not be read (a mistyped hand edit); they
+    // are left out, so each reads as its default.
+    std::vector<std::string> unreadable;
 };
 
-// Reads the values of the program's key; values of other keys are skipped. False when the text
-// is not a registry file of this form (it is then damaged and `contents` is meaningless).
+// Reads the values of the program's key; values of other keys are skipped, and so is a value
+// whose data is unreadable. False when the text is not a registry file of this form (it is then
+// damaged and `contents` is meaningless).
 bool parseRegistryFile(std::string_view text, RegistryContents& contents);
 
 // The file text for `contents` (the key is always written).

@@ -10,13 +10,14 @@ class Shell {
   public:
     virtual ~Shell() = default;
 
-    // Opens the address in the user's browser; false when nothing took it. GUI thread.
+    // Opens the address in the user's browser; false when nothing took it. Thread: GUI.
     virtual bool openUrl(const std::string& address) = 0;
 
-    // True when `program` is found on the PATH (or is an executable path). GUI thread.
+    // True when `program` is found on the PATH (or is an executable path). Thread: GUI.
     virtual bool isInstalled(const std::string& program) = 0;
 
-    // Starts the program detached, not waiting for it; false when it could not start. GUI thread.
+    // Starts the program detached, not waiting for it; false when it could not start.
+    // Thread: GUI.
     virtual bool startDetached(const std::string& program,
                                const std::vector<std::string>& args) = 0;
 };

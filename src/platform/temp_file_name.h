@@ -2,7 +2,7 @@
 // Temporary file names in the manner of the system's temporary-name service: a prefix of up to
 // three characters, a hexadecimal number and ".TMP", in the temporary folder.
 //
-// Threads: any thread. Nothing is kept between calls.
+// Thread: any thread but audio. Nothing is kept between calls.
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The PCM wave format record: what a wave output is opened with and what a WAV file stores
-// (18 bytes little-endian on disk, followed by cbSize extra bytes).
+// (18 bytes little-endian on disk, followed by cbSize extra bytes). A plain record: any thread.
 
 #include <cstdint>
 

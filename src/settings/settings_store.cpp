@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -72,8 +74,14 @@ bool writeGroups(platform::RegistryKey* key, const char* iniFile) {
     return writeViewFlags(key, iniFile) && ok;
 }
 
-void reportRegistryFailure(platform::MessageBox& messages) {
-    messages.show("can't register key", "savesettings", platform::MessageBoxStyle::Ok);
+// The system's reason, when there is one, goes on a second line.
+void reportRegistryFailure(platform::MessageBox& messages, int reason) {
+    std::string text = "can't register key";
+    if (reason != 0) {
+        text += "\n";
+        text += std::strerror(reason);  // NOLINT(concurrency-mt-unsafe): GUI thread
+    }
+    messages.show(text, "savesettings", platform::MessageBoxStyle::Ok);
 }
 
 }  // namespace
@@ -102,15 +110,17 @@ bool saveSettings(const char* iniFileOrNull, platform::MessageBox& messages) {
         ok = writeIniInt(iniFileOrNull, swoopKey, SwoopMode != 0 ? 1 : 0) && ok;
         return writeGroups(nullptr, iniFileOrNull) && ok;
     }
+    errno = 0;
     const auto key = platform::RegistryKey::createForWriting();
     if (!key) {
-        reportRegistryFailure(messages);
+        reportRegistryFailure(messages, errno);
         return false;
     }
     bool ok = writeRegistryByte(*key, swoopKey, SwoopMode != 0 ? 1 : 0);
     ok = writeGroups(key.get(), nullptr) && ok;
+    errno = 0;
     if (key->close() != platform::RegResult::Success) {
-        reportRegistryFailure(messages);
+        reportRegistryFailure(messages, errno);
         return false;
     }
     return ok;

@@ -13,7 +13,8 @@ namespace settings {
 bool loadSettings(const char* iniFileOrNull);
 
 // With a null or empty name, writes the registry key; when it cannot be created, `messages`
-// shows "can't register key" (caption "savesettings") and nothing reaches the registry.
+// shows "can't register key" (caption "savesettings") with the system's reason on a second
+// line, and nothing reaches the registry.
 // Otherwise writes every group into the named INI file, keeping its other lines; the MIDI driver
 // values are never written there. Returns whether every value reached its store.
 bool saveSettings(const char* iniFileOrNull, platform::MessageBox& messages);

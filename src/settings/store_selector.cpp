@@ -9,7 +9,10 @@ namespace settings {
 std::optional<uint8_t> readRegistryByte(const platform::RegistryKey& key, const char* name) {
     uint8_t byte = 0;
     uint32_t size = 1;
-    if (key.queryValue(name, nullptr, &byte, &size) != platform::RegResult::Success || size != 1) {
+    uint32_t type = platform::REG_NONE;
+    // A value of another type (a hand edit) reads as missing, so the setting keeps its default.
+    if (key.queryValue(name, &type, &byte, &size) != platform::RegResult::Success || size != 1 ||
+        type != platform::REG_BINARY) {
         return std::nullopt;
     }
     return byte;
@@ -24,7 +27,10 @@ std::optional<std::string> readRegistryText(const platform::RegistryKey& key, co
                                             uint32_t bufferSize) {
     std::vector<char> buffer(bufferSize);
     uint32_t size = bufferSize;
-    if (key.queryValue(name, nullptr, buffer.data(), &size) != platform::RegResult::Success) {
+    uint32_t type = platform::REG_NONE;
+    // Text may be stored as bytes (hand edits do that); a number is no text.
+    if (key.queryValue(name, &type, buffer.data(), &size) != platform::RegResult::Success ||
+        type == platform::REG_DWORD) {
         return std::nullopt;
     }
     // A value stored without its terminating zero must not run past what was read.

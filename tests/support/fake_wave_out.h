@@ -23,6 +23,7 @@ class FakeWaveOut final : public platform::WaveOutApi {
     bool deviceZeroCapsFail = false;
     uint32_t capsSupport = platform::mm::WAVECAPS_VOLUME | platform::mm::WAVECAPS_LRVOLUME;
     platform::mm::MmResult openResult = platform::mm::MMSYSERR_NOERROR;
+    std::string openError;  // the device's reason for a failing open
     platform::mm::MmResult resetResult = platform::mm::MMSYSERR_NOERROR;
     platform::mm::MmResult closeResult = platform::mm::MMSYSERR_NOERROR;
     int failPrepareAfter = -1;  // this many prepares succeed, then every one fails (-1: never)
@@ -48,6 +49,8 @@ class FakeWaveOut final : public platform::WaveOutApi {
         notify->post(platform::mm::MM_WOM_DONE, header);
         return true;
     }
+
+    std::string lastDeviceError() const override { return openError; }
 
     platform::mm::MmResult getDevCaps(uint32_t deviceId, platform::WaveOutCaps* caps) override {
         calls.push_back(deviceId == platform::mm::WAVE_MAPPER ? "caps mapper" : "caps 0");

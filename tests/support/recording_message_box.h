@@ -1,5 +1,6 @@
 #pragma once
-// A message box that shows nothing: it records each request and answers with a chosen button.
+// A message box that shows nothing: it records each box, shown or queued, and answers a shown one
+// with a chosen button.
 
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 
 namespace testing_support {
 
-class RecordingMessageBox : public platform::MessageBox {
+class RecordingMessageBox : public platform::MessageBox, public platform::MessageBoxQueue {
   public:
     struct Shown {
         std::string text;
@@ -24,8 +25,16 @@ class RecordingMessageBox : public platform::MessageBox {
         return answer;
     }
 
+    void request(platform::BoxRequest box) override {
+        shown.push_back({box.text, box.caption, box.style});
+        queued.push_back(std::move(box));
+    }
+    void resetCause(const std::string& cause) override { resets.push_back(cause); }
+
     int answer;
-    std::vector<Shown> shown;
+    std::vector<Shown> shown;                  // both kinds, in order
+    std::vector<platform::BoxRequest> queued;  // the queued ones only
+    std::vector<std::string> resets;
 };
 
 }  // namespace testing_support

@@ -17,12 +17,13 @@ class ScopedEnvironmentVariable {
     ~ScopedEnvironmentVariable() { restore(); }
 
     void set(const std::string& value) {
-        if (!changed) {
-            const char* old = ::getenv(name.c_str());
-            saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-            changed = true;
-        }
+        remember();
         ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    void unset() {
+        remember();
+        ::unsetenv(name.c_str());
     }
 
     void restore() {
@@ -38,6 +39,14 @@ class ScopedEnvironmentVariable {
     }
 
   private:
+    void remember() {
+        if (!changed) {
+            const char* old = ::getenv(name.c_str());
+            saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+            changed = true;
+        }
+    }
+
     std::string name;
     std::optional<std::string> saved;
     bool changed = false;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "render_limits.h"
+
 namespace {
 
 std::string_view trimmed(std::string_view text) {
@@ -14,9 +16,10 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-// Reads the next blank-separated integer; false when there is none or it is not a whole number.
+// Reads the next blank-separated integer; false when there is none or it is not a whole number
+// that fits, `tooBig` naming the field that does not fit.
 template <typename Integer>
-bool readInteger(std::string_view& rest, Integer& value) {
+bool readInteger(std::string_view& rest, Integer& value, std::string_view& tooBig) {
     rest = trimmed(rest);
     const auto end = rest.find_first_of(" \t");
     const std::string_view field = rest.substr(0, end);
@@ -24,6 +27,10 @@ bool readInteger(std::string_view& rest, Integer& value) {
         return false;
     }
     const auto [stop, failure] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (failure == std::errc::result_out_of_range) {
+        tooBig = field;
+        return false;
+    }
     if (failure != std::errc() || stop != field.data() + field.size()) {
         return false;
     }
@@ -48,10 +55,14 @@ std::optional<Gesture> Gesture::parse(std::string_view text, std::string& error)
         }
         GesturePoint point;
         std::string_view rest = line;
-        if (!readInteger(rest, point.timeMs) || !readInteger(rest, point.position.x) ||
-            !readInteger(rest, point.position.y) || !trimmed(rest).empty()) {
+        std::string_view tooBig;
+        if (!readInteger(rest, point.timeMs, tooBig) ||
+            !readInteger(rest, point.position.x, tooBig) ||
+            !readInteger(rest, point.position.y, tooBig) || !trimmed(rest).empty()) {
             error = "gesture line " + std::to_string(lineNumber) +
-                    ": expected three integers 't_ms x y', found '" + std::string(line) + "'";
+                    (tooBig.empty()
+                         ? ": expected three integers 't_ms x y', found " + quotedForMessage(line)
+                         : ": the number " + quotedForMessage(tooBig) + " is too big");
             return std::nullopt;
         }
         if (point.timeMs < 0) {

@@ -13,11 +13,13 @@
 #include <string>
 #include <system_error>
 
+#include "dsound_render.h"
 #include "engine/wave/render_buffer.h"
 #include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "gesture.h"
+#include "render_limits.h"
 #include "midi_render.h"
 #include "render_options.h"
 #include "settings/settings_store.h"
@@ -28,8 +30,6 @@ namespace {
 constexpr int kRendered = 0;
 constexpr int kRenderFailed = 1;
 constexpr int kBadInput = 2;
-// A WAV file's sizes are 32-bit: 6 hours of 44100 Hz 16-bit stereo stay below 4 GiB.
-constexpr int64_t kLongestRenderMs = int64_t{6} * 3600 * 1000;
 
 int fail(int status, const std::string& why) {
     (void)std::fprintf(stderr, "lirveto-render: %s\n", why.c_str());
@@ -80,6 +80,8 @@ bool writableOutput(const std::string& path, std::string& error) {
     return true;
 }
 
+// Records what the chosen engine plays of the gesture, as File New, Play, Stop at the duration,
+// Save As.
 int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
     const OutputFormat output = currentOutputFormat();
     const platform::WaveFormatPcm format =
@@ -90,12 +92,19 @@ int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t
         return fail(kRenderFailed, "cannot start a temporary recording: " + recording.lastReport());
     }
     std::string error;
-    if (!renderWave(gesture, options.screen, durationMs, recording, error)) {
+    const bool rendered =
+        options.engine == "dsound"
+            ? renderDirectSound(gesture, options.screen, durationMs, recording, error)
+            : renderWave(gesture, options.screen, durationMs, recording, error);
+    if (!rendered) {
         recording.discard();
         return fail(kRenderFailed, error);
     }
     if (!recording.saveAs(options.outPath.c_str())) {
-        const std::string report = recording.lastReport();
+        std::string report = recording.lastReport();
+        if (!recording.lastReason().empty()) {
+            report += (report.empty() ? "" : ": ") + recording.lastReason();
+        }
         recording.discard();
         return fail(kBadInput, "cannot write --out '" + options.outPath + "'" +
                                    (report.empty() ? "" : ": " + report));
@@ -144,7 +153,7 @@ int main(int argc, char** argv) {
         const bool shown = std::fputs(kRenderUsage, stdout) != EOF && std::fflush(stdout) == 0;
         return shown ? kRendered : kRenderFailed;
     }
-    if (options->engine != "wave" && options->engine != "midi") {
+    if (options->engine != "wave" && options->engine != "midi" && options->engine != "dsound") {
         return fail(kBadInput, "the " + options->engine + " engine is not available yet");
     }
 
@@ -164,9 +173,15 @@ int main(int argc, char** argv) {
         return fail(kBadInput, error);
     }
     const int64_t durationMs = options->durationMs.value_or(gesture->lastTimeMs());
-    if (durationMs > kLongestRenderMs) {
-        return fail(kBadInput, "a render of " + std::to_string(durationMs) +
-                                   " ms is longer than the 6 hours a render may last");
+    if (options->engine != "midi") {
+        const int64_t bytesPerSecond = currentOutputFormat().bytesPerSecond();
+        const int64_t longestMs = longestWaveRenderMs(bytesPerSecond);
+        if (durationMs > longestMs) {
+            return fail(kBadInput,
+                        "a render of " + std::to_string(durationMs) +
+                            " ms is too long: a WAV file at " + std::to_string(bytesPerSecond) +
+                            " bytes per second holds at most " + std::to_string(longestMs) + " ms");
+        }
     }
     return options->engine == "midi" ? renderMidiFile(*options, *gesture, durationMs)
                                      : renderWaveFile(*options, *gesture, durationMs);

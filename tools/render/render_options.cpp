@@ -1,24 +1,46 @@
 #include "render_options.h"
 
 #include <charconv>
+#include <set>
 #include <string_view>
+
+#include "render_limits.h"
 
 namespace {
 
-bool parseWhole(std::string_view text, int64_t& value) {
+constexpr int64_t kLargestScreenSide = 100000;
+
+enum class Number { whole, notWhole, tooBig };
+
+Number parseWhole(std::string_view text, int64_t& value) {
     const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return failure == std::errc() && end == text.data() + text.size();
+    if (failure == std::errc::result_out_of_range) {
+        return Number::tooBig;
+    }
+    return failure == std::errc() && end == text.data() + text.size() ? Number::whole
+                                                                      : Number::notWhole;
 }
 
-bool parseScreen(std::string_view text, ScreenSize& screen) {
+std::string tooBig(std::string_view option, std::string_view value) {
+    return std::string(option) + " " + quotedForMessage(value) + " is too big";
+}
+
+bool parseScreen(std::string_view text, ScreenSize& screen, std::string& error) {
     const auto cross = text.find('x');
     int64_t width = 0;
     int64_t height = 0;
-    if (cross == std::string_view::npos || !parseWhole(text.substr(0, cross), width) ||
-        !parseWhole(text.substr(cross + 1), height)) {
+    const Number w = cross == std::string_view::npos ? Number::notWhole
+                                                     : parseWhole(text.substr(0, cross), width);
+    const Number h = cross == std::string_view::npos ? Number::notWhole
+                                                     : parseWhole(text.substr(cross + 1), height);
+    if (w == Number::tooBig || h == Number::tooBig || width > kLargestScreenSide ||
+        height > kLargestScreenSide) {
+        error = tooBig("--screen", text) + " (each side at most " +
+                std::to_string(kLargestScreenSide) + ")";
         return false;
     }
-    if (width <= 0 || height <= 0 || width > 100000 || height > 100000) {
+    if (w != Number::whole || h != Number::whole || width <= 0 || height <= 0) {
+        error = "--screen wants WIDTHxHEIGHT with both above zero, got " + quotedForMessage(text);
         return false;
     }
     screen = ScreenSize{static_cast<int32_t>(width), static_cast<int32_t>(height)};
@@ -30,6 +52,7 @@ bool parseScreen(std::string_view text, ScreenSize& screen) {
 std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* argv,
                                                 std::string& error) {
     RenderOptions options;
+    std::set<std::string_view> given;
     for (int i = 0; i < argc; ++i) {
         std::string_view name = argv[i];
         if (name == "--help" || name == "-h") {
@@ -48,6 +71,10 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
             return std::nullopt;
         }
 
+        if (!given.insert(name).second) {
+            error = "option " + std::string(name) + " is given twice";
+            return std::nullopt;
+        }
         if (name == "--engine") {
             options.engine = value;
         } else if (name == "--gesture") {
@@ -57,21 +84,24 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
         } else if (name == "--settings") {
             options.settingsPath = value;
         } else if (name == "--screen") {
-            if (!parseScreen(value, options.screen)) {
-                error = "--screen wants WIDTHxHEIGHT with both above zero, got '" +
-                        std::string(value) + "'";
+            if (!parseScreen(value, options.screen, error)) {
                 return std::nullopt;
             }
         } else if (name == "--duration") {
             int64_t duration = 0;
-            if (!parseWhole(value, duration) || duration <= 0) {
-                error = "--duration wants a whole number of milliseconds above zero, got '" +
-                        std::string(value) + "'";
+            const Number read = parseWhole(value, duration);
+            if (read == Number::tooBig && !value.starts_with('-')) {
+                error = tooBig("--duration", value);
+                return std::nullopt;
+            }
+            if (read != Number::whole || duration <= 0) {
+                error = "--duration wants a whole number of milliseconds above zero, got " +
+                        quotedForMessage(value);
                 return std::nullopt;
             }
             options.durationMs = duration;
         } else {
-            error = "unknown option '" + std::string(name) + "'";
+            error = "unknown option " + quotedForMessage(name);
             return std::nullopt;
         }
     }
@@ -80,7 +110,8 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
         return std::nullopt;
     }
     if (options.engine != "wave" && options.engine != "dsound" && options.engine != "midi") {
-        error = "unknown engine '" + options.engine + "': choose wave, dsound or midi";
+        error =
+            "unknown engine " + quotedForMessage(options.engine) + ": choose wave, dsound or midi";
         return std::nullopt;
     }
     return options;

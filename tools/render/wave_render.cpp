@@ -15,13 +15,10 @@ namespace {
 
 namespace mm = platform::mm;
 
-class FailureMessages final : public platform::MessageBox {
+class FailureMessages final : public platform::MessageBoxQueue {
   public:
-    int show(const std::string& text, const std::string& caption,
-             platform::MessageBoxStyle) override {
-        failures.note(text, caption);
-        return platform::MessageBoxResult::IDOK;
-    }
+    void request(platform::BoxRequest box) override { failures.note(box.text, box.caption); }
+    void resetCause(const std::string& /*cause*/) override {}
     RenderFailures failures;
 };
 
@@ -70,13 +67,11 @@ class QueueHost final : public WaveEngineHost {
 class ClockedWaveOut final : public platform::WaveOutApi {
   public:
     ClockedWaveOut()
-        : output(
-              [this] {
-                  auto made = std::make_unique<platform::VirtualAudioDevice>();
-                  latest = made.get();
-                  return made;
-              },
-              platform::NotifyDelivery::duringPull) {}
+        : output(platform::WaveOut::postDuringPull, [this] {
+              auto made = std::make_unique<platform::VirtualAudioDevice>();
+              latest = made.get();
+              return made;
+          }) {}
 
     mm::MmResult getDevCaps(uint32_t id, platform::WaveOutCaps* caps) override {
         return output.getDevCaps(id, caps);
@@ -127,6 +122,7 @@ class ClockedWaveOut final : public platform::WaveOutApi {
     mm::MmResult setVolume(platform::HWAVEOUT handle, uint32_t volume) override {
         return output.setVolume(handle, volume);
     }
+    std::string lastDeviceError() const override { return output.lastDeviceError(); }
 
     // The open device, and where on its clock the oldest buffer still queued ends.
     platform::VirtualAudioDevice* device = nullptr;

@@ -27,8 +27,7 @@ namespace {
 
 // The page's own messages, posted to itself.
 constexpr framework::UINT statusMessage = framework::WM_USER + 120;
-constexpr framework::UINT messageBoxRequest = framework::WM_USER + 121;
-constexpr framework::UINT startUpPlay = framework::WM_USER + 122;
+constexpr framework::UINT startUpPlay = framework::WM_USER + 121;
 
 // The typed instrument is read from at most this many characters.
 constexpr qsizetype typedDigits = 9;
@@ -78,7 +77,6 @@ std::span<const Response<TMidiDialog>> TMidiDialog::responseTable() {
         {page::tabLeft, &TMidiDialog::stop},
         {framework::WM_NEXTDLGCTL, &TMidiDialog::nextControl},
         {statusMessage, &TMidiDialog::statusReady},
-        {messageBoxRequest, &TMidiDialog::messagesWaiting},
         {startUpPlay, &TMidiDialog::playOnStart},
     };
     return table;
@@ -415,31 +413,13 @@ LRESULT TMidiDialog::statusReady(WPARAM, LPARAM) {
 }
 
 void TMidiDialog::showMessage(const char* text, const char* caption) {
-    requestMessage(text, caption);
+    requestMessage(text, caption, "midi open");
 }
 
-void TMidiDialog::requestMessage(const std::string& text, const std::string& caption) {
-    for (const MessageRequest& waiting : waitingMessages) {
-        if (waiting.text == text && waiting.caption == caption) {
-            return;
-        }
-    }
-    waitingMessages.push_back({text, caption});
-    framework::postMessage(this, messageBoxRequest);
-}
-
-LRESULT TMidiDialog::messagesWaiting(WPARAM, LPARAM) {
-    if (showingMessage) {
-        return 0;  // the box on screen shows the rest when it closes
-    }
-    showingMessage = true;
-    while (!waitingMessages.empty()) {
-        const MessageRequest next = waitingMessages.front();
-        services.messageBox.show(next.text, next.caption, platform::MessageBoxStyle::OkExclamation);
-        waitingMessages.erase(waitingMessages.begin());
-    }
-    showingMessage = false;
-    return 0;
+void TMidiDialog::requestMessage(const std::string& text, const std::string& caption,
+                                 const std::string& cause) {
+    services.messageQueue.request(
+        {text, caption, platform::MessageBoxStyle::OkExclamation, cause, false});
 }
 
 // Keys ------------------------------------------------------------------------------------------

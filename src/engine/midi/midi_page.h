@@ -19,6 +19,7 @@
 #include "files/midi_file.h"
 #include "framework/dialog.h"
 #include "framework/page_services.h"
+#include "framework/recording_rescue.h"
 
 namespace controls {
 class CoolButton;
@@ -29,6 +30,7 @@ class QLineEdit;
 
 class TMidiDialog : public framework::TDialog,
                     public controls::ContextHelpWin,
+                    public framework::RecordingRescue,
                     private engine::MidiEngineHost {
   public:
     // The instrument list: name and the zero-based General MIDI program it selects.
@@ -46,11 +48,9 @@ class TMidiDialog : public framework::TDialog,
 
     // The ask-to-save: false only when the user cancels.
     bool canClose() override;
-    // Ending without asking (a signal): stops playing; an unnamed recording that holds events is
-    // finished as a standard MIDI file in `folder` as `stem`.mid (`stem`-2.mid ... when taken),
-    // or, when it cannot move, finished where it is; its path is returned, else empty. A named
-    // recording is finished where it is. GUI thread.
-    QString rescueRecording(const QString& folder, const QString& stem);
+    // Ending without asking (a signal): as RecordingRescue says; every recording is left
+    // finished, as a standard MIDI file.
+    QString rescueRecording(const QString& folder, const QString& stem) override;
 
     bool isPlaying() const { return engine->isPlaying(); }
     const files::MidiFile& recordingFile() const { return *file; }
@@ -84,16 +84,16 @@ class TMidiDialog : public framework::TDialog,
     LRESULT settingsChanged(WPARAM, LPARAM);
     LRESULT nextControl(WPARAM control, LPARAM byWindow);
     LRESULT statusReady(WPARAM, LPARAM);
-    LRESULT messagesWaiting(WPARAM, LPARAM);
     LRESULT playOnStart(WPARAM, LPARAM);
 
     // MidiEngineHost.
     void showStatus(const char* text) override;
     void showMessage(const char* text, const char* caption) override;
 
-    // Shows a message box on a later turn of the event loop, never inside another box or a
-    // control's notification; a request already waiting is not queued again.
-    void requestMessage(const std::string& text, const std::string& caption);
+    // A box shown later from the event loop; a request of the same cause waiting or showing is
+    // not shown twice. Empty cause: every request is its own box.
+    void requestMessage(const std::string& text, const std::string& caption,
+                        const std::string& cause = {});
 
     void startPlaying();
     void stopPlaying();
@@ -135,13 +135,6 @@ class TMidiDialog : public framework::TDialog,
     std::mutex statusMutex;
     std::string latestStatus;
     std::atomic<bool> statusPosted{false};
-
-    struct MessageRequest {
-        std::string text;
-        std::string caption;
-    };
-    std::vector<MessageRequest> waitingMessages;
-    bool showingMessage = false;
 
     QPointer<controls::CoolButton> playButton;
     QPointer<controls::CoolButton> stopButton;

@@ -2,11 +2,11 @@
 // Every command holds the engine's recording lock while it works on the file, so that no tick
 // writes into a file being closed, renamed or replaced; never while a dialog or box is open.
 
-#include <QDir>
 #include <QFile>
 
 #include "controls/cool_button.h"
 #include "engine/midi/midi_page.h"
+#include "framework/window_title.h"
 
 using framework::LPARAM;
 using framework::LRESULT;
@@ -19,30 +19,9 @@ namespace {
 const QString midiFilter = QStringLiteral("MIDI files (*.mid)");
 const QString startFolder = QStringLiteral(".");
 const QString midiSuffix = QStringLiteral("mid");
-constexpr const char* programName = "Lirveto";
 
 std::string fileSystemName(const QString& name) {
     return QFile::encodeName(name).toStdString();
-}
-
-// The main window's title: the recording's title, if any, then the program's name.
-QString composedTitle(const std::string& fileTitle) {
-    QString text = QString::fromUtf8(programName);
-    if (!fileTitle.empty()) {
-        text.prepend(QFile::decodeName(QByteArray::fromStdString(fileTitle)) + QLatin1Char(' '));
-    }
-    return text;
-}
-
-// `folder/stem.mid`, or the first of `stem-2.mid`, `stem-3.mid` ... that no file has.
-QString unusedName(const QString& folder, const QString& stem) {
-    const QDir where(folder);
-    QString name = where.filePath(stem + QLatin1Char('.') + midiSuffix);
-    for (int n = 2; QFile::exists(name); ++n) {
-        name = where.filePath(stem + QLatin1Char('-') + QString::number(n) + QLatin1Char('.') +
-                              midiSuffix);
-    }
-    return name;
 }
 
 }  // namespace
@@ -54,7 +33,7 @@ QString TMidiDialog::rescueRecording(const QString& folder, const QString& stem)
     if (file->isOpen() && file->isTemporary()) {
         // The start-up messages alone are no recording worth keeping.
         if (file->isModified() && file->length() > 0) {
-            const QString name = unusedName(folder, stem);
+            const QString name = framework::freeFileName(folder, stem, midiSuffix);
             kept = file->saveAs(fileSystemName(name).c_str())
                        ? name
                        : QFile::decodeName(QByteArray::fromStdString(file->fileName()));
@@ -144,7 +123,7 @@ void TMidiDialog::closeFile() {
         shortEnd = file->endOfTrackWasShort();
     }
     if (shortEnd) {
-        requestMessage("oops", "oops");
+        requestMessage("oops", "oops", "midi end of track");
     }
 }
 
@@ -153,7 +132,7 @@ void TMidiDialog::reportFileFailure(const std::string& what) {
     if (!file->lastReport().empty()) {
         text += "\n" + file->lastReport();
     }
-    requestMessage(text, programName);
+    requestMessage(text, framework::programName);
 }
 
 LRESULT TMidiDialog::fileNew(WPARAM, LPARAM) {
@@ -243,6 +222,7 @@ void TMidiDialog::showTitle() {
     if (playButton != nullptr) {
         playButton->setText(file->isOpen() ? QStringLiteral("&Record") : QStringLiteral("&Play"));
     }
-    QWidget::window()->setWindowTitle(
-        composedTitle(file->isOpen() ? file->title() : std::string()));
+    const QString fileTitle =
+        file->isOpen() ? QFile::decodeName(QByteArray::fromStdString(file->title())) : QString();
+    QWidget::window()->setWindowTitle(framework::composeWindowTitle(fileTitle));
 }

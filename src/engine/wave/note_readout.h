@@ -1,5 +1,7 @@
 #pragma once
 // The status-bar text that shows what is sounding: frequency, MIDI note, note name, loudness.
+//
+// Thread: any thread (every function here).
 
 #include <array>
 #include <cstddef>
@@ -13,10 +15,10 @@ struct ViewFlags {
     int32_t loudness = 1;   // ViewNoteVol
 };
 
-// The view flags of the process-wide settings. Any thread.
+// The view flags of the process-wide settings.
 ViewFlags currentViewFlags();
 
-// A readout held by value, so that building one allocates nothing and any thread may do it.
+// A readout held by value, so that building one allocates nothing.
 class ReadoutText {
   public:
     const char* c_str() const { return text.data(); }

@@ -6,7 +6,7 @@
 
 #include "engine/wave/cursor_mapping.h"
 
-// What the refill decision calls when a new buffer must be rendered.
+// What the refill decision calls when a new buffer must be rendered. Thread: GUI.
 class ToneRenderer {
   public:
     virtual ~ToneRenderer() = default;
@@ -14,7 +14,9 @@ class ToneRenderer {
                                   int32_t oldAmplitude) = 0;
 };
 
-// The cursor history of a page. GUI thread (or whichever single thread drives the page).
+// The cursor history of a page.
+//
+// Thread: GUI (in lirveto-render, the one thread that drives the page).
 class RefillDecision {
   public:
     // The screen size is taken once, when the page is set up.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "engine/wave/tone_frame.h"
 #include "settings/settings_values.h"
 
 namespace {
@@ -13,28 +14,6 @@ constexpr int32_t kMinimumBytesMono8At22050 = 2757;
 // A cut is allowed only where the phase is this close to zero, so repetitions join smoothly.
 constexpr uint16_t kNearZeroBelow = 256;
 constexpr uint16_t kNearZeroAbove = 65279;
-
-int32_t phaseIncrement(int32_t frequency, int32_t rate) {
-    return static_cast<int32_t>(static_cast<int64_t>(frequency) * 65536 / rate);
-}
-
-void writeFrame(uint8_t* out, const WaveTable& table, OutputFormat format, uint16_t phase,
-                int32_t amplitude) {
-    if (format.sixteenBit) {
-        const auto sample = static_cast<uint16_t>(sampleSixteenBit(table, phase, amplitude));
-        out[0] = static_cast<uint8_t>(sample & 0xFF);
-        out[1] = static_cast<uint8_t>(sample >> 8);
-        if (format.stereo) {
-            out[2] = out[0];
-            out[3] = out[1];
-        }
-    } else {
-        out[0] = sampleEightBit(table, phase, amplitude);
-        if (format.stereo) {
-            out[1] = out[0];
-        }
-    }
-}
 
 }  // namespace
 

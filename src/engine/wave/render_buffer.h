@@ -1,6 +1,8 @@
 #pragma once
 // Renders one buffer: a glide from the old tone to the new one, then a steady tail cut where the
 // phase returns to zero, so that the buffer can be repeated back to back without a seam.
+//
+// Thread: any thread (every function here; one buffer is rendered by one thread at a time).
 
 #include <cstdint>
 #include <span>
@@ -21,12 +23,12 @@ struct OutputFormat {
     int32_t bytesPerSecond() const { return rate() * frameBytes(); }
 };
 
-// The output format of the process-wide settings. Any thread.
+// The output format of the process-wide settings.
 OutputFormat currentOutputFormat();
 
 // Renders into `buffer` (at least render::kMaxBufferBytes long) and returns the bytes written,
 // a multiple of the frame size. Frequencies in Hz, amplitudes of full scale 128; `vibrato` 0..3.
-// Allocates nothing. Not re-entrant for one buffer; distinct buffers may render concurrently.
+// Allocates nothing.
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,
                      int32_t vibrato, int32_t newFrequency, int32_t oldFrequency,
                      int32_t newAmplitude, int32_t oldAmplitude);

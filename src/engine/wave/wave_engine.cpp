@@ -13,7 +13,7 @@ namespace mm = platform::mm;
 using platform::MessageBoxStyle;
 
 WaveEngine::WaveEngine(platform::WaveOutApi& output, CursorSource& cursorSource,
-                       platform::MessageBox& messageBox, WaveEngineHost& pageHost)
+                       platform::MessageBoxQueue& messageBox, WaveEngineHost& pageHost)
     : waveOut(output), cursor(cursorSource), messages(messageBox), host(pageHost) {
     for (auto& buffer : buffers) {
         buffer.assign(kBufferBytes, 0);
@@ -22,6 +22,7 @@ WaveEngine::WaveEngine(platform::WaveOutApi& output, CursorSource& cursorSource,
 }
 
 WaveEngine::~WaveEngine() {
+    owner.check("WaveEngine::~WaveEngine");
     // The page stops first; this only makes sure no output outlives the buffers it plays.
     if (device != nullptr) {
         waveOut.reset(device);
@@ -29,10 +30,18 @@ WaveEngine::~WaveEngine() {
     }
 }
 
+void WaveEngine::setRecordingFile(files::WaveFile* file) {
+    recording = file;
+    writeFailed = false;
+    messages.resetCause(recordingWriteCause);
+}
+
 void WaveEngine::startPlaying() {
+    owner.check("WaveEngine::startPlaying");
     if (isPlaying()) {
         return;
     }
+    readoutFrequency = 0;
     decision.startHistory(cursor.cursorPosition());
     if (!openDevice()) {
         stopPlaying();
@@ -58,13 +67,14 @@ bool WaveEngine::openDevice() {
     if (waveOut.getDevCaps(mm::WAVE_MAPPER, &caps) != mm::MMSYSERR_NOERROR) {
         deviceId = 0;
         if (waveOut.getDevCaps(0, &caps) != mm::MMSYSERR_NOERROR) {
-            messages.show("Can't get Wave Output Device capabilities.", "Lirveto initdat",
-                          MessageBoxStyle::OkExclamation);
+            messages.request({"Can't get Wave Output Device capabilities.", "Lirveto initdat",
+                              MessageBoxStyle::OkExclamation});
             return false;
         }
     }
     if ((caps.support & mm::WAVECAPS_VOLUME) == 0) {
-        messages.show("volume control not supported", "bnplay", MessageBoxStyle::OkExclamation);
+        messages.request({"volume control not supported", "bnplay", MessageBoxStyle::OkExclamation,
+                          "wave volume control"});
     }
 
     const OutputFormat output = currentOutputFormat();
@@ -75,9 +85,12 @@ bool WaveEngine::openDevice() {
     if (result != mm::MMSYSERR_NOERROR) {
         char code[16];
         (void)std::snprintf(code, sizeof code, "%d", static_cast<int>(result));
-        messages.show(code, "Lirveto", MessageBoxStyle::OkExclamation);
-        messages.show("Can't open Wave Output Device.\nAlready in use with another program?",
-                      "Lirveto initdat", MessageBoxStyle::OkExclamation);
+        messages.request({code, "Lirveto", MessageBoxStyle::OkExclamation});
+        std::string text = "Can't open Wave Output Device.\nAlready in use with another program?";
+        if (const std::string reason = waveOut.lastDeviceError(); !reason.empty()) {
+            text += "\n" + reason;
+        }
+        messages.request({text, "Lirveto initdat", MessageBoxStyle::OkExclamation});
         return false;
     }
     device = opened;
@@ -85,16 +98,17 @@ bool WaveEngine::openDevice() {
 }
 
 void WaveEngine::stopPlaying() {
+    owner.check("WaveEngine::stopPlaying");
     if (device == nullptr) {
         return;
     }
     waveOut.breakLoop(device);
     if (waveOut.reset(device) != mm::MMSYSERR_NOERROR) {
-        messages.show("Can't reset wav", "bnstop", MessageBoxStyle::OkExclamation);
+        messages.request({"Can't reset wav", "bnstop", MessageBoxStyle::OkExclamation});
         return;
     }
     if (waveOut.close(device) != mm::MMSYSERR_NOERROR) {
-        messages.show("Can't close wav", "bnstop", MessageBoxStyle::OkExclamation);
+        messages.request({"Can't close wav", "bnstop", MessageBoxStyle::OkExclamation});
         return;
     }
     device = nullptr;
@@ -119,14 +133,19 @@ void WaveEngine::refill(platform::WaveHeader* header) {
         host.postRestart();
         return;
     }
-    if (recording != nullptr && recording->isOpen() &&
+    // After a failed write the file keeps what it holds, readable and saveable elsewhere, rather
+    // than a stretch with a gap; the user decides what happens to it.
+    if (recording != nullptr && recording->isOpen() && !writeFailed &&
         recording->write(header->data, static_cast<int32_t>(header->bufferLength)) == -1) {
-        messages.show("Can't write wave data", "lirveto nextdat", MessageBoxStyle::OkExclamation);
+        writeFailed = true;
+        messages.request({"Can't write wave data", "lirveto nextdat",
+                          MessageBoxStyle::OkExclamation, recordingWriteCause, true});
     }
 }
 
 void WaveEngine::renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                                   int32_t oldAmplitude) {
+    owner.check("WaveEngine::renderNextBuffer");
     if (!isPlaying()) {
         return;
     }
@@ -134,10 +153,19 @@ void WaveEngine::renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, in
     lengths[next] =
         renderBuffer(buffers[next], table, newFrequency, oldFrequency, newAmplitude, oldAmplitude);
     current = next;
+    readoutFrequency = newFrequency;
+    readoutAmplitude = newAmplitude;
     host.showStatus(readoutFromFrequency(newFrequency, newAmplitude).c_str());
 }
 
+void WaveEngine::refreshReadout() {
+    if (isPlaying() && readoutFrequency != 0) {
+        host.showStatus(readoutFromFrequency(readoutFrequency, readoutAmplitude).c_str());
+    }
+}
+
 void WaveEngine::onBufferDone(platform::WaveHeader* header, uint32_t session) {
+    owner.check("WaveEngine::onBufferDone");
     const bool ours = header == &headers[0] || header == &headers[1];
     if (!isPlaying() || session != playSession.load() || !ours) {
         return;
@@ -147,6 +175,7 @@ void WaveEngine::onBufferDone(platform::WaveHeader* header, uint32_t session) {
 }
 
 void WaveEngine::onRestart() {
+    owner.check("WaveEngine::onRestart");
     // A restart is only owed to a page still playing: when the user stopped since the failed
     // write, or an earlier restart already stopped it (both buffers failed), toggling again
     // would start a tone nobody asked for, or stop the one the first restart brought back.

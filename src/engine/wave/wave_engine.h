@@ -4,8 +4,8 @@
 // one repeats, or the tone falls silent. While a recording is open every queued buffer is also
 // appended to it. The output's pace alone drives it: there is no timer.
 //
-// Threads: every operation belongs to the GUI thread, except the output's notification, which
-// only forwards to WaveEngineHost::postBufferDone.
+// Thread: GUI, every operation (checked in debug builds); only the output's notification runs
+// elsewhere (any thread but audio), and it only forwards to WaveEngineHost::postBufferDone.
 
 #include <array>
 #include <atomic>
@@ -17,6 +17,7 @@
 #include "engine/wave/wave_table.h"
 #include "platform/cursor_source.h"
 #include "platform/message_box.h"
+#include "platform/thread_owner.h"
 #include "platform/waveout/wave_out_api.h"
 
 namespace files {
@@ -27,8 +28,10 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
   public:
     static constexpr int32_t kBufferBytes = 40050;
 
-    WaveEngine(platform::WaveOutApi& waveOut, CursorSource& cursor, platform::MessageBox& messages,
-               WaveEngineHost& host);
+    // Failures go to `messages`, which shows them later: the engine runs inside notification
+    // handlers, where no box may open.
+    WaveEngine(platform::WaveOutApi& waveOut, CursorSource& cursor,
+               platform::MessageBoxQueue& messages, WaveEngineHost& host);
     ~WaveEngine() override;
     WaveEngine(const WaveEngine&) = delete;
     WaveEngine& operator=(const WaveEngine&) = delete;
@@ -37,8 +40,14 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     void setScreen(ScreenSize screen) { decision.setScreen(screen); }
     // The Timbre slider moved.
     void rebuildWaveTable(int32_t timbre) { buildWaveTable(table, timbre); }
-    // The page's recording file (or none); appended to whenever it has an open file.
-    void setRecordingFile(files::WaveFile* file) { recording = file; }
+    // The page's recording file (or none); appended to whenever it has an open file. A write
+    // that fails is reported once and stops the appending, while the tone plays on, until the
+    // page sets the file again (the user chose New, Open, Save As or Close).
+    void setRecordingFile(files::WaveFile* file);
+    bool recordingStopped() const { return writeFailed; }
+
+    // The cause under which a failed recording write is reported.
+    static constexpr const char* recordingWriteCause = "wave recording write";
 
     bool isPlaying() const { return device != nullptr; }
 
@@ -55,6 +64,10 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     void renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                           int32_t oldAmplitude) override;
 
+    // Shows the readout of the note playing again, as the View settings now say. Does nothing
+    // while stopped or before the first note.
+    void refreshReadout();
+
     // The buffer most recently rendered (0 or 1): the one the next refill queues.
     int32_t currentBuffer() const { return current; }
 
@@ -63,9 +76,10 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     bool openDevice();
     void refill(platform::WaveHeader* header);
 
+    platform::ThreadOwner owner;
     platform::WaveOutApi& waveOut;
     CursorSource& cursor;
-    platform::MessageBox& messages;
+    platform::MessageBoxQueue& messages;
     WaveEngineHost& host;
 
     platform::HWAVEOUT device = nullptr;
@@ -75,10 +89,14 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     std::array<std::vector<uint8_t>, 2> buffers;
     std::array<int32_t, 2> lengths{};
     int32_t current = 0;
+    // The note of the last readout; a frequency of 0 means none has been shown since Play.
+    int32_t readoutFrequency = 0;
+    int32_t readoutAmplitude = 0;
     // Counts Plays and Stops; a notification carries the value of its moment.
     std::atomic<uint32_t> playSession{0};
 
     WaveTable table;
     RefillDecision decision;
     files::WaveFile* recording = nullptr;
+    bool writeFailed = false;
 };

@@ -54,7 +54,7 @@ TAppDialog::TAppDialog(QWidget* parent, framework::PageServices& pageServices)
         setWindowFlags(Qt::Widget);
     }
     Q_ASSERT(waveOut != nullptr);
-    engine = std::make_unique<WaveEngine>(*waveOut, services.cursor, services.messageBox,
+    engine = std::make_unique<WaveEngine>(*waveOut, services.cursor, services.messageQueue,
                                           static_cast<WaveEngineHost&>(*this));
     const platform::WaveFormatPcm format = outputFormat();
     file = std::make_unique<files::WaveFile>(nullptr, &format);
@@ -333,5 +333,6 @@ LRESULT TAppDialog::nextControl(WPARAM control, LPARAM byWindow) {
 
 LRESULT TAppDialog::settingsChanged(WPARAM, LPARAM) {
     setSlidersFromSettings();
+    engine->refreshReadout();  // the View flags may have changed
     return 0;
 }

@@ -2,8 +2,8 @@
 // TAppDialog: the "Wave" sound page. Play and Stop, the four tone sliders, the Wave engine it owns
 // and the WAV file it records into; it answers the page messages the frame and tab window send.
 //
-// Threads: GUI thread throughout; only postBufferDone (the engine's output notifier) may run on
-// another thread, and it only posts to the page.
+// Thread: GUI, every operation; only postBufferDone runs elsewhere (any thread but audio: the
+// engine's output notifier), and it only posts to the page.
 
 #include <QPointer>
 #include <memory>
@@ -14,6 +14,7 @@
 #include "files/wave_file.h"
 #include "framework/dialog.h"
 #include "framework/page_services.h"
+#include "framework/recording_rescue.h"
 
 namespace controls {
 class CoolButton;
@@ -23,6 +24,7 @@ class QLabel;
 
 class TAppDialog : public framework::TDialog,
                    public controls::ContextHelpWin,
+                   public framework::RecordingRescue,
                    private WaveEngineHost {
   public:
     // With a parent the page is a child window (as in the tab window); the page keeps a
@@ -33,6 +35,7 @@ class TAppDialog : public framework::TDialog,
 
     // The save check: false only when the user cancels.
     bool canClose() override;
+    QString rescueRecording(const QString& folder, const QString& stem) override;
 
     bool isPlaying() const { return engine->isPlaying(); }
     const files::WaveFile& recordingFile() const { return *file; }

@@ -6,6 +6,7 @@
 #include "controls/cool_button.h"
 #include "engine/wave/wave_page.h"
 #include "files/pcm_wave_format.h"
+#include "framework/window_title.h"
 #include "settings/settings_values.h"
 
 using framework::LPARAM;
@@ -15,9 +16,6 @@ using platform::MessageBoxStyle;
 namespace answer = platform::MessageBoxResult;
 
 namespace {
-
-// The caption is composed in a buffer of this size, terminator included.
-constexpr qsizetype captionBuffer = 260;
 
 const QString waveFilter = QStringLiteral("Wave files (*.wav)");
 const QString startFolder = QStringLiteral(".");
@@ -90,6 +88,31 @@ bool TAppDialog::saveCheck() {
     return true;
 }
 
+QString TAppDialog::rescueRecording(const QString& folder, const QString& stem) {
+    stopPlaying();
+    QString kept;
+    if (file->isOpen() && file->isTemporary()) {
+        if (file->isModified() && file->length() > 0) {
+            const QString name = framework::freeFileName(folder, stem, waveSuffix);
+            if (file->saveAs(fileSystemName(name).c_str())) {
+                kept = name;
+            } else {
+                // Closing a changed temporary file keeps it: say where it stayed.
+                kept = QFile::decodeName(QByteArray::fromStdString(file->fileName()));
+                file->bringUpToDate();
+                file->close();
+            }
+        } else {
+            file->discard();
+        }
+    }
+    if (file->isOpen() && !file->isTemporary()) {
+        file->close();
+    }
+    engine->setRecordingFile(file.get());
+    return kept;
+}
+
 bool TAppDialog::saveAs(bool* saved) {
     if (saved != nullptr) {
         *saved = false;
@@ -103,6 +126,7 @@ bool TAppDialog::saveAs(bool* saved) {
         return false;
     }
     if (file->saveAs(fileSystemName(name).c_str())) {
+        engine->setRecordingFile(file.get());  // a recording stopped by a failed write goes on
         showTitle();
         if (saved != nullptr) {
             *saved = true;
@@ -120,6 +144,9 @@ void TAppDialog::replaceFile(std::unique_ptr<files::WaveFile> next) {
 
 void TAppDialog::reportFileFailure(const std::string& what) {
     std::string text = what;
+    if (!file->lastReason().empty()) {
+        text += "\n" + file->lastReason();
+    }
     if (!file->lastReport().empty()) {
         text += "\n" + file->lastReport();
     }
@@ -180,6 +207,7 @@ LRESULT TAppDialog::fileOpen(WPARAM, LPARAM) {
     if (!file->open(path.c_str())) {
         reportFileFailure("Can't open " + path + ".");
     }
+    engine->setRecordingFile(file.get());
     showTitle();
     return 0;
 }
@@ -189,6 +217,10 @@ LRESULT TAppDialog::fileSaveAs(WPARAM, LPARAM) {
 }
 
 LRESULT TAppDialog::fileSave(WPARAM, LPARAM) {
+    // A recording without a name is saved by naming it, as Save does everywhere.
+    if (file->isOpen() && file->isTemporary()) {
+        return saveAs() ? 1 : 0;
+    }
     if (file->isOpen() && !file->bringUpToDate()) {
         reportFileFailure("Can't save the recording " + file->fileName() + ".");
     }
@@ -205,6 +237,7 @@ LRESULT TAppDialog::fileClose(WPARAM, LPARAM) {
     if (file->isOpen() && !file->close()) {
         reportFileFailure("Can't close the recording " + file->fileName() + ".");
     }
+    engine->setRecordingFile(file.get());
     showTitle();
     return 0;
 }
@@ -223,23 +256,12 @@ LRESULT TAppDialog::updateTitle(WPARAM, LPARAM) {
 }
 
 void TAppDialog::showTitle() {
-    QString text;
+    QString fileTitle;
     if (file->isOpen()) {
-        text = QFile::decodeName(QByteArray::fromStdString(file->title())) + QLatin1Char(' ');
+        fileTitle = QFile::decodeName(QByteArray::fromStdString(file->title()));
     }
     if (playButton != nullptr) {
         playButton->setText(file->isOpen() ? QStringLiteral("&Record") : QStringLiteral("&Play"));
     }
-    QWidget* main = QWidget::window();
-    const QString current = main->windowTitle();
-    const qsizetype from = current.indexOf(QStringLiteral("Lirveto"));
-    QString caption = text + (from >= 0 ? current.mid(from) : QStringLiteral("Lirveto"));
-    if (caption.size() > captionBuffer - 1) {
-        qsizetype keep = captionBuffer - 1;
-        if (caption.at(keep - 1).isHighSurrogate()) {
-            --keep;  // never half a character
-        }
-        caption.truncate(keep);
-    }
-    main->setWindowTitle(caption);
+    QWidget::window()->setWindowTitle(framework::composeWindowTitle(fileTitle));
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The "Wave" page's dialog template and control ids.
+// The "Wave" page's dialog template and control ids: constants, read on the GUI thread.
 
 #include "framework/dialog.h"
 

@@ -12,10 +12,12 @@ struct WaveTable {
     std::array<int32_t, kSize> eightBit{};    // within +-127
 };
 
-// Fills the three tables for a timbre of 0 (pure sine) to 10 (square-ish). Owning thread only.
+// Fills the three tables for a timbre of 0 (pure sine) to 10 (square-ish). Thread: GUI, only
+// while stopped (a playing engine reads the table).
 void buildWaveTable(WaveTable& table, int32_t timbre);
 
-// Unsigned 8-bit sample (128 is silence) for a 16-bit phase and an amplitude of full scale 128.
+// Unsigned 8-bit sample (128 is silence). Thread: any thread (as the next one) for a 16-bit phase
+// and an amplitude of full scale 128.
 inline uint8_t sampleEightBit(const WaveTable& table, uint16_t phase, int32_t amplitude) {
     const int32_t value = (table.eightBit[phase >> 6] * amplitude) >> 7;
     return static_cast<uint8_t>(value - 128);

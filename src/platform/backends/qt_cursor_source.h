@@ -9,13 +9,13 @@ namespace platform {
 
 class QtCursorSource final : public CursorSource {
   public:
-    // GUI thread.
+    // Thread: GUI (QCursor reads the pointer through the GUI thread's connection).
     CursorPosition cursorPosition() override;
-    // GUI thread. 0 x 0 when there is no screen.
+    // Thread: GUI. 0 x 0 when there is no screen.
     ScreenSize primaryScreenSize() override;
 
     // False on a Wayland session (native or XWayland), where the position outside Lirveto's windows
-    // is not known. GUI thread, after the application object exists.
+    // is not known. Thread: GUI, after the application object exists.
     static bool positionIsGlobal();
 };
 

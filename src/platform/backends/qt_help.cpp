@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "framework/resources.h"
+#include "platform/backends/help_popup.h"
 
 namespace platform {
 
@@ -145,13 +146,7 @@ bool QtHelp::displayTextPopup(const std::string& popupFile, const HelpPopup& pop
         return false;
     }
     if (popupLabel == nullptr) {
-        // A popup closes itself on the next click or key, as a help pop-up should.
-        popupLabel = new QLabel(nullptr, Qt::Popup | Qt::FramelessWindowHint);
-        popupLabel->setAttribute(Qt::WA_DeleteOnClose, false);
-        popupLabel->setWordWrap(true);
-        popupLabel->setTextFormat(Qt::PlainText);
-        popupLabel->setFrameShape(QFrame::Box);
-        popupLabel->setAutoFillBackground(true);
+        popupLabel = new HelpPopupWindow;
     }
     QPalette palette = popupLabel->palette();
     palette.setColor(QPalette::Window, fromColorRef(popup.backColor));

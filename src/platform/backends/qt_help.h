@@ -2,6 +2,8 @@
 // The help service over Qt: a viewer window for the bundle's pages and pale pop-ups at the cursor.
 // The bundle is a folder with index.html (contents), one page per topic, contexts.txt (lines
 // "<context number> <page>") and the pop-up texts (".topic <id>" followed by its text).
+//
+// Thread: GUI, every operation; the parse functions, any thread.
 
 #include <QHash>
 #include <QPointer>

@@ -1,5 +1,7 @@
 #pragma once
 // The shell over Qt: the desktop's URL handler and detached processes.
+//
+// Thread: GUI, every operation.
 
 #include "platform/shell.h"
 

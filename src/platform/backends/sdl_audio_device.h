@@ -3,8 +3,9 @@
 // PulseAudio, ALSA, JACK). SDL_AUDIODRIVER=dummy plays silently; =disk writes the exact output
 // stream to SDL_DISKAUDIOFILE.
 //
-// Threads: as AudioDevice says. The source is called on SDL's audio thread under SDL's device
-// lock, which stop() takes briefly; nothing else here holds it.
+// Thread: as AudioDevice says: GUI for every operation, audio for the source (called on SDL's
+// audio thread under SDL's device lock, which stop() takes briefly; nothing else here holds it).
+// It is no ClockedAudioDevice, so a wave output cannot post from inside its callback.
 
 #include <atomic>
 #include <cstdint>
@@ -29,7 +30,7 @@ class SdlAudioDevice final : public AudioDevice {
     AudioFormat format() const override { return current; }
     std::string lastError() const override { return error; }
 
-    // Controlling thread, while open: the SDL driver in use ("pipewire", "pulseaudio", "disk" ...).
+    // Thread: GUI, while open. The SDL driver in use ("pipewire", "pulseaudio", "disk" ...).
     std::string driverName() const;
 
   private:

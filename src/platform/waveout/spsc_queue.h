@@ -2,8 +2,9 @@
 // A fixed-size queue between exactly one producer thread and one consumer thread, without locks
 // or allocation, for handing small trivially-copyable messages to and from an audio callback.
 //
-// Threads: push on the producer's thread; front, pop and empty on the consumer's. Either role may
-// pass to another thread only across a happens-before edge (e.g. while the device is stopped).
+// Thread: push on the producer's thread, front, pop and empty on the consumer's: in the wave
+// output, GUI to audio for queued headers and audio to the notifier for finished ones. A role
+// changes thread only while stopped (across a happens-before edge).
 
 #include <array>
 #include <atomic>
@@ -19,7 +20,7 @@ class SpscQueue {
     static_assert(Capacity > 0 && (Capacity & (Capacity - 1)) == 0, "capacity: a power of two");
 
   public:
-    // Producer. False when full; the message is then not queued.
+    // Thread: the producer's. False when full; the message is then not queued.
     bool push(const T& message) noexcept {
         const std::size_t back = tail.load(std::memory_order_relaxed);
         if (back - head.load(std::memory_order_acquire) == Capacity) {
@@ -30,7 +31,7 @@ class SpscQueue {
         return true;
     }
 
-    // Consumer. The oldest message, left in the queue; null when empty.
+    // Thread: the consumer's. The oldest message, left in the queue; null when empty.
     const T* front() const noexcept {
         const std::size_t oldest = head.load(std::memory_order_relaxed);
         if (oldest == tail.load(std::memory_order_acquire)) {
@@ -39,7 +40,7 @@ class SpscQueue {
         return &ring[oldest & (Capacity - 1)];
     }
 
-    // Consumer. Removes and returns the oldest message.
+    // Thread: the consumer's. Removes and returns the oldest message.
     std::optional<T> pop() noexcept {
         const T* oldest = front();
         if (oldest == nullptr) {
@@ -50,7 +51,7 @@ class SpscQueue {
         return message;
     }
 
-    // Consumer.
+    // Thread: the consumer's.
     bool empty() const noexcept { return front() == nullptr; }
 
   private:

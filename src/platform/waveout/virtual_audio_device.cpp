@@ -15,6 +15,9 @@ bool VirtualAudioDevice::open(const AudioFormat& wanted, AudioSource& from) {
         return false;
     }
     current = wanted;
+    if (chosenPeriod > 0) {
+        current.periodFrames = chosenPeriod;
+    }
     source = &from;
     isOpen = true;
     started = false;

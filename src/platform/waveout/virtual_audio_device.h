@@ -3,7 +3,8 @@
 // until the clock is advanced, and advancing pulls from the source exactly the frames that a real
 // output would have played in that time, in pieces of at most one period.
 //
-// Threads: everything, the callback included, runs on the thread that advances the clock.
+// Thread: GUI (the one thread that advances the clock), every operation; the callback runs
+// there too, inside advanceFrames and advanceToMs.
 
 #include <cstdint>
 #include <string>
@@ -13,7 +14,7 @@
 
 namespace platform {
 
-class VirtualAudioDevice final : public AudioDevice {
+class VirtualAudioDevice final : public ClockedAudioDevice {
   public:
     bool open(const AudioFormat& format, AudioSource& source) override;
     void start() override { started = isOpen; }
@@ -38,6 +39,10 @@ class VirtualAudioDevice final : public AudioDevice {
     void keepPulled(bool keep) { keeping = keep; }
     const std::vector<uint8_t>& pulledBytes() const { return kept; }
 
+    // Makes the next opens use a period of `frames` whatever was asked, as a device with a fixed
+    // period does (0: the period asked for).
+    void choosePeriodFrames(int32_t frames) { chosenPeriod = frames; }
+
     // Makes every open fail with `reason` until called with an empty reason.
     void refuseOpen(std::string reason) { refusal = std::move(reason); }
 
@@ -49,6 +54,7 @@ class VirtualAudioDevice final : public AudioDevice {
     bool isOpen = false;
     bool started = false;
     bool keeping = false;
+    int32_t chosenPeriod = 0;
     uint64_t clock = 0;
     uint64_t pulled = 0;
     std::vector<uint8_t> period;

@@ -41,8 +41,23 @@ int32_t WaveOut::periodFramesFor(uint32_t rate) {
     return frames;
 }
 
-WaveOut::WaveOut(DeviceFactory factory, NotifyDelivery how)
-    : makeDevice(std::move(factory)), delivery(how) {}
+WaveOut::WaveOut(DeviceFactory factory) : makeDevice(std::move(factory)) {}
+
+WaveOut::WaveOut(PostDuringPull /*unused*/, ClockedDeviceFactory factory)
+    : makeClockedDevice(std::move(factory)) {}
+
+std::unique_ptr<WaveOutStream> WaveOut::makeStream(WaveOutNotify* target) {
+    if (makeClockedDevice) {
+        if (auto device = makeClockedDevice()) {
+            return std::make_unique<WaveOutStream>(std::move(device), target, volume);
+        }
+    } else if (makeDevice) {
+        if (auto device = makeDevice()) {
+            return std::make_unique<WaveOutStream>(std::move(device), target, volume);
+        }
+    }
+    return nullptr;
+}
 
 WaveOut::~WaveOut() = default;
 
@@ -57,6 +72,7 @@ WaveOutStream* WaveOut::find(HWAVEOUT handle) const {
 }
 
 mm::MmResult WaveOut::getDevCaps(uint32_t deviceId, WaveOutCaps* caps) {
+    owner.check("WaveOut::getDevCaps");
     if (deviceId != mm::WAVE_MAPPER && deviceId != 0) {
         return mm::MMSYSERR_BADDEVICEID;
     }
@@ -74,6 +90,7 @@ mm::MmResult WaveOut::getDevCaps(uint32_t deviceId, WaveOutCaps* caps) {
 
 mm::MmResult WaveOut::open(HWAVEOUT* handle, uint32_t deviceId, const WaveFormatPcm* format,
                            WaveOutNotify* notify, uint32_t flags) {
+    owner.check("WaveOut::open");
     if (deviceId != mm::WAVE_MAPPER && deviceId != 0) {
         return mm::MMSYSERR_BADDEVICEID;
     }
@@ -95,8 +112,9 @@ mm::MmResult WaveOut::open(HWAVEOUT* handle, uint32_t deviceId, const WaveFormat
     }
     *handle = nullptr;
 
-    std::unique_ptr<AudioDevice> device = makeDevice ? makeDevice() : nullptr;
-    if (!device) {
+    WaveOutNotify* target = windowCallback ? notify : nullptr;
+    auto stream = makeStream(target);
+    if (!stream) {
         deviceError = "no audio output available";
         return mm::MMSYSERR_NODRIVER;
     }
@@ -106,8 +124,6 @@ mm::MmResult WaveOut::open(HWAVEOUT* handle, uint32_t deviceId, const WaveFormat
     output.bits = format->bitsPerSample;
     output.periodFrames = periodFramesFor(format->samplesPerSec);
 
-    WaveOutNotify* target = windowCallback ? notify : nullptr;
-    auto stream = std::make_unique<WaveOutStream>(std::move(device), target, delivery, volume);
     deviceError.clear();
     if (!stream->open(output, deviceError)) {
         return mm::MMSYSERR_ALLOCATED;
@@ -121,6 +137,7 @@ mm::MmResult WaveOut::open(HWAVEOUT* handle, uint32_t deviceId, const WaveFormat
 }
 
 mm::MmResult WaveOut::prepareHeader(HWAVEOUT handle, WaveHeader* header) {
+    owner.check("WaveOut::prepareHeader");
     if (find(handle) == nullptr) {
         return mm::MMSYSERR_INVALHANDLE;
     }
@@ -132,6 +149,7 @@ mm::MmResult WaveOut::prepareHeader(HWAVEOUT handle, WaveHeader* header) {
 }
 
 mm::MmResult WaveOut::unprepareHeader(HWAVEOUT handle, WaveHeader* header) {
+    owner.check("WaveOut::unprepareHeader");
     if (find(handle) == nullptr) {
         return mm::MMSYSERR_INVALHANDLE;
     }
@@ -147,6 +165,7 @@ mm::MmResult WaveOut::unprepareHeader(HWAVEOUT handle, WaveHeader* header) {
 }
 
 mm::MmResult WaveOut::write(HWAVEOUT handle, WaveHeader* header) {
+    owner.check("WaveOut::write");
     WaveOutStream* stream = find(handle);
     if (stream == nullptr) {
         return mm::MMSYSERR_INVALHANDLE;
@@ -165,10 +184,12 @@ mm::MmResult WaveOut::write(HWAVEOUT handle, WaveHeader* header) {
 }
 
 mm::MmResult WaveOut::breakLoop(HWAVEOUT handle) {
+    owner.check("WaveOut::breakLoop");
     return find(handle) == nullptr ? mm::MMSYSERR_INVALHANDLE : mm::MMSYSERR_NOERROR;
 }
 
 mm::MmResult WaveOut::reset(HWAVEOUT handle) {
+    owner.check("WaveOut::reset");
     WaveOutStream* stream = find(handle);
     if (stream == nullptr) {
         return mm::MMSYSERR_INVALHANDLE;
@@ -178,6 +199,7 @@ mm::MmResult WaveOut::reset(HWAVEOUT handle) {
 }
 
 mm::MmResult WaveOut::close(HWAVEOUT handle) {
+    owner.check("WaveOut::close");
     WaveOutStream* stream = find(handle);
     if (stream == nullptr) {
         return mm::MMSYSERR_INVALHANDLE;
@@ -195,6 +217,7 @@ mm::MmResult WaveOut::close(HWAVEOUT handle) {
 }
 
 mm::MmResult WaveOut::getVolume(HWAVEOUT handle, uint32_t* level) {
+    owner.check("WaveOut::getVolume");
     if (find(handle) == nullptr) {
         return mm::MMSYSERR_INVALHANDLE;
     }
@@ -206,6 +229,7 @@ mm::MmResult WaveOut::getVolume(HWAVEOUT handle, uint32_t* level) {
 }
 
 mm::MmResult WaveOut::setVolume(HWAVEOUT handle, uint32_t level) {
+    owner.check("WaveOut::setVolume");
     if (find(handle) == nullptr) {
         return mm::MMSYSERR_INVALHANDLE;
     }

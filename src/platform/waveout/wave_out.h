@@ -2,10 +2,10 @@
 // The wave output over an AudioDevice: the mapper and device 0 are both "the" output, opened on
 // a fresh device for each open, with volume applied in software.
 //
-// Threads: every operation belongs to the controlling (GUI) thread. MM_WOM_OPEN and MM_WOM_CLOSE
-// are posted from that thread inside open and close. MM_WOM_DONE is posted from the stream's
-// notifier thread, or, with NotifyDelivery::duringPull, from inside the device's callback (for a
-// virtual device, inside its advance). reset posts the remaining dones before it returns.
+// Thread: GUI, every operation (checked in debug builds). MM_WOM_OPEN and MM_WOM_CLOSE are posted
+// from that thread inside open and close. MM_WOM_DONE is posted from the stream's notifier thread,
+// or, with postDuringPull, from inside a clocked device's pull (on the thread advancing its
+// clock, never audio). reset posts the remaining dones before it returns.
 
 #include <atomic>
 #include <functional>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/audio_device.h"
+#include "platform/thread_owner.h"
 #include "platform/waveout/wave_out_api.h"
 #include "platform/waveout/wave_out_stream.h"
 
@@ -21,9 +22,16 @@ namespace platform {
 
 class WaveOut final : public WaveOutApi {
   public:
-    using DeviceFactory = std::function<std::unique_ptr<AudioDevice>()>;
+    using DeviceFactory = AudioDeviceFactory;
+    using ClockedDeviceFactory = std::function<std::unique_ptr<ClockedAudioDevice>()>;
 
-    explicit WaveOut(DeviceFactory factory, NotifyDelivery how = NotifyDelivery::notifierThread);
+    // MM_WOM_DONE comes from each stream's notifier thread: right for any device.
+    explicit WaveOut(DeviceFactory factory);
+    // MM_WOM_DONE is posted from inside the device's pull, in step with its clock. Only clocked
+    // devices are taken: a post locks and allocates, which no real-time callback may do.
+    struct PostDuringPull {};
+    static constexpr PostDuringPull postDuringPull{};
+    WaveOut(PostDuringPull, ClockedDeviceFactory factory);
     // Stops and releases any output still open without posting anything more.
     ~WaveOut() override;
     WaveOut(const WaveOut&) = delete;
@@ -44,8 +52,7 @@ class WaveOut final : public WaveOutApi {
     mm::MmResult getVolume(HWAVEOUT handle, uint32_t* volume) override;
     mm::MmResult setVolume(HWAVEOUT handle, uint32_t volume) override;
 
-    // Why the last open failed, as the device put it.
-    const std::string& lastDeviceError() const { return deviceError; }
+    std::string lastDeviceError() const override { return deviceError; }
 
     // Frames per device period for a rate: about 20 ms, a power of two.
     static int32_t periodFramesFor(uint32_t rate);
@@ -53,8 +60,11 @@ class WaveOut final : public WaveOutApi {
   private:
     WaveOutStream* find(HWAVEOUT handle) const;
 
+    std::unique_ptr<WaveOutStream> makeStream(WaveOutNotify* target);
+
+    ThreadOwner owner;
     DeviceFactory makeDevice;
-    NotifyDelivery delivery;
+    ClockedDeviceFactory makeClockedDevice;
     std::atomic<uint32_t> volume{0xFFFFFFFF};
     std::vector<std::unique_ptr<WaveOutStream>> streams;
     std::string deviceError;

@@ -2,10 +2,10 @@
 // The wave output functions a sample page plays through, with the records, flags and result
 // codes numbered as the multimedia library numbers them (codes are shown to the user as "%d").
 //
-// Threads: every WaveOutApi operation belongs to the thread that owns the page (the GUI thread)
-// and must not be called from inside WaveOutNotify::post.
+// Thread: GUI, every WaveOutApi operation; none may be called from inside WaveOutNotify::post.
 
 #include <cstdint>
+#include <string>
 
 #include "platform/mm_result.h"
 #include "platform/wave_format.h"
@@ -66,8 +66,8 @@ struct WaveOutCaps {
     uint32_t support = 0;  // mm::WAVECAPS_*
 };
 
-// Where an open output reports. post queues the message for the page and returns at once; it may
-// be called on any thread (see WaveOut) and must not call back into the output.
+// Where an open output reports. post queues the message for the page and returns at once; it
+// must not call back into the output. Thread: any thread but audio (it may lock and allocate).
 class WaveOutNotify {
   public:
     virtual void post(uint32_t message, WaveHeader* header) noexcept = 0;
@@ -110,6 +110,9 @@ class WaveOutApi {
     // Volume: low word left, high word right, 0xFFFF full.
     virtual mm::MmResult getVolume(HWAVEOUT handle, uint32_t* volume) = 0;
     virtual mm::MmResult setVolume(HWAVEOUT handle, uint32_t volume) = 0;
+
+    // Why the last open failed, in the device's own words; empty when it gave none.
+    virtual std::string lastDeviceError() const = 0;
 };
 
 }  // namespace platform

@@ -23,8 +23,18 @@ void markDone(WaveHeader& header) {
 }  // namespace
 
 WaveOutStream::WaveOutStream(std::unique_ptr<AudioDevice> output, WaveOutNotify* target,
-                             NotifyDelivery how, const std::atomic<uint32_t>& level)
-    : device(std::move(output)), notify(target), delivery(how), volume(level) {}
+                             const std::atomic<uint32_t>& level)
+    : device(std::move(output)),
+      notify(target),
+      delivery(NotifyDelivery::notifierThread),
+      volume(level) {}
+
+WaveOutStream::WaveOutStream(std::unique_ptr<ClockedAudioDevice> output, WaveOutNotify* target,
+                             const std::atomic<uint32_t>& level)
+    : device(std::move(output)),
+      notify(target),
+      delivery(NotifyDelivery::duringPull),
+      volume(level) {}
 
 WaveOutStream::~WaveOutStream() {
     silence();

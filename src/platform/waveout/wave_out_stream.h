@@ -4,8 +4,8 @@
 //
 // Headers travel to the device's callback through a lock-free queue and come back through
 // another; the callback neither allocates nor locks. A notifier thread turns finished headers
-// into MM_WOM_DONE posts, so a slow post never stalls the device. With a device whose callback
-// runs on the controlling thread (a virtual clock), the posts may instead be made inside the
+// into MM_WOM_DONE posts, so a slow post never stalls the device. With a clocked device, whose
+// callback runs on the GUI thread that advances it, the posts may instead be made inside the
 // callback, which keeps them in step with the clock.
 
 #include <atomic>
@@ -31,33 +31,39 @@ class WaveOutStream final : public AudioSource {
   public:
     static constexpr std::size_t kMaxQueued = 64;
 
-    WaveOutStream(std::unique_ptr<AudioDevice> output, WaveOutNotify* target, NotifyDelivery how,
+    // Posts from the notifier thread: right for any device.
+    WaveOutStream(std::unique_ptr<AudioDevice> output, WaveOutNotify* target,
+                  const std::atomic<uint32_t>& level);
+    // Posts from inside the pull, in step with the clock: only a clocked device may call a post
+    // (which locks and allocates) from its callback.
+    WaveOutStream(std::unique_ptr<ClockedAudioDevice> output, WaveOutNotify* target,
                   const std::atomic<uint32_t>& level);
     ~WaveOutStream();
     WaveOutStream(const WaveOutStream&) = delete;
     WaveOutStream& operator=(const WaveOutStream&) = delete;
 
-    // Controlling thread. Opens and starts the device; false with `error` set when it refuses.
+    // Thread: GUI. Opens and starts the device; false with `error` set when it refuses.
     bool open(const AudioFormat& format, std::string& error);
 
-    // Controlling thread. False when kMaxQueued headers are already on their way.
+    // Thread: GUI. False when kMaxQueued headers are already on their way.
     bool enqueue(WaveHeader* header);
 
-    // Controlling thread. Every queued header is posted as done, in order, before this returns.
+    // Thread: GUI. Every queued header is posted as done, in order, before this returns.
     void reset();
 
-    // Controlling thread. Headers written whose done has not been posted yet.
+    // Thread: GUI. Headers written whose done has not been posted yet.
     uint32_t outstanding() const { return inFlight.load(std::memory_order_acquire); }
 
-    // Controlling thread. Stops the device and the notifier; nothing is posted afterwards.
+    // Thread: GUI. Stops the device and the notifier; nothing is posted afterwards.
     void close();
 
+    // Thread: any thread.
     WaveOutNotify* target() const { return notify.load(std::memory_order_acquire); }
 
-    // Controlling thread. From now on nothing at all is posted (the target is going away).
+    // Thread: GUI. From now on nothing at all is posted (the target is going away).
     void silence() { notify.store(nullptr, std::memory_order_release); }
 
-    // Device thread.
+    // Thread: audio.
     void fill(std::span<uint8_t> out) noexcept override;
 
   private:
@@ -80,9 +86,9 @@ class WaveOutStream final : public AudioSource {
     AudioFormat format;
     bool running = false;
 
-    SpscQueue<Queued, kMaxQueued> queue;      // controlling thread -> device
+    SpscQueue<Queued, kMaxQueued> queue;      // GUI -> audio
     SpscQueue<WaveHeader*, kMaxQueued> done;  // device -> notifier
-    uint32_t playedOfFront = 0;               // device thread: bytes of the front header played
+    uint32_t playedOfFront = 0;               // audio: bytes of the front header played
     std::atomic<uint32_t> inFlight{0};
     std::atomic<uint64_t> donePushed{0};
     std::atomic<uint64_t> doneDelivered{0};

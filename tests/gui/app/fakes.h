@@ -14,9 +14,11 @@ struct RecordingShell : platform::Shell {
     std::vector<std::string> opened;
     std::set<std::string> installed;
     std::vector<std::string> started;  // program and arguments joined by blanks
+    bool browserStarts = true;
+    std::set<std::string> failsToStart;
     bool openUrl(const std::string& address) override {
         opened.push_back(address);
-        return true;
+        return browserStarts;
     }
     bool isInstalled(const std::string& program) override { return installed.count(program) != 0; }
     bool startDetached(const std::string& program, const std::vector<std::string>& args) override {
@@ -25,7 +27,7 @@ struct RecordingShell : platform::Shell {
             line += " " + arg;
         }
         started.push_back(line);
-        return true;
+        return failsToStart.count(program) == 0;
     }
 };
 

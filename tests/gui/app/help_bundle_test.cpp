@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QTest>
 #include <QTextBrowser>
 
 #include "controls/help_tables.h"
@@ -67,6 +68,33 @@ TEST(QtHelp, APopupIsPaleYellowWithItsTextAtThePoint) {
     EXPECT_EQ(label->contentsMargins(), QMargins(5, 5, 5, 5));
     QDir().mkpath(QStringLiteral(LIRVETO_SCREENSHOT_DIR));
     label->grab().save(QStringLiteral(LIRVETO_SCREENSHOT_DIR "/help_popup.png"));
+}
+
+// The pop-up holds the pointer and keyboard while it is up: whatever the user does next must
+// close it, or nothing else reaches the program.
+TEST(QtHelp, APopupClosesOnAnyKeyAndAnyClickInsideOrOutside) {
+    platform::QtHelp help;
+    platform::HelpPopup popup;
+    popup.idString = 110;
+    popup.x = 100;
+    popup.y = 120;
+    const std::string file = LIRVETO_HELP_SOURCE "/CSLirveto.txt";
+    const auto showAgain = [&] {
+        EXPECT_TRUE(help.displayTextPopup(file, popup));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(help.popup()));
+        return help.popup();
+    };
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Space, Qt::Key_A, Qt::Key_F1}) {
+        QLabel* label = showAgain();
+        QTest::keyClick(label, key);
+        EXPECT_FALSE(label->isVisible()) << key;
+    }
+    QLabel* label = showAgain();
+    QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+    EXPECT_FALSE(label->isVisible());
+    label = showAgain();
+    QTest::mouseClick(label, Qt::RightButton, {}, QPoint(-40, -40));  // outside, as grabbed
+    EXPECT_FALSE(label->isVisible());
 }
 
 TEST(QtHelp, TheViewerShowsContentsTopicsAndContextsAndNothingWithoutABundle) {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "app/quillhorn_app.h"
 #include "app/version.h"
@@ -31,12 +32,13 @@ struct AppFixture : ::testing::Test {
     QString program() const { return folder.filePath(QStringLiteral("lirveto")); }
 };
 
-TEST_F(AppFixture, TheUpdateAddressCarriesTheVersionTextUnchanged) {
+TEST_F(AppFixture, TheUpdateAddressCarriesTheVersionTextPercentEncoded) {
     QuillhornApp quill(shell, help, program());
     const std::string host = app::makerHost();
     const std::string bits = sizeof(void*) == 8 ? "64" : "32";
     EXPECT_EQ(quill.updateAddress(),
-              "https://" + host + "/update.py?product=Lirveto&version=3.0 (" + bits + "bit)");
+              "https://" + host + "/update.py?product=Lirveto&version=3.0%20%28" + bits + "bit%29");
+    EXPECT_TRUE(QUrl(QString::fromStdString(quill.updateAddress()), QUrl::StrictMode).isValid());
     EXPECT_TRUE(quill.runCommand(command::checkForUpdates));
     EXPECT_TRUE(quill.runCommand(command::productPage));
     EXPECT_TRUE(quill.runCommand(command::makerSite));
@@ -96,6 +98,21 @@ TEST_F(AppFixture, MixersTryTheirProgramsInOrderAndSayWhenNoneIsInstalled) {
               (std::vector<std::string>{"pavucontrol -t 1", "pavucontrol -t 2", "pavucontrol -t 3",
                                         "x-terminal-emulator -e alsamixer -V capture"}));
     EXPECT_FALSE(status.isEmpty());
+}
+
+TEST_F(AppFixture, ABrowserOrMixerThatCannotBeStartedIsNamedOnTheStatusLine) {
+    QuillhornApp quill(shell, help, program());
+    QString status;
+    quill.setStatusText([&](const QString& text) { status = text; });
+    shell.browserStarts = false;
+    quill.runCommand(command::checkForUpdates);
+    EXPECT_EQ(status, QStringLiteral("No web browser could be started"));
+
+    status.clear();
+    shell.installed = {"pavucontrol"};
+    shell.failsToStart = {"pavucontrol"};
+    quill.runCommand(command::mixerPlay);
+    EXPECT_EQ(status, QStringLiteral("pavucontrol could not be started"));
 }
 
 TEST(Version, TheProgramsBlockAnswersItsKeysUnderTheSwappedTranslation) {

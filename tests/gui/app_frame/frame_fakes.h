@@ -72,6 +72,9 @@ class AppFixture : public ::testing::Test {
         qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
         settings::ViewNoteMid = 1;
         settings::ViewNoteName = 1;
+        makeApp();
+    }
+    void makeApp() {
         app = std::make_unique<app::App>(services, [this](PageServices&) {
             std::vector<std::unique_ptr<QWidget>> list;
             auto wave = std::make_unique<AnsweringPage>(testpages::waveTemplate);

@@ -10,8 +10,10 @@
 #include <QStatusBar>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "app/main_menu.h"
+#include "app/status_label.h"
 #include "controls/win95_tab_window.h"
 #include "frame_fakes.h"
 #include "settings/settings_store.h"
@@ -128,6 +130,41 @@ TEST_F(AppFixture, OpeningTheFileMenuAsksThePageAgain) {
     EXPECT_TRUE(frame->menuAction(command::fileSave)->isEnabled());
 }
 
+TEST_F(AppFixture, AStatusTextTooLongForTheBarIsShortenedAndWholeInTheTooltip) {
+    app::SDIDecFrame* frame = start();
+    const int width = frame->width();
+    const QString note = QStringLiteral("Settings file damaged, defaults used; kept as ") +
+                         QString(200, QLatin1Char('x')) + QStringLiteral("/Lirveto.reg.damaged");
+    frame->setStatusText(note);
+    QCoreApplication::processEvents();
+    const auto* label = frame->statusBar()->findChild<app::StatusLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(frame->width(), width) << "the bar does not widen the window";
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+    EXPECT_TRUE(label->text().endsWith(QStringLiteral("damaged"))) << "shortened in the middle";
+    EXPECT_EQ(label->toolTip(), note);
+    EXPECT_EQ(frame->statusText(), note);
+
+    frame->setStatusText(QStringLiteral("1000 Hz"));
+    EXPECT_EQ(label->text(), QStringLiteral("1000 Hz"));
+    EXPECT_TRUE(label->toolTip().isEmpty());
+}
+
+TEST_F(AppFixture, ADamagedSettingsStoreIsNamedInTheStatusBarAtStart) {
+    app.reset();
+    const std::filesystem::path store =
+        std::filesystem::path(folder.path().toStdString()) / "Quillhorn" / "Lirveto.reg";
+    std::filesystem::create_directories(store.parent_path());
+    std::ofstream(store) << "not a registry file\n";
+    testing::internal::CaptureStderr();
+    makeApp();
+    testing::internal::GetCapturedStderr();
+    const app::SDIDecFrame* frame = start();
+    EXPECT_TRUE(frame->statusText().contains(QStringLiteral("damaged")))
+        << frame->statusText().toStdString();
+    EXPECT_TRUE(std::filesystem::exists(store.string() + ".damaged"));
+}
+
 TEST_F(AppFixture, HighlightedItemsShowTheirHintInTheStatusBar) {
     app::SDIDecFrame* frame = start();
     frame->setStatusText("1000 Hz");
@@ -173,6 +210,18 @@ TEST_F(AppFixture, TheShowFlagsFlipAndCarryTheirCheckMarks) {
     EXPECT_TRUE(frame->menuAction(command::viewFrequency)->isChecked());
     frame->menuAction(command::viewNoteName)->trigger();
     EXPECT_EQ(settings::ViewNoteName.load(), 1);
+}
+
+TEST_F(AppFixture, AViewChangeAsksThePageOnTopToShowItsReadoutAgain) {
+    app::SDIDecFrame* frame = start();
+    for (int id : {command::viewNoteName, command::viewFrequency, command::viewVolume,
+                   command::viewMidiInteger, command::viewMidiDecimal}) {
+        wavePage->received.clear();
+        frame->menuAction(id)->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(wavePage->count(page::settingsChanged), 1) << id;
+    }
+    EXPECT_EQ(midiPage->count(page::settingsChanged), 0);
 }
 
 class FrameKeys : public AppFixture {

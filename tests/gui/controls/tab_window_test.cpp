@@ -97,6 +97,21 @@ TEST(TabWindow, SizesSetAtConstructionStayAndZeroTakesTheParentsClientSize) {
     EXPECT_EQ(tabs.tabControl()->geometry(), QRect(0, 0, 320, 400));
 }
 
+TEST(TabWindow, SettingUpThreePagesEntersTheFirstAndLeavesNone) {
+    // A page started by its own set-up (PlayOnStart) must not be stopped by the tab window's.
+    Frame frame;
+    Pages pages;
+    auto* tabs = new TWin95TabWindow(&frame.window, pages.list);
+    frame.add(tabs);
+    frame.window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tabs->selectedIndex(), 0);
+    EXPECT_EQ(pages.wave.received, std::vector<framework::UINT>{page::updateTitle});
+    EXPECT_TRUE(pages.midi.received.empty());
+    EXPECT_TRUE(pages.dsound.received.empty());
+    EXPECT_FALSE(pages.dsound.isVisible());
+}
+
 TEST(TabWindow, SwitchingTabsStopsThePageLeftAndUpdatesTheTitleFromThePageEntered) {
     Frame frame;
     Pages pages;

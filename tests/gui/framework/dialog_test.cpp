@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include "framework/dialog.h"
 
@@ -15,6 +17,8 @@ const DialogItem items[] = {
     {102, ItemKind::Frame, "&Volume", 43, 20, 9, 32},
     {108, ItemKind::StaticCentered, "50", 37, 6, 18, 8},
     {105, ItemKind::PushButton, "&Play", 34, 79, 50, 15},
+    {125, ItemKind::StaticCentered, "Pi&tch", 71, 60, 27, 10},
+    {126, ItemKind::Static, "R&&B <&x>", 71, 70, 27, 10},
 };
 const DialogTemplate pageTemplate{16, "DirectSound", 169, 105, 8, items};
 
@@ -71,6 +75,34 @@ TEST(Dialog, ButtonClicksBecomeCommandsAndEscapeLeavesAnEmbeddedPageShown) {
     EXPECT_EQ(page->commands, 1);
     QTest::keyClick(page, Qt::Key_Escape);
     EXPECT_TRUE(page->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+// The label's text as a reader sees it, with the underlined characters in brackets.
+QString shownWithUnderlines(const QLabel& label) {
+    QTextDocument document;
+    if (label.textFormat() == Qt::RichText) {
+        document.setHtml(label.text());
+    } else {
+        document.setPlainText(label.text());
+    }
+    QString shown;
+    for (auto fragment = document.begin().begin(); !fragment.atEnd(); ++fragment) {
+        const QString text = fragment.fragment().text();
+        shown += fragment.fragment().charFormat().fontUnderline() ? "[" + text + "]" : text;
+    }
+    return shown;
+}
+
+TEST(Dialog, LabelsUnderlineTheirMnemonicLetterAndShowNoMarker) {
+    Page page;
+    page.create();
+    EXPECT_EQ(shownWithUnderlines(*qobject_cast<QLabel*>(page.item(125))), "Pi[t]ch");
+    EXPECT_EQ(shownWithUnderlines(*qobject_cast<QLabel*>(page.item(126))), "R&B <[x]>");
+    EXPECT_EQ(shownWithUnderlines(*qobject_cast<QLabel*>(page.item(108))), "50");
 }
 
 }  // namespace

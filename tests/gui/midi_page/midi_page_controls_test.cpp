@@ -45,7 +45,7 @@ TEST_F(MidiPageControlsTest, SetUpLaysTheSlidersOverTheirFramesAndShowsTheSettin
         EXPECT_EQ(made->position(), position) << id;
         EXPECT_EQ(label(valueId), QString::number(maximum - position)) << id;
     }
-    EXPECT_EQ(label(125), QStringLiteral("Low\nPitch"));
+    EXPECT_EQ(label(125), QStringLiteral("<u>L</u>ow<br>Pitch")) << "two lines, L underlined";
 
     const std::pair<const char*, int> expected[] = {
         {"Ocarina", 79}, {"Synth (sawtooth)", 81}, {"Synth (square)", 80},

@@ -117,6 +117,7 @@ class MidiPageTest : public ::testing::Test {
     platform::MidiOutDevices* source = &devices;
     platform::ManualTimer timer;
     PageServices services{messages,
+                          messages,
                           cursor,
                           status,
                           dialogs,

@@ -61,6 +61,7 @@ class ForwardingWaveOut final : public platform::WaveOutApi {
     platform::mm::MmResult setVolume(platform::HWAVEOUT h, uint32_t v) override {
         return to.setVolume(h, v);
     }
+    std::string lastDeviceError() const override { return to.lastDeviceError(); }
 
   private:
     platform::WaveOutApi& to;
@@ -115,7 +116,8 @@ class WavePageTest : public ::testing::Test {
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut = [this] {
         return std::make_unique<ForwardingWaveOut>(out);
     };
-    PageServices services{messages, cursor, status, dialogs, [this] { return makeWaveOut(); }};
+    PageServices services{messages, messages, cursor,
+                          status,   dialogs,  [this] { return makeWaveOut(); }};
     RecordingFrame frame;
     std::unique_ptr<TAppDialog> page;
 };

@@ -7,6 +7,7 @@
 
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
+#include "framework/window_title.h"
 #include "page_fixture.h"
 
 namespace wavepagetest {
@@ -83,19 +84,41 @@ TEST_F(WavePageFilesTest, NewStartsARecordingAndNamesItInTheTitle) {
     EXPECT_EQ(playCaption(), QStringLiteral("&Play"));
 }
 
-TEST_F(WavePageFilesTest, TheTitleKeepsTheMainCaptionFromLirvetoOnAndFitsItsBuffer) {
-    frame.setWindowTitle(QStringLiteral("old.wav Lirveto 3"));
-    send(page::updateTitle);
-    EXPECT_EQ(title(), QStringLiteral("Lirveto 3"));
-
-    frame.setWindowTitle(QStringLiteral("Untitled"));
+TEST_F(WavePageFilesTest, TheTitleHoldsOnlyTheOpenFileAndTheProgramNameAndFitsItsBuffer) {
+    // A closed file's name must not stay in the title, whatever it contains.
+    const platform::WaveFormatPcm mono8 = files::pcmWaveFormat(false, false, false);
+    dialogs.openAnswers = {waveOnDisk("Lirveto-take.wav", mono8)};
+    send(page::fileOpen);
+    EXPECT_EQ(title(), QStringLiteral("Lirveto-take.wav Lirveto"));
+    send(page::fileClose);
+    EXPECT_EQ(title(), QStringLiteral("Lirveto"));
     send(page::fileNew);
     EXPECT_EQ(title(), QStringLiteral("[noname.WAV] Lirveto"));
 
-    frame.setWindowTitle(QStringLiteral("Lirveto ") + QString(400, QLatin1Char('x')));
+    frame.setWindowTitle(QStringLiteral("old.wav Lirveto 3"));
     send(page::updateTitle);
-    EXPECT_EQ(title().size(), 259);
-    EXPECT_TRUE(title().startsWith(QStringLiteral("[noname.WAV] Lirveto xxx")));
+    EXPECT_EQ(title(), QStringLiteral("[noname.WAV] Lirveto"));
+
+    const QString longTitle = QString(250, QLatin1Char('x')) + QStringLiteral(".wav");
+    EXPECT_EQ(framework::composeWindowTitle(longTitle).size(), 259);
+    EXPECT_TRUE(framework::composeWindowTitle(longTitle).startsWith(longTitle + " Lir"));
+}
+
+TEST_F(WavePageFilesTest, SaveOnAnUntitledRecordingAsksForANameFirst) {
+    const std::string temporary = recordSomething();
+    send(page::fileSave);  // cancelled: the recording stays where it was
+    ASSERT_EQ(dialogs.saves.size(), 1u);
+    EXPECT_TRUE(page->recordingFile().isTemporary());
+    EXPECT_EQ(page->recordingFile().fileName(), temporary);
+
+    dialogs.saveAnswers = {path("kept.wav")};
+    send(page::fileSave);
+    EXPECT_EQ(dialogs.saves.size(), 2u);
+    EXPECT_FALSE(page->recordingFile().isTemporary());
+    EXPECT_EQ(title(), QStringLiteral("kept.wav Lirveto"));
+    send(page::fileSave);  // named now: brought up to date without asking
+    EXPECT_EQ(dialogs.saves.size(), 2u);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(WavePageFilesTest, CancelKeepsTheOldRecordingAndStartsNoNewOne) {
@@ -178,7 +201,12 @@ TEST_F(WavePageFilesTest, ASaveAsThatFailsSaysSoAndKeepsTheTitle) {
     dialogs.saveAnswers = {path("no/such/folder/x.wav")};
     EXPECT_EQ(send(page::fileSaveAs), 1);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find("Can't save"), std::string::npos);
+    const std::string& text = messages.shown[0].text;
+    EXPECT_EQ(text.rfind("Can't save the recording as ", 0), 0u) << text;
+    // The system's reason stands on the second line.
+    const auto second = text.find('\n') + 1;
+    EXPECT_EQ(text.substr(second, text.find('\n', second) - second), "No such file or directory")
+        << text;
     EXPECT_EQ(title(), QStringLiteral("[noname.WAV] Lirveto"));
     EXPECT_TRUE(page->recordingFile().isTemporary());
 }

@@ -5,11 +5,18 @@
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
 
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
+#include <csignal>
 
+#include "framework/message_box_service.h"
 #include "page_fixture.h"
+#include "support/looping_message_box.h"
 
 namespace wavepagetest {
 namespace {
@@ -20,14 +27,12 @@ class WavePagePlayingTest : public WavePageTest {
   protected:
     WavePagePlayingTest() {
         makeWaveOut = [this] {
-            return std::make_unique<platform::WaveOut>(
-                [this] {
-                    auto made = std::make_unique<platform::VirtualAudioDevice>();
-                    made->keepPulled(true);
-                    device = made.get();
-                    return made;
-                },
-                platform::NotifyDelivery::duringPull);
+            return std::make_unique<platform::WaveOut>(platform::WaveOut::postDuringPull, [this] {
+                auto made = std::make_unique<platform::VirtualAudioDevice>();
+                made->keepPulled(true);
+                device = made.get();
+                return made;
+            });
         };
         cursor.position = {300, 0};  // loudest at the top
         settings::Volume = 100;
@@ -78,6 +83,91 @@ TEST_F(WavePagePlayingTest, TheToneIsStreamedAndRecordedWhileThePagePlays) {
     device = nullptr;  // gone with the Stop
     pump();
     EXPECT_EQ(page->recordingFile().length(), recorded);
+}
+
+// While it lives, no file of this process grows beyond `bytes`: writes past it fail as on a full
+// disk (the signal the kernel sends for it is ignored, as the failed write is what matters).
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &before);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = before;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit before{};
+    void (*previousHandler)(int) = SIG_DFL;
+};
+
+TEST_F(WavePagePlayingTest, AFailingRecordingWriteIsShownOnceWhileTheTonePlaysOn) {
+    testing_support::LoopingMessageBox boxes;
+    framework::MessageBoxService queue(boxes);
+    PageServices withQueue{messages, queue,   cursor,
+                           status,   dialogs, [this] { return makeWaveOut(); }};
+    page = std::make_unique<TAppDialog>(&frame, withQueue);
+    page->create();
+    frame.show();
+    pump();
+    send(page::fileNew);
+    // While a box is open the output goes on returning buffers into the box's own loop.
+    boxes.whileOpen = [this] {
+        if (device != nullptr) {
+            playFor(500);
+        }
+    };
+    boxes.openMilliseconds = 100;
+    uint32_t kept = 0;
+    {
+        const FileSizeLimit fullDisk(20000);
+        send(page::toggle);
+        ASSERT_TRUE(page->isPlaying());
+        playFor(1000);
+        QTest::qWait(300);
+        kept = page->recordingFile().length();
+        playFor(1000);
+        QTest::qWait(300);
+    }
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{"lirveto nextdat: Can't write wave data"});
+    EXPECT_EQ(boxes.deepest, 1);
+    EXPECT_FALSE(boxes.openedInHandler);
+    EXPECT_TRUE(page->isPlaying());
+    EXPECT_GT(kept, 0u);
+    EXPECT_EQ(page->recordingFile().length(), kept);  // stopped taking data, kept what it had
+
+    // Naming the recording is the user's answer: it then records again.
+    const QTemporaryDir saved;
+    dialogs.saveAnswers = {saved.filePath(QStringLiteral("after-full-disk.wav"))};
+    send(page::fileSaveAs);
+    playFor(500);
+    EXPECT_GT(page->recordingFile().length(), kept);
+    send(page::stop);
+    send(page::fileClose);
+    page.reset();
+}
+
+TEST_F(WavePagePlayingTest, AViewChangeShowsTheReadoutAgainAtOnce) {
+    settings::ViewNoteFreq = 1;
+    makePage();
+    send(page::play);
+    playFor(300);
+    ASSERT_FALSE(status.texts.isEmpty());
+    const QString before = status.texts.back();
+    EXPECT_TRUE(before.contains(QStringLiteral("Hz"))) << before.toStdString();
+    settings::ViewNoteFreq = 0;
+    send(page::settingsChanged);  // the cursor has not moved
+    EXPECT_NE(status.texts.back(), before);
+    EXPECT_FALSE(status.texts.back().contains(QStringLiteral("Hz")));
+    settings::ViewNoteFreq = 1;
+    send(page::stop);
 }
 
 TEST_F(WavePagePlayingTest, ThePageAsAUserSeesIt) {

@@ -40,7 +40,10 @@ TEST(Gesture, MalformedLinesAreRefusedWithTheirLineNumber) {
     EXPECT_NE(refusal("0 1 2 3").find("line 1"), std::string::npos);
     EXPECT_NE(refusal("0 1.5 2").find("line 1"), std::string::npos);
     EXPECT_NE(refusal("0 x 2").find("line 1"), std::string::npos);
-    EXPECT_NE(refusal("0 99999999999 2").find("line 1"), std::string::npos);
+    EXPECT_EQ(refusal("0 99999999999 2"), "gesture line 1: the number '99999999999' is too big");
+    const std::string longLine = "0 1 2 " + std::string(300, 'z');
+    EXPECT_EQ(refusal(longLine), "gesture line 1: expected three integers 't_ms x y', found '" +
+                                     longLine.substr(0, 80) + "...'");
     EXPECT_NE(refusal("-1 0 0").find("negative"), std::string::npos);
     EXPECT_NE(refusal("50 0 0\n40 0 0").find("comes before"), std::string::npos);
 }

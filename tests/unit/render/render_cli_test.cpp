@@ -127,6 +127,32 @@ TEST_F(RenderCliTest, ASweepLeftToRightRisesInPitchAsTheMappingSays) {
     EXPECT_NEAR(previous, mappedHz(1728), mappedHz(1728) * 0.01);
 }
 
+TEST_F(RenderCliTest, TheDsoundEngineStreamsAHeldCursorAsASteadyToneAfterItsSlew) {
+    const std::string ini = write("held.ini", "[Setup]\nPitch=1\nVolume=100\n");
+    const std::string path = write("held.txt", "0 960 0\n2000 960 0\n");
+    const auto run = runProgram(
+        kRender, {"--engine", "dsound", "--gesture", path, "--out", out(), "--settings", ini});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    std::ifstream in(out(), std::ios::binary);
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>()};
+    ASSERT_GT(file.size(), 58u);
+    const std::vector<uint8_t> data(file.begin() + 58, file.end());
+    // From the first step's write cursor (22 bytes at 1 ms) to 441..463 bytes past the last one
+    // (44100 bytes at 2000 ms).
+    EXPECT_GE(data.size(), 44100u + 441 - 22);
+    EXPECT_LE(data.size(), 44100u + 463 - 22 + 1);
+
+    // The pitch climbs 5 Hz a step from 0, so after 104 steps it holds at 520 Hz: count the
+    // rising zero crossings of the last second.
+    int crossings = 0;
+    for (size_t i = data.size() - 22050; i < data.size(); ++i) {
+        crossings += data[i - 1] < 128 && data[i] >= 128 ? 1 : 0;
+    }
+    EXPECT_NEAR(crossings, mappedHz(960), 3);
+}
+
 TEST_F(RenderCliTest, HelpPrintsTheUsage) {
     const auto run = runProgram(kRender, {"--help"});
     EXPECT_EQ(run.status, 0);
@@ -145,7 +171,6 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--screen", "0x1080"},
                   "--screen");
     expectRefused({"--engine", "organ", "--gesture", good, "--out", out()}, "organ");
-    expectRefused({"--engine", "dsound", "--gesture", good, "--out", out()}, "not available");
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--settings",
                    (folder / "none.ini").string()},
                   "none.ini");
@@ -153,9 +178,11 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
                    (folder / "no-such-folder" / "x.wav").string()},
                   "no-such-folder");
     expectRefused({"--engine", "wave", "--gesture", good, "--out", folder.string()}, "directory");
+    // The first start's format, 8-bit mono at 22050 Hz, holds about 54 hours.
     expectRefused(
         {"--engine", "wave", "--gesture", good, "--out", out(), "--duration", "90000000000"},
-        "6 hours");
+        "a WAV file at 22050 bytes per second holds at most 194777645 ms");
+    expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--out", out()}, "twice");
 }
 
 TEST_F(RenderCliTest, ARefusedRenderKeepsAnExistingOutputFile) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "render_limits.h"
 #include "render_options.h"
 
 namespace {
@@ -52,6 +53,50 @@ TEST(RenderOptions, BadCommandLinesSayWhatIsWrong) {
     EXPECT_EQ(error, "unknown option '--loud'");
     EXPECT_FALSE(parse({"--engine"}, error));
     EXPECT_EQ(error, "option --engine needs a value");
+}
+
+TEST(RenderOptions, AnOptionGivenTwiceIsRefused) {
+    std::string error;
+    EXPECT_FALSE(parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--out=p"}, error));
+    EXPECT_EQ(error, "option --out is given twice");
+    EXPECT_FALSE(parse(
+        {"--engine", "wave", "--gesture", "g", "--out", "o", "--duration", "5", "--duration", "6"},
+        error));
+    EXPECT_EQ(error, "option --duration is given twice");
+}
+
+TEST(RenderOptions, NumbersTooBigAreReportedAsSuchAndLongTextIsCut) {
+    std::string error;
+    EXPECT_FALSE(parse(
+        {"--engine", "wave", "--gesture", "g", "--out", "o", "--duration", "99999999999999999999"},
+        error));
+    EXPECT_EQ(error, "--duration '99999999999999999999' is too big");
+    EXPECT_FALSE(parse(
+        {"--engine", "wave", "--gesture", "g", "--out", "o", "--screen", "200000x10"}, error));
+    EXPECT_NE(error.find("too big"), std::string::npos) << error;
+    EXPECT_FALSE(parse(
+        {"--engine", "wave", "--gesture", "g", "--out", "o", "--screen", "1x99999999999999999999"},
+        error));
+    EXPECT_NE(error.find("too big"), std::string::npos) << error;
+
+    const std::string longName(500, 'q');
+    EXPECT_FALSE(parse({"--engine", longName.c_str(), "--gesture", "g", "--out", "o"}, error));
+    EXPECT_EQ(error,
+              "unknown engine '" + std::string(80, 'q') + "...': choose wave, dsound or midi");
+}
+
+TEST(RenderLimits, TheLongestRenderFillsAWaveFileAtItsByteRate) {
+    for (const int64_t bytesPerSecond : {22050, 44100, 88200, 176400}) {
+        const int64_t longest = longestWaveRenderMs(bytesPerSecond);
+        const auto bytesFor = [&](int64_t ms) { return ms * bytesPerSecond / 1000; };
+        // The data, its headers and three buffers past the end fit the 32-bit sizes ...
+        EXPECT_LE(bytesFor(longest) + 3 * 40050 + 56, int64_t{0xFFFFFFFE}) << bytesPerSecond;
+        // ... and a second more would not.
+        EXPECT_GT(bytesFor(longest + 1000) + 3 * 40050 + 56, int64_t{0xFFFFFFFE});
+    }
+    // 8-bit mono at 22050 Hz holds more than two days; 16-bit stereo at 44100 Hz over 6 hours.
+    EXPECT_GT(longestWaveRenderMs(22050), int64_t{48} * 3600 * 1000);
+    EXPECT_GT(longestWaveRenderMs(176400), int64_t{6} * 3600 * 1000);
 }
 
 }  // namespace

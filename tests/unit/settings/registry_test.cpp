@@ -4,9 +4,11 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "settings_test_env.h"
 
@@ -138,7 +140,7 @@ TEST_F(RegistryTest, DamagedFileIsKeptAsideAndReadsAsMissing) {
     std::filesystem::create_directories(registryFile().parent_path());
     const std::string first =
         "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Quillhorn\\Lirveto]\n"
-        "\"Volume\"=hex:zz\n";
+        "Volume=hex:10\n";
     writeFile(registryFile(), first);
     testing::internal::CaptureStderr();
     EXPECT_EQ(RegistryKey::openForReading(), nullptr);
@@ -157,6 +159,31 @@ TEST_F(RegistryTest, DamagedFileIsKeptAsideAndReadsAsMissing) {
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(readFile(aside), first);
     EXPECT_EQ(readFile(aside + ".2"), std::string("\0\x01\xff binary", 10));
+}
+
+TEST_F(RegistryTest, AtMostThreeDamagedCopiesAreKeptTheOldestGoingFirst) {
+    std::filesystem::create_directories(registryFile().parent_path());
+    const auto aside = registryFile().string() + ".damaged";
+    for (int n = 1; n <= 5; ++n) {
+        writeFile(registryFile(), "damaged " + std::to_string(n));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RegistryKey::openForReading(), nullptr);
+        testing::internal::GetCapturedStderr();
+        // Distinct times, so that "oldest" does not depend on the file system's resolution.
+        const auto when =
+            std::filesystem::file_time_type::clock::now() + std::chrono::seconds(n - 10);
+        for (const std::string& name : {aside, aside + ".2", aside + ".3"}) {
+            if (std::filesystem::exists(name) && readFile(name) == "damaged " + std::to_string(n)) {
+                std::filesystem::last_write_time(name, when);
+            }
+        }
+    }
+    std::vector<std::string> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(registryFile().parent_path())) {
+        kept.push_back(readFile(entry.path()));
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"damaged 3", "damaged 4", "damaged 5"}));
 }
 
 TEST_F(RegistryTest, FolderThatCannotBeWrittenFailsTheCreate) {

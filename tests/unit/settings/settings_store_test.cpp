@@ -6,6 +6,7 @@
 #include <csignal>
 #include <string>
 
+#include "platform/registry.h"
 #include "settings/settings_values.h"
 #include "settings_test_env.h"
 #include "support/recording_message_box.h"
@@ -212,6 +213,7 @@ TEST_F(SettingsStoreTest, DamagedRegistryFileStartsWithDefaultsAndIsKept) {
     EXPECT_NE(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(settings::Volume, 1) << "no key: the value keeps what it had";
     EXPECT_EQ(settings::ViewNoteMid, 1);
+    EXPECT_NE(platform::takeRegistryNotice().find(".damaged"), std::string::npos);
     EXPECT_EQ(readFile(registryFile().string() + ".damaged"), damaged);
 
     ASSERT_TRUE(settings::saveSettings(nullptr, messages));
@@ -219,12 +221,33 @@ TEST_F(SettingsStoreTest, DamagedRegistryFileStartsWithDefaultsAndIsKept) {
     EXPECT_EQ(readFile(registryFile().string() + ".damaged"), damaged);
 }
 
+TEST_F(SettingsStoreTest, OneMistypedValueReadsAsItsDefaultAndTheRestIsKept) {
+    platform::takeRegistryNotice();
+    writeRegistry(
+        "\"Volume\"=hex:zz\n"  // data that is no hex
+        "\"Timbre\"=\"7\"\n"   // a text where a byte belongs
+        "\"Pitch\"=hex:03\n\"Vibrato\"=hex:02\n");
+    settings::Volume = 1;
+    settings::Timbre = 9;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(settings::loadSettings(nullptr));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Volume"), std::string::npos);
+    EXPECT_EQ(settings::Volume, 50);
+    EXPECT_EQ(settings::Timbre, 0);
+    EXPECT_EQ(settings::Pitch, 3);
+    EXPECT_EQ(settings::Vibrato, 2);
+    EXPECT_FALSE(std::filesystem::exists(registryFile().string() + ".damaged"));
+    const std::string notice = platform::takeRegistryNotice();
+    EXPECT_NE(notice.find("Volume"), std::string::npos) << "the status bar learns of it";
+    EXPECT_EQ(platform::takeRegistryNotice(), "");
+}
+
 TEST_F(SettingsStoreTest, KeyThatCannotBeCreatedIsReportedAndTheSaveGoesOn) {
     std::filesystem::create_directories(registryFile().parent_path().parent_path());
     writeFile(registryFile().parent_path(), "not a folder");
     EXPECT_FALSE(settings::saveSettings(nullptr, messages));
     ASSERT_EQ(messages.shown.size(), 1U);
-    EXPECT_EQ(messages.shown[0].text, "can't register key");
+    EXPECT_EQ(messages.shown[0].text, "can't register key\nNot a directory");
     EXPECT_EQ(messages.shown[0].caption, "savesettings");
     EXPECT_EQ(messages.shown[0].style, platform::MessageBoxStyle::Ok);
     EXPECT_EQ(readFile(registryFile().parent_path()), "not a folder");
@@ -248,7 +271,7 @@ TEST_F(SettingsStoreTest, RegistryThatCannotBeWrittenKeepsTheOldFile) {
 
     EXPECT_FALSE(savedOk);
     ASSERT_EQ(messages.shown.size(), 1U);
-    EXPECT_EQ(messages.shown[0].text, "can't register key");
+    EXPECT_EQ(messages.shown[0].text, "can't register key\nFile too large");
     EXPECT_EQ(readFile(registryFile()), before);
 }
 

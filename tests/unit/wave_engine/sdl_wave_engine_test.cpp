@@ -24,7 +24,7 @@
 #include "support/recording_wave_engine_host.h"
 #include "support/scoped_settings.h"
 #include "support/scripted_cursor.h"
-#include "tone_analysis.h"
+#include "support/tone_analysis.h"
 
 using namespace std::chrono_literals;
 

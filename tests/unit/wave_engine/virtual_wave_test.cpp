@@ -23,7 +23,7 @@
 #include "support/recording_wave_engine_host.h"
 #include "support/run_program.h"
 #include "support/scoped_settings.h"
-#include "tone_analysis.h"
+#include "support/tone_analysis.h"
 
 namespace {
 
@@ -106,13 +106,12 @@ class VirtualWaveTest : public ::testing::Test {
     ScopedToneSettings savedSettings;
     VirtualAudioDevice* device = nullptr;
     Bytes pulled;
-    WaveOut waveOut{[this] {
+    WaveOut waveOut{WaveOut::postDuringPull, [this] {
                         auto made = std::make_unique<VirtualAudioDevice>();
                         made->keepPulled(true);
                         device = made.get();
                         return made;
-                    },
-                    NotifyDelivery::duringPull};
+                    }};
     TimedCursor cursor;
     RecordingMessageBox messages;
     RecordingWaveEngineHost host;

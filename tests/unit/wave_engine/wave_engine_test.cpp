@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/wave/cursor_mapping.h"
@@ -18,7 +19,7 @@
 #include "support/recording_wave_engine_host.h"
 #include "support/scoped_settings.h"
 #include "support/scripted_cursor.h"
-#include "tone_analysis.h"
+#include "support/tone_analysis.h"
 
 namespace {
 
@@ -116,6 +117,14 @@ TEST_F(WaveEngineTest, ARefusedFormatShowsTheCodeThenAlreadyInUseAndStaysStopped
                      {"Can't open Wave Output Device.\nAlready in use with another program?",
                       "Lirveto initdat"}}));
     EXPECT_TRUE(waveOut.written.empty());
+
+    // The device's own reason follows the fixed text.
+    waveOut.openResult = mm::MMSYSERR_ALLOCATED;
+    waveOut.openError = "Could not open audio device: Device or resource busy";
+    engine.startPlaying();
+    EXPECT_EQ(shown().back().first,
+              "Can't open Wave Output Device.\nAlready in use with another program?\n"
+              "Could not open audio device: Device or resource busy");
 
     waveOut.openResult = mm::MMSYSERR_NOERROR;
     engine.startPlaying();
@@ -310,6 +319,16 @@ TEST_F(WaveEngineTest, ARefusedAppendIsReportedAndPlayingGoesOn) {
     EXPECT_EQ(shown(), (Shown(3, {"Can't write wave data", "lirveto nextdat"})));
     engine.stopPlaying();
     file.discard();
+}
+
+TEST_F(WaveEngineTest, PlayFromAnotherThreadAbortsInADebugBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the check is compiled out of release builds";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(std::thread([this] { engine.startPlaying(); }).join(),
+                 "WaveEngine::startPlaying called off its owning thread");
+#endif
 }
 
 }  // namespace

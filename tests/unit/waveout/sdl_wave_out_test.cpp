@@ -11,14 +11,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "pcm_format.h"
 #include "platform/backends/sdl_audio_device.h"
+#include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
 #include "recording_notify.h"
 
@@ -27,6 +30,17 @@ using namespace std::chrono_literals;
 namespace {
 
 using namespace platform;
+
+// A wave output that posts from inside the device's pull takes only clocked devices: SDL's
+// callback runs on its real-time audio thread, where a post's lock and allocation must not run.
+template <typename Device>
+using FactoryOf = std::function<std::unique_ptr<Device>()>;
+static_assert(
+    !std::is_constructible_v<WaveOut, WaveOut::PostDuringPull, FactoryOf<SdlAudioDevice>>);
+static_assert(!std::is_constructible_v<WaveOut, WaveOut::PostDuringPull, FactoryOf<AudioDevice>>);
+static_assert(
+    std::is_constructible_v<WaveOut, WaveOut::PostDuringPull, FactoryOf<VirtualAudioDevice>>);
+static_assert(std::is_constructible_v<WaveOut, FactoryOf<SdlAudioDevice>>);
 
 std::unique_ptr<AudioDevice> makeSdlDevice() {
     return std::make_unique<SdlAudioDevice>();

@@ -5,9 +5,11 @@
 
 #include <memory>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 #include "pcm_format.h"
+#include "platform/thread_owner.h"
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
 #include "recording_notify.h"
@@ -29,7 +31,7 @@ struct Buffer {
 
 class WaveOutTest : public ::testing::Test {
   protected:
-    WaveOut waveOut{[this] {
+    WaveOut waveOut{WaveOut::postDuringPull, [this] {
                         auto made = std::make_unique<VirtualAudioDevice>();
                         made->keepPulled(true);
                         if (!refusal.empty()) {
@@ -38,8 +40,7 @@ class WaveOutTest : public ::testing::Test {
                         device = made.get();
                         ++devicesMade;
                         return made;
-                    },
-                    NotifyDelivery::duringPull};
+                    }};
     VirtualAudioDevice* device = nullptr;
     int devicesMade = 0;
     std::string refusal;
@@ -214,8 +215,8 @@ TEST_F(WaveOutTest, NothingIsDoneAfterClose) {
 }
 
 TEST_F(WaveOutTest, DestroyingTheOutputWithHeadersQueuedPostsNothingMore) {
-    auto owned = std::make_unique<WaveOut>([] { return std::make_unique<VirtualAudioDevice>(); },
-                                           NotifyDelivery::duringPull);
+    auto owned = std::make_unique<WaveOut>(WaveOut::postDuringPull,
+                                           [] { return std::make_unique<VirtualAudioDevice>(); });
     const WaveFormatPcm format = pcmFormat(1, 22050, 8);
     ASSERT_EQ(owned->open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW), mm::MMSYSERR_NOERROR);
     Buffer buffer(1000, 0);
@@ -260,6 +261,29 @@ TEST_F(WaveOutTest, QueueingBeyondTheLimitFailsWithoutLosingWhatIsQueued) {
     device->advanceFrames(10 * WaveOutStream::kMaxQueued);
     EXPECT_EQ(notify.dones().size(), WaveOutStream::kMaxQueued);
     EXPECT_EQ(waveOut.write(handle, &buffers.back()->header), mm::MMSYSERR_NOERROR);
+}
+
+// An operation of the output called off its owning thread stops a debug build at the call.
+TEST(ThreadOwner, AnOperationOffTheOwningThreadAbortsInADebugBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the check is compiled out of release builds";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ThreadOwner owner;
+    EXPECT_TRUE(owner.isOwner());
+    owner.check("on its own thread");  // passes
+    bool elsewhere = true;
+    std::thread([&] { elsewhere = owner.isOwner(); }).join();
+    EXPECT_FALSE(elsewhere);
+
+    EXPECT_DEATH(
+        {
+            WaveOut waveOut([] { return std::make_unique<VirtualAudioDevice>(); });
+            WaveOutCaps caps;
+            std::thread([&] { waveOut.getDevCaps(mm::WAVE_MAPPER, &caps); }).join();
+        },
+        "WaveOut::getDevCaps called off its owning thread");
+#endif
 }
 
 }  // namespace

@@ -1,0 +1,190 @@
+#include "engine/dsound/dsound_engine.h"
+
+#include "engine/wave/cursor_mapping.h"
+#include "engine/wave/note_readout.h"
+#include "files/wave_file.h"
+#include "settings/settings_values.h"
+
+namespace engine {
+
+namespace ds = platform::ds;
+namespace mm = platform::mm;
+using platform::MessageBoxStyle;
+
+int32_t slewLimited(int32_t wanted, int32_t last) {
+    if (wanted - last > DirectSoundEngine::kSlewHzPerStep) {
+        return last + DirectSoundEngine::kSlewHzPerStep;
+    }
+    if (last - wanted > DirectSoundEngine::kSlewHzPerStep) {
+        return last - DirectSoundEngine::kSlewHzPerStep;
+    }
+    return wanted;
+}
+
+DirectSoundEngine::DirectSoundEngine(platform::WaveOutApi& waveOut,
+                                     platform::DirectSoundLibrary& library,
+                                     platform::TimerApi& timerApi, CursorSource& cursorSource,
+                                     platform::MessageBox& messageBox,
+                                     DirectSoundEngineHost& pageHost, StreamState& streamState)
+    : timer(timerApi),
+      cursor(cursorSource),
+      messages(messageBox),
+      host(pageHost),
+      state(streamState),
+      owner(waveOut, library, messageBox) {
+    buildWaveTable(table, settings::Timbre.load(std::memory_order_relaxed));
+}
+
+DirectSoundEngine::~DirectSoundEngine() {
+    stopPlaying();
+}
+
+void DirectSoundEngine::rebuildWaveTable(int32_t timbre) {
+    WaveTable rebuilt;
+    buildWaveTable(rebuilt, timbre);
+    const std::lock_guard guard(bufferGuard);
+    table = rebuilt;
+}
+
+void DirectSoundEngine::setRecordingFile(files::WaveFile* file) {
+    const std::lock_guard guard(recordingMutex);
+    recording = file;
+}
+
+void DirectSoundEngine::startPlaying() {
+    if (isPlaying()) {
+        return;
+    }
+    const OutputFormat format = currentOutputFormat();
+    if (!owner.createSoundBuffer(host.windowHandle(), format)) {
+        stopPlaying();
+        return;
+    }
+    if (timer.beginPeriod(1) == mm::TIMERR_NOERROR) {
+        periodHeld = true;
+    } else {
+        messages.show("Can't set timer resolution", "bnplay", MessageBoxStyle::Ok);
+    }
+    state.stepBusy.store(0);
+    lockReported = unlockReported = writeReported = timerReported = false;
+    {
+        const std::lock_guard guard(bufferGuard);
+        streamBuffer = owner.soundBuffer();
+        stream = streamLayoutFor(format);
+    }
+    bool armed = false;
+    {
+        // The first step may run and arm the next before this block ends: read the id here.
+        const std::lock_guard chain(chainMutex);
+        chainEnded = false;
+        timerEvent = timer.setEvent(kStepDelayMs, 0, &DirectSoundEngine::onTimer,
+                                    reinterpret_cast<uintptr_t>(this), mm::TIME_ONESHOT);
+        armed = timerEvent != 0;
+    }
+    if (!armed) {
+        messages.show("Can't start timer", "bnplay", MessageBoxStyle::Ok);
+    }
+    if (owner.soundBuffer()->play(0, 0, ds::DSBPLAY_LOOPING) != ds::DS_OK) {
+        messages.show(
+            "Can't play using DirectSound.\nDirectSound may be running in emulated mode, which "
+            "won't work with Lirveto.\nTry updating sound card drivers or change sound card.",
+            "Lirveto bnplay", MessageBoxStyle::Ok);
+        stopPlaying();
+        return;
+    }
+    host.showPlaying();
+}
+
+void DirectSoundEngine::stopPlaying() {
+    host.showStopped();
+    uint32_t armed = 0;
+    {
+        const std::lock_guard chain(chainMutex);
+        chainEnded = true;
+        armed = timerEvent;
+        timerEvent = 0;
+    }
+    {
+        const std::lock_guard guard(bufferGuard);
+        owner.releaseBuffer();
+        streamBuffer = nullptr;
+    }
+    if (armed != 0) {
+        timer.killEvent(armed);
+    }
+    if (periodHeld) {
+        timer.endPeriod(1);
+        periodHeld = false;
+    }
+    owner.releaseDevice();
+}
+
+void DirectSoundEngine::onTimer(uint32_t /*timerId*/, uintptr_t user) {
+    auto& engine = *reinterpret_cast<DirectSoundEngine*>(user);
+    if (engine.state.stepBusy.exchange(1, std::memory_order_acq_rel) == 1) {
+        return;  // another chain's step is running: this chain ends here
+    }
+    engine.streamingStep();
+    engine.state.stepBusy.exchange(0, std::memory_order_acq_rel);
+    engine.armNextStep();
+}
+
+void DirectSoundEngine::armNextStep() {
+    const std::lock_guard chain(chainMutex);
+    if (chainEnded) {
+        return;
+    }
+    timerEvent = timer.setEvent(kStepDelayMs, 0, &DirectSoundEngine::onTimer,
+                                reinterpret_cast<uintptr_t>(this), mm::TIME_ONESHOT);
+    if (timerEvent == 0) {
+        reportOnce(timerReported, "Can't start timer", "bnplay");
+    }
+}
+
+void DirectSoundEngine::streamingStep() {
+    int32_t frequency = 0;
+    int32_t amplitude = 0;
+    {
+        const std::lock_guard guard(bufferGuard);
+        if (streamBuffer == nullptr) {
+            return;
+        }
+        const CursorPosition position = cursor.cursorPosition();
+        amplitude = amplitudeFromCursor(position.y, screen);
+        frequency = slewLimited(frequencyFromCursor(position.x, screen),
+                                state.lastFrequency.load(std::memory_order_relaxed));
+        state.lastFrequency.store(frequency, std::memory_order_relaxed);
+        fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
+    }
+    host.postStatus(readoutFromFrequency(frequency, amplitude).c_str());
+}
+
+void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {
+    const std::lock_guard guard(recordingMutex);
+    if (recording == nullptr || !recording->isOpen()) {
+        return;
+    }
+    for (const auto region : {first, second}) {
+        if (!region.empty() &&
+            recording->write(region.data(), static_cast<int32_t>(region.size())) == -1) {
+            reportOnce(writeReported, "Can't write wave data", "lirveto nextdat");
+        }
+    }
+}
+
+void DirectSoundEngine::lockFailed() {
+    reportOnce(lockReported, "Can't lock data", "Lirveto sounddat");
+}
+
+void DirectSoundEngine::unlockFailed() {
+    reportOnce(unlockReported, "Can't unlock buffer", "Lirveto sounddat");
+}
+
+void DirectSoundEngine::reportOnce(std::atomic<bool>& reported, const char* text,
+                                   const char* caption) {
+    if (!reported.exchange(true)) {
+        host.requestMessage(text, caption);
+    }
+}
+
+}  // namespace engine

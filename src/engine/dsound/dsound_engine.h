@@ -1,0 +1,109 @@
+#pragma once
+// Streams the DirectSound page's tone into its looping buffer: a chain of 1 ms one-shot timer
+// events, each reading the cursor, slewing the frequency by at most 5 Hz, topping the buffer up
+// ahead of the write cursor, appending the same bytes to the recording and refreshing the
+// readout. Only one step runs at a time (the process-wide busy flag), and each arms the next.
+//
+// Threads: construction, start, stop, the wave table, the screen and the recording file belong to
+// the GUI thread; steps run on the timer thread. Stop cancels the chain and waits for a running
+// step before it returns, and the step holds the buffer guard while it uses the buffer, so no
+// step touches a released buffer or a closed file. Lock order: buffer guard, then recording lock;
+// the GUI thread never takes the buffer guard while holding the recording lock.
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "engine/dsound/dsound_engine_host.h"
+#include "engine/dsound/fill_ahead.h"
+#include "engine/dsound/sound_buffer_owner.h"
+#include "engine/dsound/stream_layout.h"
+#include "engine/dsound/stream_state.h"
+#include "engine/wave/wave_table.h"
+#include "platform/cursor_source.h"
+#include "platform/mmtimer_api.h"
+
+namespace files {
+class WaveFile;
+}
+
+namespace engine {
+
+class DirectSoundEngine final : private FillAheadSink {
+  public:
+    static constexpr int32_t kSlewHzPerStep = 5;
+    static constexpr uint32_t kStepDelayMs = 1;
+
+    DirectSoundEngine(platform::WaveOutApi& waveOut, platform::DirectSoundLibrary& library,
+                      platform::TimerApi& timer, CursorSource& cursor,
+                      platform::MessageBox& messages, DirectSoundEngineHost& host,
+                      StreamState& state = streamState());
+    // Stops first.
+    ~DirectSoundEngine();
+    DirectSoundEngine(const DirectSoundEngine&) = delete;
+    DirectSoundEngine& operator=(const DirectSoundEngine&) = delete;
+
+    // GUI, only while stopped: the screen the cursor is mapped over.
+    void setScreen(ScreenSize size) { screen = size; }
+    // GUI: the Timbre slider moved; the next step plays the new table.
+    void rebuildWaveTable(int32_t timbre);
+    // GUI: the page's recording file (or none). Steps append to it whenever it has an open file.
+    void setRecordingFile(files::WaveFile* file);
+    // GUI: held by the page's file commands while they work on the recording file.
+    std::mutex& recordingLock() { return recordingMutex; }
+
+    // GUI.
+    bool isPlaying() const { return owner.soundBuffer() != nullptr; }
+    // Play: opens the device and buffer, arms the chain, plays. Does nothing while playing.
+    void startPlaying();
+    // Stop: every step of it runs whatever state a failed start left.
+    void stopPlaying();
+
+    // The layout of the current play.
+    StreamLayout layout() const { return stream; }
+
+  private:
+    static void onTimer(uint32_t timerId, uintptr_t user);
+    void streamingStep();
+    void armNextStep();
+    void reportOnce(std::atomic<bool>& reported, const char* text, const char* caption);
+
+    // FillAheadSink (timer thread, under the buffer guard).
+    void written(std::span<const uint8_t> first, std::span<const uint8_t> second) override;
+    void lockFailed() override;
+    void unlockFailed() override;
+
+    platform::TimerApi& timer;
+    CursorSource& cursor;
+    platform::MessageBox& messages;
+    DirectSoundEngineHost& host;
+    StreamState& state;
+    SoundBufferOwner owner;
+    ScreenSize screen;
+    bool periodHeld = false;
+
+    // The buffer guard: what a step uses of the play, set at start and cleared at stop.
+    std::mutex bufferGuard;
+    platform::IDirectSoundBuffer* streamBuffer = nullptr;
+    StreamLayout stream;
+    WaveTable table;
+
+    // The chain: stop ends it under this lock, so no step arms an event stop does not cancel.
+    std::mutex chainMutex;
+    bool chainEnded = true;
+    uint32_t timerEvent = 0;
+
+    std::mutex recordingMutex;
+    files::WaveFile* recording = nullptr;
+
+    // Failures a step reports once per play.
+    std::atomic<bool> lockReported{false};
+    std::atomic<bool> unlockReported{false};
+    std::atomic<bool> writeReported{false};
+    std::atomic<bool> timerReported{false};
+};
+
+// The frequency a step plays: `wanted`, but at most 5 Hz away from the last step's.
+int32_t slewLimited(int32_t wanted, int32_t last);
+
+}  // namespace engine

@@ -1,0 +1,17 @@
+#include "engine/dsound/stream_state.h"
+
+namespace engine {
+
+void StreamState::resetToProgramStart() {
+    stepBusy.store(0);
+    lastFrequency.store(0);
+    writePosition.store(0);
+    streamPhase.store(0);
+}
+
+StreamState& streamState() {
+    static StreamState state;
+    return state;
+}
+
+}  // namespace engine

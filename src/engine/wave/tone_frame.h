@@ -1,0 +1,34 @@
+#pragma once
+// One frame of the tone in an output format, and the phase step of a frequency: the per-frame
+// work that every sample engine shares.
+
+#include <cstdint>
+
+#include "engine/wave/render_buffer.h"
+#include "engine/wave/wave_table.h"
+
+// The 16-bit phase advance per frame for `frequency` Hz at `rate` frames per second, truncated.
+inline int32_t phaseIncrement(int32_t frequency, int32_t rate) {
+    return static_cast<int32_t>(static_cast<int64_t>(frequency) * 65536 / rate);
+}
+
+// Writes format.frameBytes() bytes at `out`: the 8-bit lookup for 8-bit output, the
+// interpolating 16-bit lookup (low byte first) for 16-bit output, the same sample on both
+// channels for stereo.
+inline void writeFrame(uint8_t* out, const WaveTable& table, OutputFormat format, uint16_t phase,
+                       int32_t amplitude) {
+    if (format.sixteenBit) {
+        const auto sample = static_cast<uint16_t>(sampleSixteenBit(table, phase, amplitude));
+        out[0] = static_cast<uint8_t>(sample & 0xFF);
+        out[1] = static_cast<uint8_t>(sample >> 8);
+        if (format.stereo) {
+            out[2] = out[0];
+            out[3] = out[1];
+        }
+    } else {
+        out[0] = sampleEightBit(table, phase, amplitude);
+        if (format.stereo) {
+            out[1] = out[0];
+        }
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The DirectSound device over an audio output. Creating it opens the output once, paused, to
+// learn that it exists and how long its real period is; a period too long for the stream's lead
+// makes the capabilities report an emulated driver. Each sound buffer then opens its own output
+// in its own format (the probe is closed first, so an output that allows one client still works).
+//
+// Threads: GUI, as IDirectSound says.
+
+#include <memory>
+
+#include "platform/audio_device.h"
+#include "platform/dsound/dsound_api.h"
+
+namespace platform {
+
+class AudioDirectSound final : public IDirectSound, private AudioSource {
+  public:
+    // The longest period that still lets the device keep up with a stream that writes 441 frames
+    // ahead: half of that lead.
+    static constexpr int32_t kLongestPeriodFrames = 220;
+
+    // Null when no output can be opened.
+    static AudioDirectSound* create(AudioDeviceFactory makeDevice);
+
+    ds::HResult setCooperativeLevel(uintptr_t window, uint32_t level) override;
+    ds::HResult getCaps(DsCaps* caps) override;
+    ds::HResult createSoundBuffer(const DsBufferDesc* desc, IDirectSoundBuffer** buffer,
+                                  void* outer) override;
+    uint32_t release() override;
+
+  private:
+    explicit AudioDirectSound(AudioDeviceFactory makeDevice);
+    ~AudioDirectSound();
+
+    void fill(std::span<uint8_t> out) noexcept override;
+
+    AudioDeviceFactory makeDevice;
+    std::unique_ptr<AudioDevice> probe;
+    int32_t periodFrames = 0;
+    uint32_t cooperativeLevel = 0;
+};
+
+}  // namespace platform

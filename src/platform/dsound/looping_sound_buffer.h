@@ -1,0 +1,63 @@
+#pragma once
+// A secondary sound buffer that an audio device reads in a loop. The device's callback copies
+// the next period out of the ring and moves the write cursor past it; lock hands out regions of
+// a staging copy, and unlock copies what was written into the ring, byte by byte through
+// atomics, so the callback never sees a torn write and takes no lock.
+//
+// Threads: create, play, stop and release: GUI. getCurrentPosition: any thread. lock and unlock:
+// one thread at a time (the timer's streaming step), never after release. fill: audio.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/audio_device.h"
+#include "platform/dsound/dsound_api.h"
+
+namespace platform {
+
+class LoopingSoundBuffer final : public IDirectSoundBuffer, private AudioSource {
+  public:
+    // Frames per device period asked for: short, so the write cursor moves in small steps.
+    static constexpr int32_t kPeriodFramesAsked = 128;
+
+    // Opens `device` paused in `format` for a ring of `bytes`. Null when the device cannot be
+    // opened (why: the device's lastError()).
+    static LoopingSoundBuffer* create(std::unique_ptr<AudioDevice> device,
+                                      const PcmWaveFormat& format, uint32_t bytes);
+
+    ds::HResult play(uint32_t reserved, uint32_t priority, uint32_t flags) override;
+    ds::HResult getCurrentPosition(uint32_t* playCursor, uint32_t* writeCursor) override;
+    ds::HResult lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* length1,
+                     void** region2, uint32_t* length2, uint32_t flags) override;
+    ds::HResult unlock(void* region1, uint32_t length1, void* region2, uint32_t length2) override;
+    ds::HResult stop() override;
+    uint32_t release() override;
+
+    // The device as opened (its real period among the rest).
+    AudioFormat deviceFormat() const { return device->format(); }
+
+  private:
+    LoopingSoundBuffer(std::unique_ptr<AudioDevice> device, uint32_t bytes, uint8_t silence);
+    ~LoopingSoundBuffer();
+
+    void fill(std::span<uint8_t> out) noexcept override;
+    void copyOut(uint32_t from, uint32_t count);
+    void copyIn(uint32_t from, uint32_t count);
+
+    std::unique_ptr<AudioDevice> device;
+    const uint32_t size;
+    std::unique_ptr<std::atomic<uint8_t>[]> ring;
+    std::vector<uint8_t> staging;  // lock's regions, at the same offsets as in the ring
+    std::atomic<uint32_t> readOffset{0};
+    std::atomic<uint32_t> playOffset{0};
+    bool playing = false;
+
+    // The regions handed out by the lock in force (length 0: none).
+    uint32_t lockedOffset = 0;
+    uint32_t lockedLength1 = 0;
+    uint32_t lockedLength2 = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,146 @@
+// How the program ends: an accepted close ends it whatever else is open, and a signal ends it
+// without a question and without losing an unnamed recording.
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "app/app.h"
+#include "app/main_menu.h"
+#include "files/wave_file.h"
+#include "frame_fakes.h"
+#include "gui/wave_page/page_fixture.h"
+#include "settings/settings_store.h"
+#include "support/scoped_environment_variable.h"
+
+namespace {
+
+using namespace testframe;
+namespace command = app::command;
+
+// Runs the event loop as main does until the program ends it; 1 if it is still running after
+// a few seconds.
+int runUntilEnded() {
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(5000);
+    return QApplication::exec();
+}
+
+TEST_F(AppFixture, AnAcceptedCloseEndsTheProgramWhateverOtherWindowsAreOpen) {
+    app::SDIDecFrame* frame = start();
+    QWidget helpViewer;  // a window of its own, as the help viewer is
+    helpViewer.show();
+    QTimer::singleShot(0, frame, [frame] { frame->menuAction(command::exit)->trigger(); });
+    EXPECT_EQ(runUntilEnded(), 0);
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(wavePage->count(page::stop), 1);
+    EXPECT_EQ(midiPage->count(page::stop), 1);
+}
+
+TEST_F(AppFixture, ASignalWhileAModalBoxIsOpenEndsTheProgramToo) {
+    start();
+    QTimer::singleShot(0, [this] {
+        QDialog about(app->frame());  // the About box, or any box the program waits on
+        QTimer::singleShot(50, &about, [this] { app->endOnSignal(); });
+        about.exec();
+    });
+    EXPECT_EQ(runUntilEnded(), 0);
+    EXPECT_EQ(wavePage->count(page::stop), 1);
+}
+
+// The real Wave page, recording through a fake output, in private settings and data folders.
+class SignalEnding : public ::testing::Test {
+  protected:
+    SignalEnding() {
+        config.set(folder.filePath(QStringLiteral("config")).toStdString());
+        data.set(folder.filePath(QStringLiteral("data")).toStdString());
+        temporary.set(folder.path().toStdString());
+        settings::PlayOnStart = false;
+        settings::MinimizeOnStart = false;
+    }
+    ~SignalEnding() override { app.reset(); }
+
+    void startApp() {
+        app = std::make_unique<app::App>(services, [](PageServices& pageServices) {
+            std::vector<std::unique_ptr<QWidget>> list;
+            list.push_back(std::make_unique<TAppDialog>(nullptr, pageServices));
+            return list;
+        });
+        app->initMainWindow();
+        QCoreApplication::processEvents();
+    }
+
+    ScopedToneSettings savedSettings;
+    QTemporaryDir folder;
+    testing_support::ScopedEnvironmentVariable config{"XDG_CONFIG_HOME"};
+    testing_support::ScopedEnvironmentVariable data{"XDG_DATA_HOME"};
+    testing_support::ScopedEnvironmentVariable temporary{"TMPDIR"};
+    testapp::RecordingShell shell;
+    testapp::RecordingHelp help;
+    testing_support::RecordingMessageBox messages;
+    testing_support::ScriptedCursor cursor{{500, 100}, {1000, 800}};
+    FakeFileDialogs dialogs;
+    testing_support::FakeWaveOut out;
+    app::AppServices services{
+        shell, help, QStringLiteral("/nonexistent/lirveto"), messages, cursor, dialogs, [this] {
+            return std::make_unique<wavepagetest::ForwardingWaveOut>(out);
+        }};
+    std::unique_ptr<app::App> app;
+};
+
+TEST_F(SignalEnding, AnUnnamedRecordingIsKeptTheSettingsSavedAndTheNextStartSaysWhere) {
+    startApp();
+    QWidget* wave = app->page(0);
+    sendMessage(wave, page::fileNew);
+    sendMessage(wave, page::play);
+    out.finishNext();
+    QCoreApplication::processEvents();
+    settings::Volume = 37;
+    const uint32_t recorded = static_cast<TAppDialog*>(wave)->recordingFile().length();
+    ASSERT_GT(recorded, 0u);
+
+    app->endOnSignal();
+    app->endOnSignal();                   // a second signal changes nothing
+    EXPECT_TRUE(messages.shown.empty());  // nothing was asked
+    const QDir recovered(app::App::recoveryFolder());
+    EXPECT_TRUE(recovered.absolutePath().startsWith(folder.path() + "/data/Lirveto/"));
+    const QStringList kept = recovered.entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^recording-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.wav$"))
+                    .match(kept[0])
+                    .hasMatch())
+        << kept[0].toStdString();
+    EXPECT_TRUE(QDir(folder.path()).entryList({QStringLiteral("RIF*.TMP")}).isEmpty());
+    settings::Volume = 0;
+    settings::loadSettings(nullptr);
+    EXPECT_EQ(settings::Volume.load(), 37);
+
+    app.reset();  // as main returns: nothing asked, nothing removed
+    EXPECT_TRUE(messages.shown.empty());
+    const QString path = recovered.filePath(kept[0]);
+    files::WaveFile reread(nullptr, nullptr, platform::MMIO_READ);
+    ASSERT_TRUE(reread.open(path.toStdString().c_str()));
+    EXPECT_EQ(reread.length(), recorded);
+
+    startApp();
+    EXPECT_TRUE(app->frame()->statusText().contains(path))
+        << app->frame()->statusText().toStdString();
+    app.reset();
+    startApp();  // said once
+    EXPECT_FALSE(app->frame()->statusText().contains(path));
+}
+
+TEST_F(SignalEnding, AnEmptyRecordingIsNotKept) {
+    startApp();
+    sendMessage(app->page(0), page::fileNew);
+    app->endOnSignal();
+    EXPECT_FALSE(QDir(app::App::recoveryFolder()).exists() &&
+                 !QDir(app::App::recoveryFolder()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(folder.path()).entryList({QStringLiteral("RIF*.TMP")}).isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,341 @@
+// The DirectSound engine with fakes and a manual timer: each message from the step that fails,
+// the step chain, the 5 Hz slew and the stream state across plays, recording, and the order in
+// which Stop takes things down.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "engine/dsound/dsound_engine.h"
+#include "engine/wave/cursor_mapping.h"
+#include "files/wave_file.h"
+#include "support/failing_timer.h"
+#include "support/fake_direct_sound.h"
+#include "support/fake_wave_out.h"
+#include "support/recording_dsound_host.h"
+#include "support/recording_message_box.h"
+#include "support/scoped_settings.h"
+#include "support/scripted_cursor.h"
+#include "support/temporary_folder.h"
+#include "support/tone_analysis.h"
+
+namespace {
+
+using platform::MessageBoxStyle;
+using Message = testing_support::RecordingDirectSoundHost::Message;
+
+constexpr ScreenSize kScreen{1000, 1000};
+
+// Everything an engine runs against, as one case needs it.
+struct Rig {
+    Rig() {
+        library.settings.journal = &journal;
+        timer.journal = &journal;
+        host.journal = &journal;
+    }
+
+    engine::DirectSoundEngine& make() {
+        engine = std::make_unique<engine::DirectSoundEngine>(waveOut, library, timer, cursor,
+                                                             messages, host, state);
+        engine->setScreen(kScreen);
+        return *engine;
+    }
+
+    // Steps at each millisecond up to `ms`, the device reading `framesPerMs` meanwhile.
+    void runTo(int64_t ms, uint32_t bytesPerMs = 0) {
+        for (int64_t t = timer.clock.nowMs() + 1; t <= ms; ++t) {
+            if (bytesPerMs != 0 && !library.devices.empty() && library.device().buffer) {
+                auto& buffer = library.buffer();
+                buffer.writeCursor = (buffer.writeCursor + bytesPerMs) % buffer.size();
+            }
+            timer.clock.advanceTo(t);
+        }
+    }
+
+    std::vector<std::string> shownTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& box : messages.shown) {
+            texts.push_back(box.caption + "|" + box.text);
+        }
+        return texts;
+    }
+
+    ScopedToneSettings restoreSettings;
+    testing_support::FakeWaveOut waveOut;
+    testing_support::FakeDirectSoundLibrary library;
+    testing_support::FailingTimer timer;
+    testing_support::ScriptedCursor cursor{{500, 0}, kScreen};
+    testing_support::RecordingMessageBox messages;
+    testing_support::RecordingDirectSoundHost host;
+    engine::StreamState state;
+    std::vector<std::string> journal;
+    std::unique_ptr<engine::DirectSoundEngine> engine;
+};
+
+class DirectSoundEngineTest : public ::testing::Test, public Rig {};
+
+TEST_F(DirectSoundEngineTest, EachFailingOpenStepShowsItsMessageAndLeavesNothingOpen) {
+    struct Case {
+        std::function<void(Rig&)> fail;
+        std::string shown;
+        MessageBoxStyle style;
+    };
+    const std::vector<Case> cases = {
+        {[](auto& t) { t.waveOut.mapperCapsFail = t.waveOut.deviceZeroCapsFail = true; },
+         "Lirveto initdat|Can't get Wave Output Device capabilities.", MessageBoxStyle::Ok},
+        {[](auto& t) { t.library.missing = true; },
+         "Lirveto|DirectSound is not installed on this system.\nGo to https://quillhorn.example "
+         "for instructions on installing this free Windows enhancement from Microsoft.",
+         MessageBoxStyle::OkExclamation},
+        {[](auto& t) { t.library.noCreateFunction = true; },
+         "Lirveto|Cannot get DirectSoundCreate function address", MessageBoxStyle::OkExclamation},
+        {[](auto& t) { t.library.failCreate = true; },
+         "Lirveto|Can't open DirectSound Output Device.\nAlready in use with another program?",
+         MessageBoxStyle::Ok},
+        {[](auto& t) { t.library.settings.emulated = true; },
+         "Lirveto|DirectSound is running in emulated mode, which won't work with Lirveto.\nTry "
+         "updating sound card drivers or change sound card.",
+         MessageBoxStyle::Ok},
+        {[](auto& t) { t.library.settings.failCreateBuffer = true; },
+         "Lirveto initdat|Can't create directsound buffer.", MessageBoxStyle::Ok},
+    };
+    for (const Case& failing : cases) {
+        Rig t;
+        failing.fail(t);
+        t.make().startPlaying();
+        ASSERT_EQ(t.shownTexts(), std::vector<std::string>{failing.shown});
+        EXPECT_EQ(t.messages.shown[0].style, failing.style);
+        EXPECT_FALSE(t.engine->isPlaying());
+        EXPECT_EQ(t.host.shown, std::vector<std::string>{"showStopped"});
+        EXPECT_EQ(t.timer.clock.periodsHeld(), 0);
+        EXPECT_FALSE(t.timer.clock.hasEvents());
+        if (!t.library.devices.empty()) {
+            EXPECT_TRUE(t.library.device().released) << failing.shown;
+        }
+    }
+}
+
+TEST_F(DirectSoundEngineTest, TheDeviceIsAskedForInTheDocumentedWay) {
+    waveOut.mapperCapsFail = true;  // device 0 answers instead
+    make().startPlaying();
+    ASSERT_TRUE(engine->isPlaying());
+    EXPECT_EQ(library.loaded, std::vector<std::string>{"dsound.dll"});
+    EXPECT_EQ(library.lookedUp, std::vector<std::string>{"DirectSoundCreate"});
+    auto& device = library.device();
+    EXPECT_EQ(device.window, 0x4711u);
+    EXPECT_EQ(device.level, platform::ds::DSSCL_NORMAL);
+    EXPECT_EQ(device.desc.size, 20u);
+    EXPECT_EQ(device.desc.flags, 0xE2u);
+    EXPECT_EQ(device.desc.bufferBytes, 22050u);
+    EXPECT_EQ(device.desc.reserved, 0u);
+    EXPECT_EQ(device.format.formatTag, 1);
+    EXPECT_EQ(device.format.blockAlign, 1);
+    EXPECT_TRUE(library.buffer().playing);
+    EXPECT_EQ(host.shown, std::vector<std::string>{"showPlaying"});
+    EXPECT_EQ(timer.clock.periodsHeld(), 1);
+
+    settings::stereo = settings::highRate = settings::sixteenBit = true;
+    make();  // a new page: the format is taken at each start
+    engine->startPlaying();
+    EXPECT_EQ(library.device().desc.bufferBytes, 176400u);
+    EXPECT_EQ(engine->layout().blockBytes, 88u);
+}
+
+TEST_F(DirectSoundEngineTest, AFailingCooperativeLevelIsReportedAndPlayingGoesOn) {
+    library.settings.failCooperativeLevel = true;
+    make().startPlaying();
+    EXPECT_EQ(shownTexts(), std::vector<std::string>{"Lirveto initdat|Can't set coop level"});
+    EXPECT_TRUE(engine->isPlaying());
+    runTo(3);
+    EXPECT_FALSE(library.buffer().locks.empty());
+}
+
+TEST_F(DirectSoundEngineTest, StartFailuresOfTimerAndPlay) {
+    // No timer resolution: reported, and the stream still runs.
+    timer.failBeginPeriod = true;
+    make().startPlaying();
+    EXPECT_EQ(shownTexts(), std::vector<std::string>{"bnplay|Can't set timer resolution"});
+    runTo(2);
+    EXPECT_EQ(library.buffer().locks.size(), 1u);
+    engine->stopPlaying();
+    EXPECT_EQ(timer.clock.periodsHeld(), 0);  // nothing ended that was not begun
+
+    // No first event: reported; the buffer plays its contents, no step runs.
+    messages.shown.clear();
+    timer.failBeginPeriod = false;
+    timer.failSetEventAfter = timer.eventsSet;
+    engine->startPlaying();
+    EXPECT_EQ(shownTexts(), std::vector<std::string>{"bnplay|Can't start timer"});
+    EXPECT_TRUE(engine->isPlaying());
+    EXPECT_TRUE(library.buffer().playing);
+    runTo(10);
+    EXPECT_TRUE(library.buffer().locks.empty());
+    engine->stopPlaying();
+
+    // Play refused: reported, and playing is stopped again.
+    messages.shown.clear();
+    timer.failSetEventAfter = -1;
+    library.settings.bufferPlayResult = platform::ds::DSERR_INVALIDCALL;
+    engine->startPlaying();
+    EXPECT_EQ(shownTexts(),
+              std::vector<std::string>{
+                  "Lirveto bnplay|Can't play using DirectSound.\nDirectSound may be running in "
+                  "emulated mode, which won't work with Lirveto.\nTry updating sound card "
+                  "drivers or change sound card."});
+    EXPECT_FALSE(engine->isPlaying());
+    EXPECT_TRUE(library.buffer().released);
+    EXPECT_FALSE(timer.clock.hasEvents());
+    EXPECT_EQ(timer.clock.periodsHeld(), 0);
+}
+
+TEST_F(DirectSoundEngineTest, StepFailuresAreAskedForOncePerCauseAndTheStreamGoesOn) {
+    make().startPlaying();
+    library.buffer().failLock = true;
+    library.buffer().failUnlock = true;
+    runTo(50, 22);
+    EXPECT_EQ(host.requested, (std::vector<Message>{{"Can't lock data", "Lirveto sounddat"},
+                                                    {"Can't unlock buffer", "Lirveto sounddat"}}));
+    EXPECT_GT(library.buffer().locks.size(), 10u);  // every step tried again
+    EXPECT_TRUE(messages.shown.empty());            // nothing modal from the timer thread
+
+    // A step that cannot arm the next one ends the chain, once.
+    library.buffer().failLock = library.buffer().failUnlock = false;
+    timer.failSetEventAfter = timer.eventsSet;
+    runTo(100, 22);
+    EXPECT_EQ(host.requested.back(), (Message{"Can't start timer", "bnplay"}));
+    EXPECT_EQ(host.requested.size(), 3u);
+    EXPECT_FALSE(timer.clock.hasEvents());
+    EXPECT_TRUE(engine->isPlaying());  // the buffer goes on looping until Stop
+
+    // The next play reports afresh.
+    engine->stopPlaying();
+    timer.failSetEventAfter = -1;
+    engine->startPlaying();
+    library.buffer().failLock = true;
+    runTo(110);
+    EXPECT_EQ(host.requested.back(), (Message{"Can't lock data", "Lirveto sounddat"}));
+}
+
+TEST_F(DirectSoundEngineTest, StopTakesThingsDownInItsVisibleOrderWhateverStartLeft) {
+    make().startPlaying();
+    runTo(5, 22);
+    journal.clear();
+    engine->stopPlaying();
+    EXPECT_EQ(journal, (std::vector<std::string>{"showStopped", "buffer Stop", "buffer Release",
+                                                 "killEvent", "endPeriod", "device Release"}));
+    EXPECT_FALSE(timer.clock.hasEvents());
+    const uint32_t keptFromPlay = timer.killed.back();
+
+    // Stopped again, or after a start that failed part-way: harmless, and an identifier kept
+    // from the earlier play cancels nothing.
+    journal.clear();
+    engine->stopPlaying();
+    library.settings.emulated = true;
+    engine->startPlaying();
+    EXPECT_EQ(journal, (std::vector<std::string>{"showStopped", "showStopped", "device Release"}));
+    EXPECT_EQ(timer.killed, std::vector<uint32_t>{keptFromPlay});
+    EXPECT_EQ(timer.clock.periodsHeld(), 0);
+}
+
+TEST_F(DirectSoundEngineTest, PlayWhilePlayingDoesNothing) {
+    make().startPlaying();
+    engine->startPlaying();
+    EXPECT_EQ(library.devices.size(), 1u);
+    EXPECT_EQ(timer.clock.periodsHeld(), 1);
+    EXPECT_EQ(host.shown, std::vector<std::string>{"showPlaying"});
+}
+
+TEST_F(DirectSoundEngineTest, PitchSlewsFiveHertzAStepFromWhereTheLastPlayEnded) {
+    const int32_t target = frequencyFromCursor(500, kScreen);  // 5020 Hz
+    make().startPlaying();
+    runTo(3, 22);
+    EXPECT_EQ(state.lastFrequency.load(), 15);  // from 0 at the first play
+    runTo(40, 22);
+    EXPECT_EQ(state.lastFrequency.load(), 200);
+    engine->stopPlaying();
+
+    cursor.position = {0, 0};  // 20 Hz: a fall from 200
+    engine->startPlaying();
+    const int64_t started = timer.clock.nowMs();
+    runTo(started + 2, 22);
+    EXPECT_EQ(state.lastFrequency.load(), 190);
+    runTo(started + 100, 22);
+    EXPECT_EQ(state.lastFrequency.load(), 20);
+    EXPECT_LT(20, target);
+
+    // The readout follows every step, written or not.
+    EXPECT_EQ(host.statuses.size(), static_cast<size_t>(timer.clock.nowMs() - 0));
+}
+
+TEST_F(DirectSoundEngineTest, TheStreamStateOutlivesStopAndStart) {
+    make().startPlaying();
+    runTo(10, 22);
+    const uint32_t position = state.writePosition.load();
+    const uint16_t phase = state.streamPhase.load();
+    engine->stopPlaying();
+    EXPECT_EQ(state.writePosition.load(), position);
+    EXPECT_EQ(state.streamPhase.load(), phase);
+
+    // A new buffer's write cursor starts at 0, well behind: the first write goes there, and the
+    // phase goes on from where the last play left it.
+    engine->startPlaying();
+    library.buffer().writeCursor = position - 100;
+    runTo(timer.clock.nowMs() + 1);
+    EXPECT_EQ(library.buffer().locks.at(0).offset, position);
+    EXPECT_NE(state.streamPhase.load(), phase);
+}
+
+TEST_F(DirectSoundEngineTest, TheRecordingGetsEveryWrittenByteInOrderAndNothingWhenClosed) {
+    testing_support::TemporaryFolder folder;
+    ASSERT_TRUE(folder.create("dsound-record"));
+    const std::string path = (folder.path() / "take.wav").string();
+    const platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
+    files::WaveFile file(nullptr, &format);
+    ASSERT_TRUE(file.newFile(path.c_str()));
+
+    make().setRecordingFile(&file);
+    engine->startPlaying();
+    runTo(300, 22);  // 6600 bytes consumed: no wrap yet
+    engine->stopPlaying();
+    ASSERT_TRUE(file.close());
+
+    // The first write went to the write cursor of the first step.
+    const uint32_t first = library.buffer().locks.at(0).offset;
+    const uint32_t end = state.writePosition.load();
+    const std::vector<uint8_t> bytes = library.buffer().bytes;
+    EXPECT_EQ(first, 22u);
+    EXPECT_EQ(wave_test::waveData(wave_test::fileBytes(path)),
+              std::vector<uint8_t>(bytes.begin() + first, bytes.begin() + end));
+
+    // Without an open file nothing is recorded, and the stream is not held up.
+    engine->setRecordingFile(&file);
+    engine->startPlaying();
+    runTo(timer.clock.nowMs() + 20, 22);
+    EXPECT_FALSE(library.buffer().locks.empty());
+}
+
+// A recording whose disk is full: every append fails.
+class FullDiskWaveFile final : public files::WaveFile {
+  public:
+    using files::WaveFile::WaveFile;
+    bool isOpen() const override { return true; }
+    int32_t write(const void*, int32_t) override {
+        ++writes;
+        return -1;
+    }
+    int writes = 0;
+};
+
+TEST_F(DirectSoundEngineTest, AFullDiskIsReportedOnceAndTheStreamGoesOn) {
+    const platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
+    FullDiskWaveFile file(nullptr, &format);
+    make().setRecordingFile(&file);
+    engine->startPlaying();
+    runTo(200, 22);
+    EXPECT_EQ(host.requested, (std::vector<Message>{{"Can't write wave data", "lirveto nextdat"}}));
+    EXPECT_GT(file.writes, 50);
+    EXPECT_GT(library.buffer().locks.size(), 50u);
+}
+
+}  // namespace

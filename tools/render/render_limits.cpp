@@ -1,0 +1,30 @@
+#include "render_limits.h"
+
+#include <limits>
+
+#include "engine/wave/wave_engine.h"
+
+namespace {
+
+// RIFF header, "WAVE", "fmt " with its 16-byte record, "fact" with its count, "data" header.
+constexpr int64_t kWaveHeaderBytes = 8 + 4 + (8 + 16) + (8 + 4) + 8;
+// A chunk ends at most here: its size field is 32-bit and an odd chunk takes a pad byte.
+constexpr int64_t kLargestFileEnd = int64_t{std::numeric_limits<uint32_t>::max()} - 1;
+// Both buffers are appended to the recording when queued, ahead of the play position, and one
+// more may be queued just before Stop.
+constexpr int64_t kQueuedPastTheEnd = int64_t{3} * WaveEngine::kBufferBytes;
+constexpr std::size_t kLongestQuote = 80;
+
+}  // namespace
+
+int64_t longestWaveRenderMs(int64_t bytesPerSecond) {
+    const int64_t dataBytes = kLargestFileEnd - kWaveHeaderBytes - kQueuedPastTheEnd;
+    return bytesPerSecond > 0 ? dataBytes * 1000 / bytesPerSecond : 0;
+}
+
+std::string quotedForMessage(std::string_view text) {
+    if (text.size() <= kLongestQuote) {
+        return "'" + std::string(text) + "'";
+    }
+    return "'" + std::string(text.substr(0, kLongestQuote)) + "...'";
+}
