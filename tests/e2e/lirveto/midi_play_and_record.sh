@@ -72,10 +72,12 @@ window=$(wait_window Lirveto)
 
 # The Midi tab, then play: the first settings give notes 40 to 80 across the 1280 pixels, so
 # x = 320, 640, 960 play notes 50, 60, 70 exactly.
+# The tab sits right of "Wave", just below the menu bar.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove "$((X + 85))" "$((Y + 33))" click 1
+sleep 0.5
 xdotool mousemove 320 100
 xdotool windowfocus --sync "$window"
-xdotool key ctrl+Tab
-sleep 0.5
 xdotool key space
 notes=(50 60 70)
 expected=()
