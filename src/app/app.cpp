@@ -26,8 +26,8 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
       messages(appServices.messages),
       boxQueue(appServices.messages),
       makePages(std::move(pageMaker)),
-      services{appServices.messages,   boxQueue,
-               appServices.cursor,     *this,
+      services{appServices.messages,    boxQueue,
+               appServices.cursor,      *this,
                appServices.fileDialogs, appServices.makeWaveOut,
                appServices.makeMidiOut, appServices.timer},
       settingsFileCommands(appServices.fileDialogs, appServices.messages) {
