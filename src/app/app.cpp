@@ -26,8 +26,10 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
       messages(appServices.messages),
       boxQueue(appServices.messages),
       makePages(std::move(pageMaker)),
-      services{appServices.messages,   boxQueue, appServices.cursor, *this, appServices.fileDialogs,
-               appServices.makeWaveOut},
+      services{appServices.messages,    boxQueue,
+               appServices.cursor,      *this,
+               appServices.fileDialogs, appServices.makeWaveOut,
+               appServices.makeMidiOut, appServices.timer},
       settingsFileCommands(appServices.fileDialogs, appServices.messages) {
     // A missing store is a first start: every value keeps its default.
     settings::loadSettings(nullptr);

@@ -32,6 +32,8 @@ struct AppServices {
     platform::CursorSource& cursor;
     framework::FileDialogs& fileDialogs;
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
+    std::function<std::unique_ptr<platform::MidiOutApi>()> makeMidiOut = {};
+    platform::TimerApi* timer = nullptr;
 };
 
 // Makes the sound pages in tab order.

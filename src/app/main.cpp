@@ -15,6 +15,7 @@
 #include "app/command_line.h"
 #include "app/single_instance.h"
 #include "app/sound_pages.h"
+#include "platform/backends/system_midi_out.h"
 #include "framework/qt_file_dialogs.h"
 #include "framework/qt_message_box.h"
 #include "framework/resources.h"
@@ -25,6 +26,7 @@
 #include "platform/backends/sdl_thread_priority.h"
 #include "platform/backends/sdl_wave_out.h"
 #include "platform/close_signals.h"
+#include "platform/mmtimer.h"
 #include "platform/runtime_folder.h"
 #include "settings/settings_store.h"
 
@@ -90,7 +92,9 @@ int main(int argc, char** argv) {
                                     messages,
                                     cursor,
                                     fileDialogs,
-                                    platform::makeSdlWaveOut};
+                                    platform::makeSdlWaveOut,
+                                    platform::makeSystemMidiOut,
+                                    &platform::MultimediaTimer::shared()};
 
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;

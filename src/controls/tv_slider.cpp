@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <algorithm>
 
 #include "framework/resources.h"
 
@@ -52,6 +53,21 @@ void TVSlider::paintEvent(QPaintEvent* e) {
         painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+}
+
+TVSlider* makePageSlider(QWidget* page, int id, QWidget* frame, int maximum, int thumbResourceId) {
+    auto* made = new TVSlider(page, id, thumbResourceId);
+    made->setRange(0, maximum);
+    made->setTickPosition(QSlider::NoTicks);
+    made->setTickInterval(0);
+    made->setPageStep(std::max(1, maximum / 5));
+    if (frame != nullptr) {
+        const QRect f = frame->geometry();
+        made->setGeometry(f.left() + f.width() / 2 - 12, f.top() - 10, 24, f.height() + 20);
+        frame->hide();
+    }
+    made->show();
+    return made;
 }
 
 }  // namespace controls

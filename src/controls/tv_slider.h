@@ -26,4 +26,8 @@ class TVSlider : public framework::TWindowT<QSlider> {
     QPixmap thumbBitmap;
 };
 
+// A page's slider with the range 0..maximum, laid over its frame static (which it hides): centred
+// on it, 24 pixels wide, 10 pixels beyond it at each end. GUI thread.
+TVSlider* makePageSlider(QWidget* page, int id, QWidget* frame, int maximum, int thumbResourceId);
+
 }  // namespace controls

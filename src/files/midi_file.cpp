@@ -194,7 +194,8 @@ bool MidiFile::close() {
         return false;
     }
     bool ok = true;
-    if (write(kEndOfTrack, sizeof kEndOfTrack) != sizeof kEndOfTrack) {
+    shortEndOfTrack = write(kEndOfTrack, sizeof kEndOfTrack) != sizeof kEndOfTrack;
+    if (shortEndOfTrack) {
         report("oops", "oops");
         ok = false;
     }

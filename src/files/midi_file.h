@@ -35,11 +35,14 @@ class MidiFile : public RiffFile {
     bool close() override;
 
     void* owner() const { return ownerToken; }
+    // Whether the last close wrote fewer than the 4 bytes of the end of track.
+    bool endOfTrackWasShort() const { return shortEndOfTrack; }
 
   private:
     bool putBytes(int64_t offset, const void* bytes, int32_t count);
 
     void* ownerToken;
+    bool shortEndOfTrack = false;
     platform::MMCKINFO headerInfo{};
 };
 

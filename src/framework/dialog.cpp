@@ -49,7 +49,8 @@ QString underlinedMnemonic(const QString& text) {
                 continue;
             }
         }
-        html += piece.toHtmlEscaped();
+        // A two-line caption ("&Low\nPitch") keeps its line break.
+        html += piece == QStringLiteral("\n") ? QStringLiteral("<br>") : piece.toHtmlEscaped();
     }
     return html;
 }
@@ -185,6 +186,24 @@ void TDialog::forwardClicks(QWidget* button, int id) {
         sendMessage(this, WM_COMMAND, makeWParam(static_cast<unsigned>(id), BN_CLICKED),
                     reinterpret_cast<LPARAM>(clickable));
     });
+}
+
+void TDialog::focusDialogControl(WPARAM control, LPARAM byWindow) {
+    if (byWindow == 0) {
+        if (control == 0) {
+            focusNextChild();
+        } else {
+            focusPreviousChild();
+        }
+        return;
+    }
+    // The value may be anything a sender put there: compare, never dereference.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (reinterpret_cast<WPARAM>(child) == control) {
+            child->setFocus(Qt::ShortcutFocusReason);
+            return;
+        }
+    }
 }
 
 bool TDialog::dispatchMessage(MessageEvent& event) {

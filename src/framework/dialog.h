@@ -73,6 +73,9 @@ class TDialog : public TWindowT<QDialog> {
 
     // Sends WM_COMMAND (id, BN_CLICKED) to the dialog when the button is clicked.
     void forwardClicks(QWidget* button, int id);
+    // WM_NEXTDLGCTL: with byWindow the control `control` names (only a child of this dialog is
+    // followed), else the next (control 0) or previous control.
+    void focusDialogControl(WPARAM control, LPARAM byWindow);
 
   private:
     bool translateHelp(QEvent* e);

@@ -8,6 +8,8 @@
 
 #include "platform/cursor_source.h"
 #include "platform/message_box.h"
+#include "platform/midiout_api.h"
+#include "platform/mmtimer_api.h"
 #include "platform/waveout/wave_out_api.h"
 
 namespace framework {
@@ -37,11 +39,18 @@ struct PageServices {
     platform::MessageBox& messageBox;
     // Boxes asked for from notification handlers and timer steps (see MessageBoxService).
     platform::MessageBoxQueue& messageQueue;
-    platform::CursorSource& cursor;
+    // Read on the GUI thread by the Wave page and on the timer thread by the timer-driven pages:
+    // the application's source answers from any thread.
+    CursorSource& cursor;
     StatusText& status;
     FileDialogs& fileDialogs;
     // Makes the wave output a page plays through (real: SDL2; tests: a virtual device or fake).
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
+    // Makes the MIDI output a page plays through (real: the built-in synth and the sequencer
+    // ports; tests: virtual devices). Empty: the page finds no MIDI device.
+    std::function<std::unique_ptr<platform::MidiOutApi>()> makeMidiOut = {};
+    // The multimedia timer the timer-driven pages tick on; null: the process's shared timer.
+    platform::TimerApi* timer = nullptr;
 };
 
 }  // namespace framework

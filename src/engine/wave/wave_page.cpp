@@ -137,19 +137,10 @@ void TAppDialog::makeSliders() {
         {wavepage::timbreSlider, wavepage::timbreFrame, 10, &timbre, &TAppDialog::timbreMoved},
     };
     for (const Place& place : places) {
-        auto* made = new TVSlider(this, place.id, wavepage::thumbBitmap);
-        made->setRange(0, place.maximum);
-        made->setTickPosition(QSlider::NoTicks);
-        made->setTickInterval(0);
-        made->setPageStep(std::max(1, place.maximum / 5));
-        if (QWidget* frame = item(place.frame)) {
-            const QRect f = frame->geometry();
-            made->setGeometry(f.left() + f.width() / 2 - 12, f.top() - 10, 24, f.height() + 20);
-            frame->hide();
-        }
+        TVSlider* made = controls::makePageSlider(this, place.id, item(place.frame), place.maximum,
+                                                  wavepage::thumbBitmap);
         connect(made, &QSlider::valueChanged, this,
                 [this, moved = place.moved] { (this->*moved)(); });
-        made->show();
         *place.slot = made;
     }
 }
@@ -335,21 +326,7 @@ void TAppDialog::pumpWaitingMessages() {
 // Keys ------------------------------------------------------------------------------------------
 
 LRESULT TAppDialog::nextControl(WPARAM control, LPARAM byWindow) {
-    if (byWindow == 0) {
-        if (control == 0) {
-            focusNextChild();
-        } else {
-            focusPreviousChild();
-        }
-        return 0;
-    }
-    // Only a control of this page is followed; the value may be anything a sender put there.
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (reinterpret_cast<WPARAM>(child) == control) {
-            child->setFocus(Qt::ShortcutFocusReason);
-            break;
-        }
-    }
+    focusDialogControl(control, byWindow);
     return 0;
 }
 

@@ -18,6 +18,7 @@
 #include "framework/window.h"
 #include "settings/settings_values.h"
 #include "support/fake_wave_out.h"
+#include "support/page_service_doubles.h"
 #include "support/recording_message_box.h"
 #include "support/scoped_settings.h"
 #include "support/scripted_cursor.h"
@@ -26,32 +27,9 @@ namespace wavepagetest {
 
 using namespace framework;
 
-struct RecordingStatus : StatusText {
-    QStringList texts;
-    void setStatusText(const QString& text) override { texts.push_back(text); }
-};
-
-// Answers each chooser from a list (an empty answer, or none left, is Cancel).
-struct FakeFileDialogs : FileDialogs {
-    struct Asked {
-        QString filter, folder, suffix;
-    };
-    QStringList openAnswers;
-    QStringList saveAnswers;
-    std::vector<Asked> opens;
-    std::vector<Asked> saves;
-
-    QString openFileName(QWidget*, const QString& filter, const QString& folder,
-                         const QString& suffix) override {
-        opens.push_back({filter, folder, suffix});
-        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
-    }
-    QString saveFileName(QWidget*, const QString& filter, const QString& folder,
-                         const QString& suffix) override {
-        saves.push_back({filter, folder, suffix});
-        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
-    }
-};
+using testing_support::FakeFileDialogs;
+using testing_support::RecordingFrame;
+using testing_support::RecordingStatus;
 
 // Lets the test keep the fake output after the page that played through it is gone.
 class ForwardingWaveOut final : public platform::WaveOutApi {
@@ -87,18 +65,6 @@ class ForwardingWaveOut final : public platform::WaveOutApi {
 
   private:
     platform::WaveOutApi& to;
-};
-
-// The main window: keeps the window messages posted to it.
-class RecordingFrame : public TWindow {
-  public:
-    std::vector<std::pair<UINT, WPARAM>> received;
-
-  protected:
-    bool dispatchMessage(MessageEvent& event) override {
-        received.emplace_back(event.message, event.wParam);
-        return true;
-    }
 };
 
 class WavePageTest : public ::testing::Test {

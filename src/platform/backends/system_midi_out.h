@@ -1,0 +1,15 @@
+#pragma once
+// The MIDI output the Midi page plays through: the built-in synth, Lirveto's own sequencer port
+// and the machine's sequencer ports, with the mapper.
+
+#include <memory>
+
+#include "platform/midiout_api.h"
+
+namespace platform {
+
+// GUI thread. Starts loading the SoundFont of the settings in the background and returns at
+// once; the first question about the devices waits for the load to end.
+std::unique_ptr<MidiOutApi> makeSystemMidiOut();
+
+}  // namespace platform

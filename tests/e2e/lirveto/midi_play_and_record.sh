@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The Midi tab as a user meets it, under a private X server, on the built-in synth with SDL's disk
+# driver: play with the pointer and hear the pitch follow it, then record with File New, name the
+# recording with Save As, close it, and read it back with mido.
+# Usage: midi_play_and_record.sh LIRVETO OUTPUT_FOLDER
+set -uo pipefail
+
+program=$1
+output=$2
+here=$(cd "$(dirname "$0")" && pwd)
+python=/usr/bin/python3
+mkdir -p "$output"
+
+for tool in Xvfb xdotool xwd "$python"; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "e2e: $tool is missing (scripts/install-deps.sh installs it): skipped"
+    exit 77
+  fi
+done
+if ! "$python" -c 'import mido' 2>/dev/null; then
+  echo "e2e: python3-mido is missing: skipped"
+  exit 77
+fi
+if ! ls /usr/share/sounds/sf2/default-GM.sf2 /usr/share/sounds/sf3/default-GM.sf3 >/dev/null 2>&1; then
+  echo "e2e: no General MIDI SoundFont (timgm6mb-soundfont): skipped"
+  exit 77
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/lirveto-e2e-midi-XXXXXX")
+xvfb=
+lirveto=
+cleanup() {
+  [ -n "$lirveto" ] && kill "$lirveto" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "e2e: FAILED: $*"
+  [ -f "$work/lirveto.log" ] && sed 's/^/e2e: lirveto: /' "$work/lirveto.log" | tail -20
+  exit 1
+}
+
+wait_window() {  # NAME: the id of the visible window of that exact name
+  local found=
+  for _ in $(seq 100); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  echo "$found"
+}
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+mkdir -p "$work/config" "$work/tmp" "$work/run"
+chmod 700 "$work/run"
+export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+unset WAYLAND_DISPLAY
+
+"$program" >"$work/lirveto.log" 2>&1 &
+lirveto=$!
+window=$(wait_window Lirveto)
+[ -n "$window" ] || fail "no window named Lirveto appeared"
+
+# The Midi tab, then play: the first settings give notes 40 to 80 across the 1280 pixels, so
+# x = 320, 640, 960 play notes 50, 60, 70 exactly.
+# The tab sits right of "Wave", just below the menu bar.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove "$((X + 85))" "$((Y + 33))" click 1
+sleep 0.5
+xdotool mousemove 320 100
+xdotool windowfocus --sync "$window"
+xdotool key space
+notes=(50 60 70)
+expected=()
+for note in "${notes[@]}"; do
+  xdotool mousemove "$(((note - 40) * 1280 / 40))" 100
+  expected+=("$("$python" -c "print(440 * 2 ** (($note - 69) / 12))")")
+  sleep 2
+done
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xwd -root -silent >"$work/screen.xwd"
+"$python" "$here/../xwd_to_png.py" "$work/screen.xwd" "$output/lirveto-midi.png" \
+  "$X" "$Y" "$WIDTH" "$HEIGHT" || fail "no screenshot"
+xdotool key space
+sleep 0.5
+"$python" "$here/synth_pitch_steps.py" "$work/audio.raw" 44100 "${expected[@]}" ||
+  fail "the pitch did not follow the pointer"
+
+# Record: File New, play low then high, stop; Save As names it; Close finishes it.
+xdotool key ctrl+n
+sleep 0.3
+[ "$(xdotool getwindowname "$window")" = "[noname.MID] Lirveto" ] || fail "New did not title the window"
+xdotool mousemove 320 100
+xdotool key space
+sleep 1
+xdotool mousemove 960 100
+sleep 1
+xdotool key space
+sleep 0.3
+xdotool key alt+f
+sleep 0.5
+xdotool key a
+box=$(wait_window 'Save As')
+[ -n "$box" ] || fail "Save As showed no file dialog"
+xdotool windowfocus --sync "$box"
+xdotool type --delay 10 "$work/take.mid"
+xdotool key Return
+sleep 1
+[ "$(xdotool getwindowname "$window")" = "take.mid Lirveto" ] || fail "Save As did not title the window"
+xdotool windowfocus --sync "$window"
+xdotool key alt+f
+sleep 0.5
+xdotool key c
+sleep 0.5
+[ "$(xdotool getwindowname "$window")" = "Lirveto" ] || fail "Close did not title the window"
+"$python" "$here/read_midi_take.py" "$work/take.mid" 50 70 || fail "mido cannot read the recording"
+
+xdotool key alt+f
+sleep 0.5
+xdotool key x
+for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$lirveto" 2>/dev/null && fail "Lirveto did not quit"
+wait "$lirveto"
+status=$?
+lirveto=
+[ "$status" -eq 0 ] || fail "Lirveto exited with $status"
+ls "$work/tmp"/RIF*.TMP >/dev/null 2>&1 && fail "a temporary recording was left behind"
+echo "e2e: passed; screenshot in $output/lirveto-midi.png"

@@ -1,0 +1,216 @@
+// The Midi page's recording: the title and Play caption per file state, ask-to-save, the file
+// commands and their dialogs, and a recording read back from disk.
+
+#include <sys/resource.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+
+#include "midi_page_fixture.h"
+
+namespace midipagetest {
+namespace {
+
+namespace answer = platform::MessageBoxResult;
+
+class MidiPageFilesTest : public MidiPageTest {
+  protected:
+    MidiPageFilesTest() {
+        makePage();
+        qputenv("TMPDIR", folder.path().toUtf8());
+    }
+    // Leaves no temporary recording behind.
+    ~MidiPageFilesTest() override {
+        messages.answer = answer::IDNO;
+        page->canClose();
+        qunsetenv("TMPDIR");
+    }
+
+    // New, then a few notes played: a modified temporary recording.
+    std::string recordSomething() {
+        send(page::fileNew);
+        send(page::play);
+        tickAt(100, 100);
+        tickAt(900, 300);
+        send(page::stop);
+        EXPECT_TRUE(page->recordingFile().isModified());
+        return page->recordingFile().fileName();
+    }
+    QString path(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
+    QString title() const { return frame.windowTitle(); }
+    QString playCaption() const { return button(105)->text(); }
+    static QByteArray bytesOf(const QString& name) {
+        QFile in(name);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(MidiPageFilesTest, TheTitleAndPlayCaptionFollowTheFileAndNeverTheOldTitle) {
+    // Whatever the title held before, it is composed anew from the file and the program's name.
+    frame.setWindowTitle(QStringLiteral("old.mid Lirveto - old.mid Lirveto"));
+    send(page::updateTitle);
+    EXPECT_EQ(title(), QStringLiteral("Lirveto"));
+    EXPECT_EQ(playCaption(), QStringLiteral("&Play"));
+    EXPECT_EQ(send(page::queryFileOpen), 0);
+    EXPECT_EQ(send(page::queryNotEmpty), 0);
+
+    send(page::fileNew);
+    EXPECT_EQ(title(), QStringLiteral("[noname.MID] Lirveto"));
+    EXPECT_EQ(playCaption(), QStringLiteral("&Record"));
+    EXPECT_EQ(send(page::queryFileOpen), 1);
+    EXPECT_EQ(send(page::queryNotEmpty), 0) << "nothing recorded yet";
+
+    send(page::play);
+    tickAt(300, 300);
+    EXPECT_EQ(send(page::queryNotEmpty), 1);
+    dialogs.saveAnswers = {path("take.mid")};
+    send(page::fileSaveAs);
+    EXPECT_EQ(title(), QStringLiteral("take.mid Lirveto"));
+    ASSERT_EQ(dialogs.saves.size(), 1u);
+    EXPECT_EQ(dialogs.saves[0].filter, QStringLiteral("MIDI files (*.mid)"));
+    EXPECT_EQ(dialogs.saves[0].folder, QStringLiteral("."));
+    EXPECT_EQ(dialogs.saves[0].suffix, QStringLiteral("mid"));
+
+    send(page::fileClose);
+    EXPECT_EQ(title(), QStringLiteral("Lirveto"));
+    EXPECT_EQ(playCaption(), QStringLiteral("&Play"));
+    EXPECT_TRUE(page->isPlaying()) << "Close does not stop the playing";
+}
+
+TEST_F(MidiPageFilesTest, AskToSaveCancelKeepsTheRecordingAndStartsNoNewOne) {
+    const std::string first = recordSomething();
+    messages.answer = answer::IDCANCEL;
+    send(page::fileNew);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Do you want to save?");
+    EXPECT_EQ(messages.shown[0].caption, "MIDI file has changed");
+    EXPECT_EQ(messages.shown[0].style, platform::MessageBoxStyle::YesNoCancelQuestion);
+    EXPECT_EQ(page->recordingFile().fileName(), first);
+    EXPECT_TRUE(page->recordingFile().isOpen());
+    EXPECT_FALSE(page->canClose());
+}
+
+TEST_F(MidiPageFilesTest, AskToSaveNoThrowsTheRecordingAwayAndNewStartsAnother) {
+    const std::string first = recordSomething();
+    messages.answer = answer::IDNO;
+    send(page::fileNew);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(first)));
+    EXPECT_TRUE(page->recordingFile().isOpen());
+    EXPECT_TRUE(page->recordingFile().isTemporary());
+    EXPECT_NE(page->recordingFile().fileName(), first);
+}
+
+TEST_F(MidiPageFilesTest, AskToSaveYesNamesTheRecordingAndLeavesItAStandardMidiFile) {
+    recordSomething();
+    messages.answer = answer::IDYES;
+    dialogs.saveAnswers = {path("kept.mid")};
+    send(page::fileNew);
+    const QByteArray kept = bytesOf(path("kept.mid"));
+    ASSERT_GE(kept.size(), 60);
+    EXPECT_EQ(kept.left(8), QByteArray("MThd\0\0\0\x06", 8));
+    EXPECT_EQ(kept.mid(14, 4), QByteArray("MTrk"));
+    EXPECT_EQ(kept.right(4), QByteArray("\0\xFF\x2F\0", 4));
+    // The event track begins with the start-up program change on channel 13, at delta 0.
+    EXPECT_EQ(kept.mid(56, 3), QByteArray("\0\xCD\x4F", 3));
+    EXPECT_EQ(page->recordingFile().title(), "[noname.MID]");
+
+    // Yes, then the file dialog cancelled: the recording stays open, nothing new starts.
+    const std::string second = recordSomething();
+    messages.answer = answer::IDYES;
+    send(page::fileNew);
+    EXPECT_EQ(page->recordingFile().fileName(), second);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(second)));
+}
+
+TEST_F(MidiPageFilesTest, NewAndOpenStopThePlayingAndOpenContinuesAFinishedRecording) {
+    recordSomething();
+    dialogs.saveAnswers = {path("song.mid")};
+    send(page::fileSaveAs);
+    send(page::fileClose);
+    const qsizetype finished = bytesOf(path("song.mid")).size();
+
+    send(page::play);
+    dialogs.openAnswers = {path("song.mid")};
+    send(page::fileOpen);
+    EXPECT_FALSE(page->isPlaying());
+    ASSERT_EQ(dialogs.opens.size(), 1u);
+    EXPECT_EQ(dialogs.opens[0].filter, QStringLiteral("MIDI files (*.mid)"));
+    EXPECT_EQ(title(), QStringLiteral("song.mid Lirveto"));
+    send(page::play);
+    tickAt(200, 700);
+    send(page::fileClose);
+    EXPECT_GT(bytesOf(path("song.mid")).size(), finished);
+
+    send(page::play);
+    send(page::fileNew);
+    EXPECT_FALSE(page->isPlaying());
+}
+
+TEST_F(MidiPageFilesTest, OpenReportsAFileThatIsNoRecordingAndCreatesNoneThatIsMissing) {
+    QFile other(path("notes.mid"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("MThd this is something else entirely, not one of our recordings");
+    other.close();
+    dialogs.openAnswers = {path("notes.mid"), path("missing.mid")};
+    send(page::fileOpen);
+    send(page::fileOpen);
+    pump();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[0].text.find("notes.mid"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(path("missing.mid")));
+    EXPECT_EQ(send(page::queryFileOpen), 0);
+    EXPECT_EQ(title(), QStringLiteral("Lirveto"));
+}
+
+// The end of track cannot be written when the file may not grow (here: a file size limit).
+TEST_F(MidiPageFilesTest, ACloseThatCannotWriteTheEndOfTrackSaysOops) {
+    recordSomething();
+    dialogs.saveAnswers = {path("full.mid")};
+    send(page::fileSaveAs);
+    const auto size = static_cast<rlim_t>(bytesOf(path("full.mid")).size());
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = before;
+    limited.rlim_cur = size;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    send(page::fileClose);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(messages.queued.size(), 1u) << "queued, not opened inside the file command";
+    EXPECT_EQ(messages.queued[0].text, "oops");
+    EXPECT_EQ(messages.queued[0].caption, "oops");
+    EXPECT_EQ(title(), QStringLiteral("Lirveto"));
+}
+
+TEST_F(MidiPageFilesTest, ARescueFinishesAnUnnamedRecordingInTheGivenFolder) {
+    const std::string temporary = recordSomething();
+    send(page::play);
+    QTemporaryDir rescued;
+    QFile taken(rescued.filePath(QStringLiteral("lirveto.mid")));
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+
+    const QString kept = page->rescueRecording(rescued.path(), QStringLiteral("lirveto"));
+    EXPECT_EQ(kept, rescued.filePath(QStringLiteral("lirveto-2.mid")));
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_FALSE(page->recordingFile().isOpen());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(temporary)));
+    const QByteArray bytes = bytesOf(kept);
+    EXPECT_EQ(bytes.left(8), QByteArray("MThd\0\0\0\x06", 8));
+    EXPECT_EQ(bytes.mid(14, 4), QByteArray("MTrk"));
+    EXPECT_TRUE(bytes.contains(QByteArray("\0\xFF\x2F\0", 4)));
+
+    // Nothing unnamed to keep: nothing is left behind and nothing is returned.
+    send(page::fileNew);
+    EXPECT_TRUE(page->rescueRecording(rescued.path(), QStringLiteral("lirveto")).isEmpty());
+    EXPECT_EQ(QDir(folder.path()).entryList(QStringList{QStringLiteral("RIF*")}).size(), 0);
+}
+
+}  // namespace
+}  // namespace midipagetest

@@ -1,0 +1,150 @@
+// The Midi page's buttons, page messages, readout, keys and start-up options, over a virtual MIDI
+// device on a manual timer.
+
+#include <QTest>
+
+#include "midi_page_fixture.h"
+#include "support/qt_application.h"
+
+namespace midipagetest {
+namespace {
+
+using controls::CoolButton;
+
+TEST_F(MidiPageTest, PlayAndStopHoldTheirButtonsAndOpenAndCloseTheDevice) {
+    makePage();
+    EXPECT_EQ(button(106)->state(), CoolButton::held);
+
+    QTest::mouseClick(button(105), Qt::LeftButton);
+    EXPECT_TRUE(page->isPlaying());
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_EQ(button(105)->state(), CoolButton::held);
+    EXPECT_EQ(button(106)->state(), CoolButton::normal);
+    EXPECT_EQ(frame.focusWidget(), button(106));
+    // The start-up messages on channel 13 then 1: program, then the bend range.
+    const std::vector<Message> start = sent();
+    ASSERT_GE(start.size(), 4u);
+    EXPECT_EQ(start[0], (Message{0xCD, 79, 0}));
+    EXPECT_EQ(start[1], (Message{0xC1, 79, 0}));
+    EXPECT_EQ(start[4], (Message{0xBD, 6, 2}));
+
+    QTest::mouseClick(button(106), Qt::LeftButton);
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_EQ(button(106)->state(), CoolButton::held);
+    EXPECT_EQ(frame.focusWidget(), button(105));
+    EXPECT_FALSE(timer.hasEvents());
+    EXPECT_EQ(timer.periodsHeld(), 0);
+}
+
+TEST_F(MidiPageTest, ThePageMessagesStartAndStop) {
+    makePage();
+    for (const UINT stopper : {page::stop, page::tabLeft, page::toggle}) {
+        send(page::play);
+        ASSERT_TRUE(page->isPlaying());
+        send(stopper);
+        EXPECT_FALSE(page->isPlaying()) << stopper;
+    }
+    send(page::toggle);
+    EXPECT_TRUE(page->isPlaying());
+    EXPECT_EQ(port->opens(), 4);
+}
+
+TEST_F(MidiPageTest, RestartStopsShowsStarsAndStartsAgainButNotWhileStopped) {
+    makePage();
+    send(page::restart);
+    pump();
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_EQ(port->opens(), 0);
+    EXPECT_TRUE(status.texts.isEmpty());
+
+    send(page::play);
+    send(page::restart);
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_EQ(status.texts.back(), QStringLiteral("****"));
+    pump();
+    EXPECT_TRUE(page->isPlaying());
+    EXPECT_EQ(port->opens(), 2);
+}
+
+TEST_F(MidiPageTest, TheTicksReadoutReachesTheStatusBarOnlyThroughTheEventLoop) {
+    makePage();
+    send(page::play);
+    tickAt(500, 400);  // 1000 x 800 screen: pitch 60, level half of 80 %
+    tickAt(600, 400);
+    EXPECT_TRUE(status.texts.isEmpty()) << "the timer thread may not touch the status bar";
+    pump();
+    // Two readouts between two pumps arrive as one: the latest.
+    ASSERT_EQ(status.texts.size(), 1);
+    EXPECT_TRUE(status.texts.back().contains(QStringLiteral("64")))
+        << status.texts.back().toStdString();
+    tickAt(600, 400);
+    pump();
+    EXPECT_EQ(status.texts.size(), 1) << "a still cursor shows nothing new";
+}
+
+TEST_F(MidiPageTest, WithoutADeviceThePageSaysSoOnceAndStaysUsable) {
+    source = &noDevices;
+    makePage();
+    QTest::mouseClick(button(105), Qt::LeftButton);
+    // Asked from the button's notification: queued, not opened there.
+    ASSERT_EQ(messages.queued.size(), 1u);
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.queued[0].text, "Can't open MIDI");
+    EXPECT_EQ(messages.queued[0].caption, "play");
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_EQ(button(106)->state(), CoolButton::held);
+    EXPECT_FALSE(timer.hasEvents());
+
+    // Everything else still works: sliders, Stop, a recording.
+    slider(110)->setPosition(40);
+    EXPECT_EQ(settings::MidiVolume, 60);
+    send(page::stop);
+    send(page::fileNew);
+    EXPECT_EQ(send(page::queryFileOpen), 1);
+    messages.answer = platform::MessageBoxResult::IDNO;
+    EXPECT_TRUE(page->canClose());
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+TEST_F(MidiPageTest, AltTPutsTheFocusOnTheLowPitchSlider) {
+    makePage();
+    button(105)->setFocus();
+    QTest::keyClick(page.get(), Qt::Key_T, Qt::AltModifier);
+    pump();
+    EXPECT_EQ(frame.focusWidget(), slider(111));
+}
+
+TEST_F(MidiPageTest, MinimizeOnStartAskesTheMainWindowAndPlayOnStartPlaysThePageOnTop) {
+    settings::MinimizeOnStart = true;
+    settings::PlayOnStart = true;
+    makePage();
+    pump();
+    ASSERT_FALSE(frame.received.empty());
+    EXPECT_EQ(frame.received[0], (std::pair<UINT, WPARAM>{WM_SYSCOMMAND, SC_MINIMIZE}));
+    EXPECT_TRUE(page->isPlaying());
+}
+
+TEST_F(MidiPageTest, PlayOnStartLeavesAPageThatIsNotOnTopSilent) {
+    settings::PlayOnStart = true;
+    page = std::make_unique<TMidiDialog>(&frame, services);
+    page->create();
+    page->hide();  // the tab window shows another page
+    frame.show();
+    pump();
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_TRUE(frame.received.empty());
+}
+
+TEST_F(MidiPageTest, ClosingThePageWhilePlayingStopsTheTickAndTheDevice) {
+    makePage();
+    send(page::play);
+    tickAt(100, 100);
+    page.reset();
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_FALSE(timer.hasEvents());
+    EXPECT_EQ(timer.periodsHeld(), 0);
+}
+
+}  // namespace
+}  // namespace midipagetest
