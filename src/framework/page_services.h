@@ -41,7 +41,7 @@ struct PageServices {
     platform::MessageBoxQueue& messageQueue;
     // Read on the GUI thread by the Wave page and on the timer thread by the timer-driven pages:
     // the application's source answers from any thread.
-    CursorSource& cursor;
+    platform::CursorSource& cursor;
     StatusText& status;
     FileDialogs& fileDialogs;
     // Makes the wave output a page plays through (real: SDL2; tests: a virtual device or fake).
