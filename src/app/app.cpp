@@ -29,6 +29,8 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
       services{appServices.messages,   boxQueue, appServices.cursor, *this, appServices.fileDialogs,
                appServices.makeWaveOut},
       settingsFileCommands(appServices.fileDialogs, appServices.messages) {
+    services.timer = appServices.timer;
+    services.makeDirectSound = appServices.makeDirectSound;
     // A missing store is a first start: every value keeps its default.
     settings::loadSettings(nullptr);
     QuillhornApp::setStatusText([this](const QString& text) { setStatusText(text); });

@@ -32,6 +32,8 @@ struct AppServices {
     CursorSource& cursor;
     framework::FileDialogs& fileDialogs;
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
+    platform::TimerApi* timer = nullptr;
+    std::function<std::unique_ptr<platform::DirectSoundLibrary>()> makeDirectSound = {};
 };
 
 // Makes the sound pages in tab order.

@@ -16,6 +16,7 @@
 
 #include "app/app.h"
 #include "app/command_line.h"
+#include "app/sdl_direct_sound.h"
 #include "app/sdl_wave_out.h"
 #include "app/single_instance.h"
 #include "app/sound_pages.h"
@@ -26,6 +27,7 @@
 #include "platform/backends/qt_help.h"
 #include "platform/backends/qt_shell.h"
 #include "platform/backends/sdl_thread_priority.h"
+#include "platform/mmtimer.h"
 #include "platform/runtime_folder.h"
 #include "settings/settings_store.h"
 
@@ -108,7 +110,9 @@ int main(int argc, char** argv) {
                                     messages,
                                     cursor,
                                     fileDialogs,
-                                    app::makeSdlWaveOut};
+                                    app::makeSdlWaveOut,
+                                    &platform::MultimediaTimer::shared(),
+                                    app::makeSdlDirectSound};
 
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;

@@ -1,5 +1,6 @@
 #include "app/sound_pages.h"
 
+#include "engine/dsound/dsound_page.h"
 #include "engine/wave/wave_page.h"
 
 namespace app {
@@ -7,7 +8,8 @@ namespace app {
 std::vector<std::unique_ptr<QWidget>> makeSoundPages(framework::PageServices& services) {
     std::vector<std::unique_ptr<QWidget>> pages;
     pages.push_back(std::make_unique<TAppDialog>(nullptr, services));
-    // The Midi page, then the DirectSound page, join here.
+    // The Midi page joins here.
+    pages.push_back(std::make_unique<TDirectSoundDlg>(nullptr, services));
     return pages;
 }
 

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "platform/cursor_source.h"
+#include "platform/dsound/dsound_api.h"
 #include "platform/message_box.h"
+#include "platform/mmtimer_api.h"
 #include "platform/waveout/wave_out_api.h"
 
 namespace framework {
@@ -42,6 +44,11 @@ struct PageServices {
     FileDialogs& fileDialogs;
     // Makes the wave output a page plays through (real: SDL2; tests: a virtual device or fake).
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
+    // The multimedia timer the timer-driven pages step on; null: the process's shared timer.
+    platform::TimerApi* timer = nullptr;
+    // Makes the DirectSound library the DirectSound page plays through (real: over SDL2; tests:
+    // virtual devices or fakes). Empty: the library is missing, which Play reports.
+    std::function<std::unique_ptr<platform::DirectSoundLibrary>()> makeDirectSound = {};
 };
 
 }  // namespace framework
