@@ -57,13 +57,24 @@ for _ in $(seq 150); do
 done
 [ -n "$window" ] || fail "no window named Lirveto appeared"
 
-# The DirectSound tab is the last one: Ctrl+Shift+Tab from the first goes round to it. Then play
-# with the pointer near the top (loud), holding each place for a second and a half; the stream
-# climbs 5 Hz a millisecond, so each tone is reached well within that.
+# The DirectSound tab is the last one: click along the tab row from the right until a click
+# changes the window (the rightmost tab is hit first; the empty part of the row does nothing).
+xdotool windowfocus --sync "$window"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+tab_row=$((Y + 32))
+xwd -root -silent >"$work/before.xwd"
+switched=
+for x in $(seq $((X + WIDTH - 10)) -15 $((X + 10))); do
+  xdotool mousemove "$x" "$tab_row" click 1
+  sleep 0.3
+  xwd -root -silent >"$work/after.xwd"
+  if ! cmp -s "$work/before.xwd" "$work/after.xwd"; then switched=$x; break; fi
+done
+[ -n "$switched" ] || fail "no tab could be chosen"
+# Then play with the pointer near the top (loud), holding each place for a second and a half;
+# the stream climbs 5 Hz a millisecond, so each tone is reached well within that.
 xdotool mousemove 64 100
 xdotool windowfocus --sync "$window"
-xdotool key ctrl+shift+Tab
-sleep 0.5
 xdotool key space
 positions=(128 384 640 896)
 expected=()
