@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "page_fixture.h"
+#include "platform/mmtimer.h"
 #include "support/qt_application.h"
 
 namespace dsoundpagetest {
@@ -170,6 +171,40 @@ TEST_F(DirectSoundPageTest, PlayOnStartTogglesThePageOn) {
     settings::PlayOnStart = true;
     makePage();
     EXPECT_TRUE(page->isPlaying());
+}
+
+}  // namespace
+}  // namespace dsoundpagetest
+
+namespace dsoundpagetest {
+namespace {
+
+// The real timer: steps run on its thread while the GUI thread plays, stops and shows readouts.
+class DirectSoundPageTimerTest : public DirectSoundPageTest {
+  protected:
+    DirectSoundPageTimerTest() { services.timer = &realTimer; }
+    platform::MultimediaTimer realTimer;
+};
+
+TEST_F(DirectSoundPageTimerTest, PlayAndStopWhileStepsRunOnTheTimerThread) {
+    makePage();
+    for (int round = 0; round < 100; ++round) {
+        send(page::play);
+        ASSERT_TRUE(page->isPlaying());
+        QTest::qWait(round % 10 == 0 ? 5 : 1);
+        auto& buffer = library.buffer();
+        send(page::stop);
+        EXPECT_TRUE(buffer.released);
+        // No step touches the buffer once Stop has returned.
+        const size_t locks = buffer.locks.size();
+        if (round % 10 == 0) {
+            QTest::qWait(3);
+            EXPECT_EQ(buffer.locks.size(), locks);
+        }
+        pump();
+    }
+    EXPECT_FALSE(status.texts.isEmpty());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 }  // namespace
