@@ -31,6 +31,8 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
                appServices.fileDialogs, appServices.makeWaveOut,
                appServices.makeMidiOut, appServices.timer},
       settingsFileCommands(appServices.fileDialogs, appServices.messages) {
+    services.timer = appServices.timer;
+    services.makeDirectSound = appServices.makeDirectSound;
     // A missing store is a first start: every value keeps its default.
     settings::loadSettings(nullptr);
     QuillhornApp::setStatusText([this](const QString& text) { setStatusText(text); });

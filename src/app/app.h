@@ -34,6 +34,7 @@ struct AppServices {
     std::function<std::unique_ptr<platform::WaveOutApi>()> makeWaveOut;
     std::function<std::unique_ptr<platform::MidiOutApi>()> makeMidiOut = {};
     platform::TimerApi* timer = nullptr;
+    std::function<std::unique_ptr<platform::DirectSoundLibrary>()> makeDirectSound = {};
 };
 
 // Makes the sound pages in tab order.

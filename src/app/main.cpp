@@ -26,6 +26,7 @@
 #include "platform/backends/sdl_wave_out.h"
 #include "platform/backends/system_midi_out.h"
 #include "platform/close_signals.h"
+#include "platform/backends/sdl_direct_sound.h"
 #include "platform/mmtimer.h"
 #include "platform/runtime_folder.h"
 #include "settings/settings_store.h"
@@ -94,7 +95,8 @@ int main(int argc, char** argv) {
                                     fileDialogs,
                                     platform::makeSdlWaveOut,
                                     platform::makeSystemMidiOut,
-                                    &platform::MultimediaTimer::shared()};
+                                    &platform::MultimediaTimer::shared(),
+                                    platform::makeSdlDirectSound};
 
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;

@@ -1,6 +1,7 @@
 #include "app/sound_pages.h"
 
 #include "engine/midi/midi_page.h"
+#include "engine/dsound/dsound_page.h"
 #include "engine/wave/wave_page.h"
 
 namespace app {
@@ -9,7 +10,7 @@ std::vector<std::unique_ptr<QWidget>> makeSoundPages(framework::PageServices& se
     std::vector<std::unique_ptr<QWidget>> pages;
     pages.push_back(std::make_unique<TAppDialog>(nullptr, services));
     pages.push_back(std::make_unique<TMidiDialog>(nullptr, services));
-    // The DirectSound page joins here.
+    pages.push_back(std::make_unique<TDirectSoundDlg>(nullptr, services));
     return pages;
 }
 

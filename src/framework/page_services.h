@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/cursor_source.h"
+#include "platform/dsound/dsound_api.h"
 #include "platform/message_box.h"
 #include "platform/midiout_api.h"
 #include "platform/mmtimer_api.h"
@@ -51,6 +52,9 @@ struct PageServices {
     std::function<std::unique_ptr<platform::MidiOutApi>()> makeMidiOut = {};
     // The multimedia timer the timer-driven pages tick on; null: the process's shared timer.
     platform::TimerApi* timer = nullptr;
+    // Makes the DirectSound library the DirectSound page plays through (real: over SDL2; tests:
+    // virtual devices or fakes). Empty: the library is missing, which Play reports.
+    std::function<std::unique_ptr<platform::DirectSoundLibrary>()> makeDirectSound = {};
 };
 
 }  // namespace framework

@@ -17,7 +17,6 @@ using framework::LPARAM;
 using framework::LRESULT;
 using framework::Response;
 using framework::WPARAM;
-using platform::MessageBoxStyle;
 namespace page = framework::page;
 
 std::span<const Response<TAppDialog>> TAppDialog::responseTable() {
@@ -49,16 +48,13 @@ TAppDialog::TAppDialog(QWidget* parent, framework::PageServices& pageServices)
       ContextHelpWin(this, controls::helptables::wavePage, controls::helptables::wavePageContext),
       services(pageServices),
       port(messagePort()),
-      waveOut(pageServices.makeWaveOut()) {
+      waveOut(pageServices.makeWaveOut()),
+      engine(std::make_unique<WaveEngine>(*waveOut, pageServices.cursor, pageServices.messageQueue,
+                                          static_cast<WaveEngineHost&>(*this))),
+      recording(*this, pageServices, recordingHooks()) {
     if (parent != nullptr) {
         setWindowFlags(Qt::Widget);
     }
-    Q_ASSERT(waveOut != nullptr);
-    engine = std::make_unique<engine::WaveEngine>(*waveOut, services.cursor, services.messageQueue,
-                                                  static_cast<engine::WaveEngineHost&>(*this));
-    const platform::WaveFormatPcm format = outputFormat();
-    file = std::make_unique<files::WaveFile>(nullptr, &format);
-    engine->setRecordingFile(file.get());
 }
 
 TAppDialog::~TAppDialog() {
@@ -76,6 +72,9 @@ QWidget* TAppDialog::createItem(const framework::DialogItem& entry) {
         button->setText(QString::fromUtf8(entry.text));
         forwardClicks(button, entry.id);
         (entry.id == wavepage::playButton ? playButton : stopButton) = button;
+        if (entry.id == wavepage::playButton) {
+            recording.setPlayButton(button);
+        }
         return button;
     }
     return TDialog::createItem(entry);
@@ -213,16 +212,8 @@ void TAppDialog::timbreMoved() {
 // Playing ---------------------------------------------------------------------------------------
 
 void TAppDialog::startPlaying() {
-    // Samples in another format would turn the recording into noise.
-    if (!engine->isPlaying() && file->isOpen() && !samePcm(file->format(), outputFormat())) {
-        services.messageBox.show("The recording " + file->title() + " is " +
-                                     describe(file->format()) + ", but the output is set to " +
-                                     describe(outputFormat()) +
-                                     ".\nClose the recording or choose its format in the "
-                                     "preferences before playing.",
-                                 "bnplay", MessageBoxStyle::OkExclamation);
-    } else {
-        const platform::WaveFormatPcm format = outputFormat();
+    const platform::WaveFormatPcm format = framework::WaveRecording::outputFormat();
+    if (engine->isPlaying() || recording.mayPlay(format)) {
         engine->startPlaying();
         if (engine->isPlaying()) {
             playFormat = format;

@@ -15,6 +15,7 @@
 #include "framework/dialog.h"
 #include "framework/page_services.h"
 #include "framework/recording_rescue.h"
+#include "framework/wave_recording.h"
 
 namespace controls {
 class CoolButton;
@@ -38,7 +39,7 @@ class TAppDialog : public framework::TDialog,
     QString rescueRecording(const QString& folder, const QString& stem) override;
 
     bool isPlaying() const { return engine->isPlaying(); }
-    const files::WaveFile& recordingFile() const { return *file; }
+    const files::WaveFile& recordingFile() const { return recording.file(); }
     controls::TVSlider* slider(int id) const;
 
   protected:
@@ -83,16 +84,7 @@ class TAppDialog : public framework::TDialog,
     void showPlayState();
     void repaintButtons();
 
-    bool saveCheck();
-    // Whether the user confirmed the dialog; `saved` tells whether the file was then named.
-    bool saveAs(bool* saved = nullptr);
-    void replaceFile(std::unique_ptr<files::WaveFile> next);
-    void showTitle();
-    void reportFileFailure(const std::string& what);
-
-    static platform::WaveFormatPcm outputFormat();
-    static bool samePcm(const platform::WaveFormatPcm& a, const platform::WaveFormatPcm& b);
-    static std::string describe(const platform::WaveFormatPcm& format);
+    framework::WaveRecording::Hooks recordingHooks();
 
     void makeSliders();
     void setSlidersFromSettings();
@@ -104,10 +96,10 @@ class TAppDialog : public framework::TDialog,
     framework::PageServices& services;
     std::shared_ptr<framework::MessagePort> port;
     std::unique_ptr<platform::WaveOutApi> waveOut;
-    std::unique_ptr<engine::WaveEngine> engine;
-    std::unique_ptr<files::WaveFile> file;
+    std::unique_ptr<WaveEngine> engine;
     // The format the output was opened with at the last Play.
     platform::WaveFormatPcm playFormat;
+    framework::WaveRecording recording;
 
     QPointer<controls::CoolButton> playButton;
     QPointer<controls::CoolButton> stopButton;

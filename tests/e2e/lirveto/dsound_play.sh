@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# The DirectSound tab under a private X server with SDL's disk audio driver: the pitch of the
+# stream follows the pointer, and a recording left unnamed survives SIGTERM.
+# Usage: dsound_play.sh LIRVETO OUTPUT_FOLDER
+set -uo pipefail
+
+program=$1
+output=$2
+here=$(cd "$(dirname "$0")" && pwd)
+python=/usr/bin/python3
+mkdir -p "$output"
+
+for tool in Xvfb xdotool xwd "$python"; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "e2e: $tool is missing (scripts/install-deps.sh installs it): skipped"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/lirveto-e2e-XXXXXX")
+xvfb=
+lirveto=
+cleanup() {
+  [ -n "$lirveto" ] && kill "$lirveto" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "e2e: FAILED: $*"
+  [ -f "$work/lirveto.log" ] && sed 's/^/e2e: lirveto: /' "$work/lirveto.log" | tail -20
+  exit 1
+}
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+mkdir -p "$work/config" "$work/data" "$work/tmp" "$work/run"
+chmod 700 "$work/run"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" TMPDIR="$work/tmp"
+export XDG_RUNTIME_DIR="$work/run"
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+unset WAYLAND_DISPLAY
+
+"$program" >"$work/lirveto.log" 2>&1 &
+lirveto=$!
+window=
+for _ in $(seq 150); do
+  window=$(xdotool search --onlyvisible --name '^Lirveto$' 2>/dev/null | head -n1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no window named Lirveto appeared"
+
+# The DirectSound tab is the last one: click along the tab row from the right until a click
+# changes the window (the rightmost tab is hit first; the empty part of the row does nothing).
+xdotool windowfocus --sync "$window"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+tab_row=$((Y + 32))
+xwd -root -silent >"$work/before.xwd"
+switched=
+for x in $(seq $((X + WIDTH - 10)) -15 $((X + 10))); do
+  xdotool mousemove "$x" "$tab_row" click 1
+  sleep 0.3
+  xwd -root -silent >"$work/after.xwd"
+  if ! cmp -s "$work/before.xwd" "$work/after.xwd"; then switched=$x; break; fi
+done
+[ -n "$switched" ] || fail "no tab could be chosen"
+# Then play with the pointer near the top (loud), holding each place for a second and a half;
+# the stream climbs 5 Hz a millisecond, so each tone is reached well within that.
+xdotool mousemove 64 100
+xdotool windowfocus --sync "$window"
+xdotool key space
+positions=(128 384 640 896)
+expected=()
+for x in "${positions[@]}"; do
+  xdotool mousemove "$x" 100
+  expected+=("$((20 + 10000 * x / 1280))")
+  sleep 1.5
+done
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xwd -root -silent >"$work/screen.xwd"
+"$python" "$here/../xwd_to_png.py" "$work/screen.xwd" "$output/lirveto-dsound.png" \
+  "$X" "$Y" "$WIDTH" "$HEIGHT" || fail "no screenshot"
+xdotool key space
+sleep 0.5
+grep -qi "can't\|error" "$work/lirveto.log" && fail "the program reported a failure"
+"$python" "$here/pitch_steps.py" "$work/audio.raw" 22050 "${expected[@]}" ||
+  fail "the pitch did not follow the pointer"
+echo "e2e: the DirectSound tab played ${expected[*]} Hz"
+
+# Record into an unnamed file, then end on SIGTERM while playing: the recording is kept.
+xdotool key ctrl+n
+sleep 0.3
+xdotool key space
+sleep 1
+kill -TERM "$lirveto"
+for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$lirveto" 2>/dev/null && fail "Lirveto did not end on SIGTERM"
+wait "$lirveto"
+status=$?
+lirveto=
+[ "$status" -eq 0 ] || fail "Lirveto exited with $status on SIGTERM"
+kept=$(ls "$work/data/Lirveto/recovered"/*.wav 2>/dev/null | head -n1)
+[ -n "$kept" ] || fail "the unnamed recording was not kept"
+size=$(stat -c %s "$kept")
+[ "$size" -gt 20000 ] || fail "the kept recording holds only $size bytes"
+echo "e2e: passed; $kept holds $size bytes; screenshot in $output/lirveto-dsound.png"
