@@ -2,8 +2,12 @@
 
 find_program(CCACHE_PROGRAM ccache)
 if(CCACHE_PROGRAM)
-  set(CMAKE_C_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
-  set(CMAKE_CXX_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+  # Paths below the checkout are hashed relative to it, so another clone of the tree (a CI run,
+  # a second worktree) reuses what this one compiled.
+  set(ccache_launcher ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR}
+      CCACHE_NOHASHDIR=true ${CCACHE_PROGRAM})
+  set(CMAKE_C_COMPILER_LAUNCHER ${ccache_launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${ccache_launcher})
 endif()
 
 add_library(lirveto_warnings INTERFACE)

@@ -53,7 +53,7 @@ WaveRecording::WaveRecording(QWidget& owner, PageServices& pageServices, Hooks f
 }
 
 platform::WaveFormatPcm WaveRecording::outputFormat() {
-    return files::pcmWaveFormat(settings::stereo, settings::highRate, settings::sixteenBit);
+    return files::pcmWaveFormat(settings::Stereo, settings::HighRate, settings::SixteenBit);
 }
 
 std::unique_lock<std::mutex> WaveRecording::lockFile() const {

@@ -49,8 +49,9 @@ TAppDialog::TAppDialog(QWidget* parent, framework::PageServices& pageServices)
       services(pageServices),
       port(messagePort()),
       waveOut(pageServices.makeWaveOut()),
-      engine(std::make_unique<WaveEngine>(*waveOut, pageServices.cursor, pageServices.messageQueue,
-                                          static_cast<WaveEngineHost&>(*this))),
+      engine(std::make_unique<engine::WaveEngine>(*waveOut, pageServices.cursor,
+                                                  pageServices.messageQueue,
+                                                  static_cast<engine::WaveEngineHost&>(*this))),
       recording(*this, pageServices, recordingHooks()) {
     if (parent != nullptr) {
         setWindowFlags(Qt::Widget);

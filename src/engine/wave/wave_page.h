@@ -96,7 +96,7 @@ class TAppDialog : public framework::TDialog,
     framework::PageServices& services;
     std::shared_ptr<framework::MessagePort> port;
     std::unique_ptr<platform::WaveOutApi> waveOut;
-    std::unique_ptr<WaveEngine> engine;
+    std::unique_ptr<engine::WaveEngine> engine;
     // The format the output was opened with at the last Play.
     platform::WaveFormatPcm playFormat;
     framework::WaveRecording recording;

@@ -39,9 +39,9 @@ class DirectSoundPageTest : public ::testing::Test {
         settings::Pitch = 10;
         settings::Vibrato = 2;
         settings::Timbre = 0;
-        settings::stereo = false;
-        settings::highRate = false;
-        settings::sixteenBit = false;
+        settings::Stereo = false;
+        settings::HighRate = false;
+        settings::SixteenBit = false;
         settings::PlayOnStart = false;
         settings::MinimizeOnStart = false;
         services.timer = &timer;
