@@ -1,7 +1,7 @@
 #include "app/sound_pages.h"
 
-#include "engine/midi/midi_page.h"
 #include "engine/dsound/dsound_page.h"
+#include "engine/midi/midi_page.h"
 #include "engine/wave/wave_page.h"
 
 namespace app {
