@@ -11,36 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
 mkdir -p "$output"
 
-for tool in Xvfb xdotool xwd "$python"; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "e2e: $tool is missing (scripts/install-deps.sh installs it): skipped"
-    exit 77
-  fi
-done
-if ! "$python" -c 'import mido' 2>/dev/null; then
-  echo "e2e: python3-mido is missing: skipped"
-  exit 77
-fi
-if ! ls /usr/share/sounds/sf2/default-GM.sf2 /usr/share/sounds/sf3/default-GM.sf3 >/dev/null 2>&1; then
-  echo "e2e: no General MIDI SoundFont (timgm6mb-soundfont): skipped"
-  exit 77
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/lirveto-e2e-midi-XXXXXX")
-xvfb=
-lirveto=
-cleanup() {
-  [ -n "$lirveto" ] && kill "$lirveto" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "e2e: FAILED: $*"
-  [ -f "$work/lirveto.log" ] && sed 's/^/e2e: lirveto: /' "$work/lirveto.log" | tail -20
-  exit 1
-}
+# shellcheck source=x_session.sh
+source "$here/x_session.sh"
 
 wait_window() {  # NAME: the id of the visible window of that exact name
   local found=
@@ -52,14 +24,7 @@ wait_window() {  # NAME: the id of the visible window of that exact name
   echo "$found"
 }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-# The server answers once a client can connect; another test's server may be going away.
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+start_x_server
 
 mkdir -p "$work/config" "$work/tmp" "$work/run"
 chmod 700 "$work/run"
