@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLayout>
 #include <QStandardPaths>
@@ -11,6 +12,8 @@
 #include <cstdio>
 
 #include "app/main_menu.h"
+#include "engine/midi/midi_page.h"
+#include "prefs/options_sheet.h"
 #include "controls/win95_tab_window.h"
 #include "framework/message_event.h"
 #include "framework/recording_rescue.h"
@@ -78,6 +81,12 @@ SDIDecFrame* App::initMainWindow(int showCommand) {
     tabs->fitFrameToPages();
     layout->setGeometry(mainFrame->rect());
     mainFrame->pinSize();
+    if (settings::OnTop) {
+        mainFrame->setAlwaysOnTop(true);
+    }
+    // Another program taking the focus stops the sound unless the user asked to keep it.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            &App::applicationStateChanged);
     if (!pendingStatus.isEmpty()) {
         mainFrame->setStatusText(pendingStatus);
     }
@@ -178,9 +187,7 @@ void App::runFrameCommand(int id) {
             postToPage(page::settingsChanged);
             return;
         case command::preferences:
-            // The Options sheet is not there yet: stop the page and keep the settings.
-            postToPage(page::stop);
-            settings::saveSettings(nullptr, messages);
+            showPreferences();
             return;
         case command::saveSettings:
             settings::saveSettings(nullptr, messages);
@@ -220,6 +227,43 @@ FrameCommands::State App::commandState(int id) {
 bool App::canCloseApplication() {
     settings::saveSettings(nullptr, messages);
     return tabs == nullptr || tabs->canClose();
+}
+
+void App::showPreferences() {
+    postToPage(framework::page::stop);
+    const std::unique_ptr<platform::WaveOutApi> waveOut =
+        services.makeWaveOut ? services.makeWaveOut() : nullptr;
+    // The Midi page's own output lists the devices: a second one would load the SoundFont again.
+    std::unique_ptr<platform::MidiOutApi> ownMidiOut;
+    platform::MidiOutApi* midiOut = nullptr;
+    for (const auto& each : pages) {
+        if (auto* midiPage = dynamic_cast<TMidiDialog*>(each.get())) {
+            midiOut = &midiPage->midiOutput();
+        }
+    }
+    if (midiOut == nullptr && services.makeMidiOut) {
+        ownMidiOut = services.makeMidiOut();
+        midiOut = ownMidiOut.get();
+    }
+    SDIDecFrame* frame = mainFrame.get();
+    const prefs::OptionsServices sheetServices{
+        [frame](bool onTop) {
+            if (frame != nullptr) {
+                frame->setAlwaysOnTop(onTop);
+            }
+        },
+        waveOut.get(), midiOut, services.fileDialogs};
+    optionsSheet = prefs::makeOptionsSheet(mainFrame.get(), sheetServices);
+    optionsSheet->exec();
+    optionsSheet.reset();
+    // Confirmed or cancelled, the settings are stored.
+    settings::saveSettings(nullptr, messages);
+}
+
+void App::applicationStateChanged(Qt::ApplicationState state) {
+    if (state != Qt::ApplicationActive && !settings::StopFocus && !ending) {
+        postToPage(framework::page::stop);
+    }
 }
 
 void App::stopEveryPage() {

@@ -14,6 +14,7 @@
 #include "app/settings_file_commands.h"
 #include "framework/message_box_service.h"
 #include "framework/page_services.h"
+#include "framework/property_sheet.h"
 #include "framework/window_title.h"
 
 namespace controls {
@@ -84,6 +85,15 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
 
     void setStatusText(const QString& text) override;
 
+    // Stops the page on top and runs the Options sheet; the settings are saved however it
+    // closes. GUI thread.
+    void showPreferences();
+    // The sheet while it is open, else null.
+    framework::TPropertySheet* preferencesSheet() const { return optionsSheet.get(); }
+    // Another program took the focus (any state but active): the page on top stops unless the
+    // user keeps the sound going.
+    void applicationStateChanged(Qt::ApplicationState state);
+
   private:
     void postToPage(framework::UINT message);
     void stopEveryPage();
@@ -99,6 +109,7 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     std::vector<std::unique_ptr<QWidget>> pages;
     controls::TWin95TabWindow* tabs = nullptr;  // owned by the frame
     std::unique_ptr<SDIDecFrame> mainFrame;
+    std::unique_ptr<framework::TPropertySheet> optionsSheet;
     QString pendingStatus;
     bool ending = false;
 };

@@ -37,7 +37,7 @@ constexpr MenuItem viewItems[] = {
 // Until the Options sheet exists the entry only stops the page and stores the settings, and
 // says so.
 constexpr MenuItem optionItems[] = {
-    {command::preferences, "Save &preferences"},
+    {command::preferences, "&Preferences..."},
     {0, ""},
     {command::mixerPlay, "Mixer play control..."},
     {command::mixerVolume, "Mixer volume..."},
@@ -75,7 +75,7 @@ constexpr Hint hints[] = {
     {command::play, "Start sound output"},
     {command::stop, "Stop sound output"},
     {command::togglePlay, "Toggle sound output"},
-    {command::preferences, "Stop sound output and save the settings"},
+    {command::preferences, "Configure program operation"},
     {command::mixerPlay, "Display sound card play mixer"},
     {command::mixerVolume, "Display sound volume slider"},
     {command::multimediaProperties, "Display multimedia properties"},

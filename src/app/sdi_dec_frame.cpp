@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 #include "app/main_menu.h"
 #include "controls/help_provider.h"
@@ -160,6 +161,23 @@ void SDIDecFrame::setStatusText(const QString& text) {
 
 QString SDIDecFrame::statusText() const {
     return statusLabel->fullText();
+}
+
+void SDIDecFrame::setAlwaysOnTop(bool onTop) {
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (flags == windowFlags()) {
+        return;
+    }
+    // Changing the flags through the widget would hide the window; its native window takes
+    // them as it stands.
+    overrideWindowFlags(flags);
+    if (QWindow* native = windowHandle()) {
+        native->setFlags(flags);
+    }
+    if (minimumSize() == maximumSize()) {
+        platform::offerNoResizing(this);  // the new flags rewrote the window manager hints
+    }
 }
 
 bool SDIDecFrame::pinSize() {

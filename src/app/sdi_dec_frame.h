@@ -66,6 +66,9 @@ class SDIDecFrame : public framework::TWindowT<QMainWindow> {
     // Pins the frame to its present size when it is taller than 50 pixels. Returns whether it did.
     bool pinSize();
 
+    // Keeps the window above other windows, or lets it go back among them, at once.
+    void setAlwaysOnTop(bool onTop);
+
     // Shows, raises and activates the window (another start asked for it).
     void bringToFront();
 

@@ -44,10 +44,7 @@ const HelpPair wavePrefs[] = {
 };
 
 const HelpPair midiPrefs[] = {
-    {402, 402},
-    {405, 402},
-    {401, 401},
-    {0, 0},
+    {402, 402}, {405, 402}, {401, 401}, {406, 406}, {407, 406}, {408, 408}, {0, 0},
 };
 
 }  // namespace controls::helptables

@@ -53,6 +53,8 @@ class TMidiDialog : public framework::TDialog,
     QString rescueRecording(const QString& folder, const QString& stem) override;
 
     bool isPlaying() const { return engine->isPlaying(); }
+    // The output the page plays through; the Options sheet lists its devices.
+    platform::MidiOutApi& midiOutput() const { return *midiOut; }
     const files::MidiFile& recordingFile() const { return *file; }
     controls::TVSlider* slider(int id) const;
 

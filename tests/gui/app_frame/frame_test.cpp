@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 
@@ -65,7 +68,7 @@ TEST_F(AppFixture, TheMenuBarHoldsEveryCommandUnderItsIdInOrder) {
         {0, ""},
         {25601, "Midi note &Integer"},
         {25602, "Midi note &Decimal"},
-        {25006, "Save &preferences"},
+        {25006, "&Preferences..."},
         {0, ""},
         {25016, "Mixer play control..."},
         {25003, "Mixer volume..."},
@@ -280,20 +283,69 @@ TEST_F(AppFixture, TheSystemMenuToggleAndMinimiseReachTheirTargets) {
     EXPECT_FALSE(frame->windowState() & Qt::WindowMinimized);
 }
 
-TEST_F(AppFixture, PreferencesStopsThePageAndSavesTheSettings) {
+TEST_F(AppFixture, PreferencesStopsThePageOpensTheSheetAndSavesTheSettingsEvenOnCancel) {
     app::SDIDecFrame* frame = start();
     ASSERT_FALSE(std::filesystem::exists(registryFile()));
     settings::Pitch = 7;
+    QWidget* shownSheet = nullptr;
+    // The sheet runs modally: look at it, change a box and cancel it from inside its loop.
+    QTimer::singleShot(0, [&] {
+        framework::TPropertySheet* sheet = app->preferencesSheet();
+        ASSERT_NE(sheet, nullptr);
+        shownSheet = sheet;
+        EXPECT_TRUE(sheet->isModal());
+        EXPECT_EQ(sheet->parentWidget(), frame);
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(wavePage->count(page::stop), 1) << "stopped before the sheet is used";
+        settings::PlayOnStart = false;
+        qobject_cast<QAbstractButton*>(sheet->page(0)->item(302))->setChecked(true);
+        sheet->reject();
+    });
     frame->menuAction(command::preferences)->trigger();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(wavePage->received, std::vector<UINT>{page::stop});
+    EXPECT_NE(shownSheet, nullptr);
+    EXPECT_EQ(app->preferencesSheet(), nullptr);
     EXPECT_EQ(midiPage->count(page::stop), 0);
+    EXPECT_FALSE(settings::PlayOnStart) << "cancel takes nothing from the sheet";
     ASSERT_TRUE(std::filesystem::exists(registryFile()));
     settings::Pitch = 3;
     settings::loadSettings(nullptr);
     EXPECT_EQ(settings::Pitch.load(), 7);
-    EXPECT_EQ(frame->menuAction(command::preferences)->statusTip(),
-              "Stop sound output and save the settings");
+    EXPECT_EQ(frame->menuAction(command::preferences)->text(), "&Preferences...");
+    EXPECT_EQ(frame->menuAction(command::preferences)->statusTip(), "Configure program operation");
+}
+
+TEST_F(AppFixture, LosingTheFocusToAnotherProgramStopsThePageOnTopUnlessTheSoundShouldGoOn) {
+    const bool savedStopFocus = settings::StopFocus;
+    start();
+    settings::StopFocus = false;
+    app->applicationStateChanged(Qt::ApplicationActive);
+    app->applicationStateChanged(Qt::ApplicationInactive);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(wavePage->count(page::stop), 1);
+    EXPECT_EQ(midiPage->count(page::stop), 0);
+
+    settings::StopFocus = true;
+    app->applicationStateChanged(Qt::ApplicationInactive);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(wavePage->count(page::stop), 1);
+    settings::StopFocus = savedStopFocus;
+}
+
+TEST_F(AppFixture, AlwaysOnTopChangesAtOnceWithoutHidingTheWindow) {
+    const bool savedOnTop = settings::OnTop;
+    settings::OnTop = true;
+    makeApp();
+    app::SDIDecFrame* frame = start();
+    EXPECT_TRUE(frame->windowFlags() & Qt::WindowStaysOnTopHint) << "the stored choice at start";
+    frame->setAlwaysOnTop(false);
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowStaysOnTopHint);
+    ASSERT_NE(frame->windowHandle(), nullptr);
+    EXPECT_FALSE(frame->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(frame->isVisible());
+    frame->setAlwaysOnTop(true);
+    EXPECT_TRUE(frame->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(frame->isVisible());
+    settings::OnTop = savedOnTop;
 }
 
 TEST_F(AppFixture, TheFrameIsPinnedToTheSizeItsPagesGiveIt) {

@@ -1,0 +1,19 @@
+#include "prefs/options_sheet.h"
+
+#include "prefs/set_app.h"
+#include "prefs/set_midi.h"
+#include "prefs/set_wave.h"
+
+namespace prefs {
+
+std::unique_ptr<framework::TPropertySheet> makeOptionsSheet(QWidget* parent,
+                                                           const OptionsServices& services) {
+    auto sheet = std::make_unique<framework::TPropertySheet>(parent, QStringLiteral("Options"));
+    sheet->addPage(new TSetApp(services.setTopmost));
+    sheet->addPage(new TSetWave(services.waveOut));
+    sheet->addPage(new TSetMidi(services.midiOut, services.fileDialogs));
+    sheet->setCurrentPage(0);
+    return sheet;
+}
+
+}  // namespace prefs

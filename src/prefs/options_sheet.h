@@ -1,0 +1,31 @@
+#pragma once
+// The "Options" sheet: General, Wave and MIDI pages, OK, Cancel and Help. Thread: GUI.
+
+#include <functional>
+#include <memory>
+
+#include "framework/property_sheet.h"
+
+namespace framework {
+class FileDialogs;
+}
+namespace platform {
+class MidiOutApi;
+class WaveOutApi;
+}  // namespace platform
+
+namespace prefs {
+
+// What the pages reach outside the sheet.
+struct OptionsServices {
+    std::function<void(bool)> setTopmost;  // the main window above others, or not
+    platform::WaveOutApi* waveOut = nullptr;
+    platform::MidiOutApi* midiOut = nullptr;
+    framework::FileDialogs& fileDialogs;
+};
+
+// The sheet with its three pages, starting on the first, not yet shown.
+std::unique_ptr<framework::TPropertySheet> makeOptionsSheet(QWidget* parent,
+                                                           const OptionsServices& services);
+
+}  // namespace prefs

@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The Options sheet as a user meets it, under a private X server with a window manager: opened
+# from the menu, "Always on top" and "QuickLaunch icon" ticked, OK. The window is kept above at
+# once, the launcher is a valid desktop entry that starts this program, and after Exit the
+# per-user store holds the choice.
+# Usage: options_round_trip.sh LIRVETO
+set -uo pipefail
+
+program=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+python=/usr/bin/python3
+
+# shellcheck source=x_session.sh
+source "$here/x_session.sh"
+for tool in openbox xprop desktop-file-validate; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "e2e: $tool is missing: skipped"; exit 77; }
+done
+
+start_x_server
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm=$!
+trap 'kill "$wm" 2>/dev/null; cleanup' EXIT
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+
+mkdir -p "$work/config" "$work/tmp" "$work/run" "$work/data"
+chmod 700 "$work/run"
+export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+export XDG_DATA_HOME="$work/data" SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+unset WAYLAND_DISPLAY
+
+wait_for_window() {
+  local name=$1 found=
+  for _ in $(seq 150); do
+    found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  echo "$found"
+}
+
+# Keys go to the focused window: wait until the window manager has given it the focus.
+focus_window() {
+  local target=$1
+  for _ in $(seq 50); do
+    xdotool windowactivate "$target" 2>/dev/null
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$target" ] && { sleep 0.2; return 0; }
+    sleep 0.1
+  done
+  fail "window $target never took the focus"
+}
+
+"$program" >"$work/lirveto.log" 2>&1 &
+lirveto=$!
+window=$(wait_for_window '^Lirveto$')
+[ -n "$window" ] || fail "no window named Lirveto appeared"
+focus_window "$window"
+xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && fail "kept above before asked"
+
+xdotool key --clearmodifiers alt+o
+sleep 0.3
+xdotool key p
+sheet=$(wait_for_window '^Options$')
+[ -n "$sheet" ] || fail "Options did not open from the menu"
+focus_window "$sheet"
+xdotool key --clearmodifiers alt+a
+xdotool key --clearmodifiers alt+q
+sleep 0.2
+xdotool key Return
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Options$' >/dev/null 2>&1 || break; sleep 0.1; done
+xdotool search --onlyvisible --name '^Options$' >/dev/null 2>&1 && fail "OK did not close the sheet"
+
+# Kept above at once, without a restart.
+above=
+for _ in $(seq 50); do
+  xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && { above=yes; break; }
+  sleep 0.1
+done
+[ -n "$above" ] || fail "the window is not kept above after OK: $(xprop -id "$window" _NET_WM_STATE)"
+echo "e2e: the main window is kept above"
+
+launcher="$work/data/applications/Lirveto.desktop"
+[ -f "$launcher" ] || fail "no launcher at $launcher"
+desktop-file-validate "$launcher" || fail "the launcher does not validate"
+exec_program=$(sed -n 's/^Exec=//p' "$launcher" | head -n1)
+[ "$exec_program" = "$program" ] || fail "the launcher starts '$exec_program', not $program"
+"$exec_program" --version | grep -q '^Lirveto' || fail "the launcher's program is not Lirveto"
+echo "e2e: the launcher validates and starts this program"
+
+# Off again at once (and the sound kept on focus loss), the fixed-size window still offering
+# no resizing.
+focus_window "$window"
+xdotool key --clearmodifiers alt+o
+sleep 0.3
+xdotool key p
+sheet=$(wait_for_window '^Options$')
+[ -n "$sheet" ] || fail "Options did not open a second time"
+focus_window "$sheet"
+xdotool key --clearmodifiers alt+a
+xdotool key --clearmodifiers alt+c
+sleep 0.2
+xdotool key Return
+for _ in $(seq 30); do
+  xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || break
+  sleep 0.1
+done
+xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && fail "still kept above after unticking"
+xprop -id "$window" _MOTIF_WM_HINTS | grep -q '= 0x3, 0x2c' ||
+  fail "the window manager hints lost the fixed size: $(xprop -id "$window" _MOTIF_WM_HINTS)"
+echo "e2e: kept above no more; no resizing offered"
+# The launcher stays: its box was left ticked.
+[ -f "$launcher" ] || fail "the launcher went away with its box still ticked"
+
+focus_window "$window"
+xdotool key --clearmodifiers alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$lirveto" 2>/dev/null && fail "Lirveto is still running after Exit"
+wait "$lirveto"
+status=$?
+lirveto=
+[ "$status" -eq 0 ] || fail "Lirveto exited with $status"
+
+store="$work/config/Quillhorn/Lirveto.reg"
+[ -f "$store" ] || fail "no settings store at $store"
+grep '"OnTop"' "$store" | grep -q 'hex:00' || fail "the store does not hold OnTop off: $(grep OnTop "$store")"
+grep '"StopFocus"' "$store" | grep -q 'hex:01' ||
+  fail "the store does not hold StopFocus on: $(grep StopFocus "$store")"
+echo "e2e: $(grep -E '"(OnTop|StopFocus)"' "$store" | tr '\n' ' ') kept after Exit"
+echo "e2e: PASSED"
