@@ -12,13 +12,14 @@
 #include <cstdio>
 
 #include "app/main_menu.h"
-#include "engine/midi/midi_page.h"
-#include "prefs/options_sheet.h"
 #include "controls/win95_tab_window.h"
+#include "engine/midi/midi_page.h"
 #include "framework/message_event.h"
 #include "framework/recording_rescue.h"
 #include "framework/resources.h"
+#include "platform/backends/qt/x11_window_hints.h"
 #include "platform/registry.h"
+#include "prefs/options_sheet.h"
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
 
@@ -85,8 +86,7 @@ SDIDecFrame* App::initMainWindow(int showCommand) {
         mainFrame->setAlwaysOnTop(true);
     }
     // Another program taking the focus stops the sound unless the user asked to keep it.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            &App::applicationStateChanged);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &App::applicationStateChanged);
     if (!pendingStatus.isEmpty()) {
         mainFrame->setStatusText(pendingStatus);
     }
@@ -246,14 +246,15 @@ void App::showPreferences() {
         midiOut = ownMidiOut.get();
     }
     SDIDecFrame* frame = mainFrame.get();
-    const prefs::OptionsServices sheetServices{
-        [frame](bool onTop) {
-            if (frame != nullptr) {
-                frame->setAlwaysOnTop(onTop);
-            }
-        },
-        waveOut.get(), midiOut, services.fileDialogs};
+    const prefs::OptionsServices sheetServices{[frame](bool onTop) {
+                                                   if (frame != nullptr) {
+                                                       frame->setAlwaysOnTop(onTop);
+                                                   }
+                                               },
+                                               waveOut.get(), midiOut, services.fileDialogs};
     optionsSheet = prefs::makeOptionsSheet(mainFrame.get(), sheetServices);
+    optionsSheet->adjustSize();
+    platform::offerNoResizing(optionsSheet.get());
     optionsSheet->exec();
     optionsSheet.reset();
     // Confirmed or cancelled, the settings are stored.

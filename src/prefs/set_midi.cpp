@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QShortcut>
+#include <utility>
 
 #include "framework/page_services.h"
 #include "platform/midiout_api.h"
@@ -19,14 +21,12 @@ const DialogItem midiItems[] = {
     {TSetMidi::driverCombo, ItemKind::EditComboBox, "", 8, 19, 173, 14},
     {TSetMidi::patchOffsetBox, ItemKind::CheckBox, "1-Based instrument notation (recommended)", 8,
      40, 173, 10},
-    {TSetMidi::soundFontLabel, ItemKind::Static, "&SoundFont of the built-in synth", 8, 60, 170,
-     9},
+    {TSetMidi::soundFontLabel, ItemKind::Static, "&SoundFont of the built-in synth", 8, 60, 170, 9},
     {TSetMidi::soundFontEdit, ItemKind::Edit, "", 8, 71, 130, 14},
     {TSetMidi::soundFontBrowse, ItemKind::PushButton, "&Browse...", 142, 71, 39, 14},
 };
 
-const framework::DialogTemplate midiTemplate{TSetMidi::resourceId, "MIDI", 189, 106, 8,
-                                             midiItems};
+const framework::DialogTemplate midiTemplate{TSetMidi::resourceId, "MIDI", 189, 106, 8, midiItems};
 
 constexpr const char* mapperName = "MIDI Mapper";
 
@@ -63,6 +63,16 @@ void TSetMidi::setupWindow() {
     if (QLineEdit* field = soundFontField()) {
         field->setMaxLength(static_cast<int>(settings::soundFontMaxLength));
         field->setPlaceholderText(QStringLiteral("The system's General MIDI SoundFont"));
+    }
+    // The labels' letters lead to the fields they name.
+    for (const auto& [keys, target] :
+         {std::pair{"Alt+D", driverCombo}, std::pair{"Alt+S", soundFontEdit}}) {
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromUtf8(keys)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, id = target] {
+            if (QWidget* field = item(id)) {
+                field->setFocus(Qt::ShortcutFocusReason);
+            }
+        });
     }
     fillDriverList();
     TPropertyPage::setupWindow();
