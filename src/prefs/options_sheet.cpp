@@ -7,7 +7,7 @@
 namespace prefs {
 
 std::unique_ptr<framework::TPropertySheet> makeOptionsSheet(QWidget* parent,
-                                                           const OptionsServices& services) {
+                                                            const OptionsServices& services) {
     auto sheet = std::make_unique<framework::TPropertySheet>(parent, QStringLiteral("Options"));
     sheet->addPage(new TSetApp(services.setTopmost));
     sheet->addPage(new TSetWave(services.waveOut));

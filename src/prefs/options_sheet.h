@@ -26,6 +26,6 @@ struct OptionsServices {
 
 // The sheet with its three pages, starting on the first, not yet shown.
 std::unique_ptr<framework::TPropertySheet> makeOptionsSheet(QWidget* parent,
-                                                           const OptionsServices& services);
+                                                            const OptionsServices& services);
 
 }  // namespace prefs

@@ -13,8 +13,7 @@ const DialogItem generalItems[] = {
     {TSetApp::playOnStartBox, ItemKind::CheckBox, "&Play at start-up", 10, 10, 140, 10},
     {TSetApp::minimizeOnStartBox, ItemKind::CheckBox, "&Minimize at start-up", 10, 26, 140, 10},
     {TSetApp::onTopBox, ItemKind::CheckBox, "&Always on top", 10, 42, 140, 10},
-    {TSetApp::stopFocusBox, ItemKind::CheckBox, "&Continue sound when focus lost", 10, 58, 140,
-     10},
+    {TSetApp::stopFocusBox, ItemKind::CheckBox, "&Continue sound when focus lost", 10, 58, 140, 10},
     {TSetApp::swoopModeBox, ItemKind::CheckBox, "Play &Only with moving mouse", 10, 90, 140, 10},
     {TSetApp::quickLaunchBox, ItemKind::CheckBox, "&QuickLaunch icon", 10, 74, 140, 10},
 };
@@ -60,8 +59,8 @@ void TSetApp::setupWindow() {
 bool TSetApp::shortcutExists() const {
     std::string target;
     std::string description;
-    return quickLaunch.findLink(linkName, platform::CShortcut::quickLaunch, target,
-                                description) == 0;
+    return quickLaunch.findLink(linkName, platform::CShortcut::quickLaunch, target, description) ==
+           0;
 }
 
 void TSetApp::TransferData(framework::TransferDirection direction) {

@@ -23,11 +23,10 @@ const DialogItem waveItems[] = {
     {TSetWave::bits16Button, ItemKind::RadioButton, "&16 Bit", 84, 88, 60, 10},
 };
 
-const framework::DialogTemplate waveTemplate{TSetWave::resourceId, "Wave", 160, 112, 8,
-                                             waveItems};
+const framework::DialogTemplate waveTemplate{TSetWave::resourceId, "Wave", 160, 112, 8, waveItems};
 
 constexpr std::array<int, 6> transferIds = {
-    TSetWave::monoButton,  TSetWave::stereoButton, TSetWave::rate22Button,
+    TSetWave::monoButton,   TSetWave::stereoButton, TSetWave::rate22Button,
     TSetWave::rate44Button, TSetWave::bits8Button,  TSetWave::bits16Button,
 };
 

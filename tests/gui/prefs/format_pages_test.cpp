@@ -129,8 +129,8 @@ TEST_F(MidiDriverPage, TheListStartsWithTheMapperAndTheStoredNameSelectsByItsBeg
          }) {
         settings::MidiDriver.set(stored);
         auto page = shownPage(names);
-        EXPECT_EQ(entries(*page), QStringList({"MIDI Mapper", "Lirveto Synth", "Midi Through:0",
-                                               "Lirveto Port"}));
+        EXPECT_EQ(entries(*page),
+                  QStringList({"MIDI Mapper", "Lirveto Synth", "Midi Through:0", "Lirveto Port"}));
         EXPECT_EQ(page->driverBox()->currentText(), shown) << stored;
         page->apply();
         EXPECT_EQ(settings::MidiDriver.get(), shown.toStdString());

@@ -30,7 +30,8 @@ class GeneralPage : public LauncherFolder {
     }
     // A page as the sheet shows it: built, its values moved in.
     std::unique_ptr<TSetApp> shownPage() {
-        auto page = std::make_unique<TSetApp>([this](bool onTop) { topmostCalls.push_back(onTop); });
+        auto page =
+            std::make_unique<TSetApp>([this](bool onTop) { topmostCalls.push_back(onTop); });
         page->create();
         return page;
     }

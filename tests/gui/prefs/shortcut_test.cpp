@@ -38,7 +38,8 @@ TEST_F(Shortcut, ALinkToThisProgramIsAValidDesktopEntryThatFindLinkReadsBack) {
     EXPECT_NE(entry.find("Type=Application\n"), std::string::npos);
     EXPECT_NE(entry.find("Exec=" + thisProgram() + "\n"), std::string::npos) << entry;
 
-    const auto validation = testing_support::runProgram("/usr/bin/desktop-file-validate", {launcher().string()});
+    const auto validation =
+        testing_support::runProgram("/usr/bin/desktop-file-validate", {launcher().string()});
     EXPECT_EQ(validation.status, 0) << validation.out << validation.err;
 
     std::string target = "untouched";
@@ -64,8 +65,8 @@ TEST_F(Shortcut, ProgramPathsWithSpacesQuotesDollarsBackslashesAndPercentsSurviv
     std::ofstream(odd) << "#!/bin/sh\n";
     CShortcut shortcut;
     ASSERT_TRUE(shortcut.createLink(odd.string(), "Odd", CShortcut::quickLaunch, "a\nb", ""));
-    const auto validation =
-        testing_support::runProgram("/usr/bin/desktop-file-validate", {(applications() / "Odd.desktop").string()});
+    const auto validation = testing_support::runProgram(
+        "/usr/bin/desktop-file-validate", {(applications() / "Odd.desktop").string()});
     EXPECT_EQ(validation.status, 0) << validation.out << validation.err;
     std::string target;
     std::string description;

@@ -1,5 +1,6 @@
 #include "platform/backends/qt/shortcut.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +8,6 @@
 #include <QStandardPaths>
 #include <cerrno>
 #include <climits>
-#include <unistd.h>
 
 namespace platform {
 
@@ -31,11 +31,20 @@ std::string escapeValue(const std::string& text) {
     std::string escaped;
     for (const char c : text) {
         switch (c) {
-            case '\\': escaped += "\\\\"; break;
-            case '\n': escaped += "\\n"; break;
-            case '\t': escaped += "\\t"; break;
-            case '\r': escaped += "\\r"; break;
-            default: escaped += c;
+            case '\\':
+                escaped += "\\\\";
+                break;
+            case '\n':
+                escaped += "\\n";
+                break;
+            case '\t':
+                escaped += "\\t";
+                break;
+            case '\r':
+                escaped += "\\r";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -49,11 +58,20 @@ std::string unescapeValue(const std::string& text) {
             continue;
         }
         switch (text[++i]) {
-            case 's': plain += ' '; break;
-            case 'n': plain += '\n'; break;
-            case 't': plain += '\t'; break;
-            case 'r': plain += '\r'; break;
-            default: plain += text[i];
+            case 's':
+                plain += ' ';
+                break;
+            case 'n':
+                plain += '\n';
+                break;
+            case 't':
+                plain += '\t';
+                break;
+            case 'r':
+                plain += '\r';
+                break;
+            default:
+                plain += text[i];
         }
     }
     return plain;
@@ -135,10 +153,17 @@ void CShortcut::setArguments(const std::string& text) {
 bool CShortcut::folderPath(int folder, std::string& path) const {
     QStandardPaths::StandardLocation location{};
     switch (folder) {
-        case quickLaunch: location = QStandardPaths::ApplicationsLocation; break;
-        case appData: location = QStandardPaths::GenericDataLocation; break;
-        case desktop: location = QStandardPaths::DesktopLocation; break;
-        default: return false;
+        case quickLaunch:
+            location = QStandardPaths::ApplicationsLocation;
+            break;
+        case appData:
+            location = QStandardPaths::GenericDataLocation;
+            break;
+        case desktop:
+            location = QStandardPaths::DesktopLocation;
+            break;
+        default:
+            return false;
     }
     const QString found = QStandardPaths::writableLocation(location);
     if (found.isEmpty()) {
@@ -169,10 +194,10 @@ bool CShortcut::createLink(const std::string& target, const std::string& linkNam
     if (!args.empty()) {
         exec += ' ' + args;
     }
-    const std::string name = linkName.empty() ? QFileInfo(QString::fromStdString(program))
-                                                    .completeBaseName()
-                                                    .toStdString()
-                                              : linkName;
+    const std::string name =
+        linkName.empty()
+            ? QFileInfo(QString::fromStdString(program)).completeBaseName().toStdString()
+            : linkName;
     std::string entry = std::string(groupHeader) + '\n';
     entry += "Type=Application\n";
     entry += "Name=" + escapeValue(name) + '\n';
