@@ -34,8 +34,6 @@ constexpr MenuItem viewItems[] = {
     {command::viewMidiDecimal, "Midi note &Decimal"},
 };
 
-// Until the Options sheet exists the entry only stops the page and stores the settings, and
-// says so.
 constexpr MenuItem optionItems[] = {
     {command::preferences, "&Preferences..."},
     {0, ""},
