@@ -50,6 +50,23 @@ focus_window() {
   fail "window $target never took the focus"
 }
 
+# Options > Preferences from the main window, the boxes of the given letters toggled, OK.
+toggle_in_options() {
+  focus_window "$window"
+  xdotool key --clearmodifiers alt+o
+  sleep 0.3
+  xdotool key p
+  local sheet
+  sheet=$(wait_for_window '^Options$')
+  [ -n "$sheet" ] || fail "Options did not open from the menu"
+  focus_window "$sheet"
+  for letter in "$@"; do xdotool key --clearmodifiers "alt+$letter"; done
+  sleep 0.2
+  xdotool key Return
+  for _ in $(seq 50); do xdotool search --onlyvisible --name '^Options$' >/dev/null 2>&1 || break; sleep 0.1; done
+  xdotool search --onlyvisible --name '^Options$' >/dev/null 2>&1 && fail "OK did not close the sheet"
+}
+
 "$program" >"$work/lirveto.log" 2>&1 &
 lirveto=$!
 window=$(wait_for_window '^Lirveto$')
@@ -57,18 +74,8 @@ window=$(wait_for_window '^Lirveto$')
 focus_window "$window"
 xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && fail "kept above before asked"
 
-xdotool key --clearmodifiers alt+o
-sleep 0.3
-xdotool key p
-sheet=$(wait_for_window '^Options$')
-[ -n "$sheet" ] || fail "Options did not open from the menu"
-focus_window "$sheet"
-xdotool key --clearmodifiers alt+a
-xdotool key --clearmodifiers alt+q
-sleep 0.2
-xdotool key Return
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Options$' >/dev/null 2>&1 || break; sleep 0.1; done
-xdotool search --onlyvisible --name '^Options$' >/dev/null 2>&1 && fail "OK did not close the sheet"
+# Always on top and the launcher.
+toggle_in_options a q
 
 # Kept above at once, without a restart.
 above=
@@ -89,17 +96,7 @@ echo "e2e: the launcher validates and starts this program"
 
 # Off again at once (and the sound kept on focus loss), the fixed-size window still offering
 # no resizing.
-focus_window "$window"
-xdotool key --clearmodifiers alt+o
-sleep 0.3
-xdotool key p
-sheet=$(wait_for_window '^Options$')
-[ -n "$sheet" ] || fail "Options did not open a second time"
-focus_window "$sheet"
-xdotool key --clearmodifiers alt+a
-xdotool key --clearmodifiers alt+c
-sleep 0.2
-xdotool key Return
+toggle_in_options a c
 for _ in $(seq 30); do
   xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || break
   sleep 0.1
