@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
 
 namespace platform {
 
@@ -19,6 +22,57 @@ constexpr int kLoaderNice = 10;
 
 // The gain at full volume: one voice at a time, so louder than FluidSynth's default of 0.2.
 constexpr float kFullGain = 0.5F;
+
+// SoundFont files are opened close-on-exec: a program started while the SoundFont loads (a
+// browser, a mixer) must not inherit them.
+void* openSoundFont(const char* path) {
+    return std::fopen(path, "rbe");
+}
+int readSoundFont(void* buffer, fluid_long_long_t count, void* file) {
+    return count >= 0 &&
+                   std::fread(buffer, 1, static_cast<std::size_t>(count),
+                              static_cast<std::FILE*>(file)) == static_cast<std::size_t>(count)
+               ? FLUID_OK
+               : FLUID_FAILED;
+}
+int seekSoundFont(void* file, fluid_long_long_t offset, int origin) {
+    return fseeko(static_cast<std::FILE*>(file), static_cast<off_t>(offset), origin) == 0
+               ? FLUID_OK
+               : FLUID_FAILED;
+}
+fluid_long_long_t tellSoundFont(void* file) {
+    return ftello(static_cast<std::FILE*>(file));
+}
+int closeSoundFont(void* file) {
+    return std::fclose(static_cast<std::FILE*>(file)) == 0 ? FLUID_OK : FLUID_FAILED;
+}
+
+// A RIFF file of form "sfbk": what FluidSynth's own check looks at, read close-on-exec.
+bool isSoundFont(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rbe");
+    if (file == nullptr) {
+        return false;
+    }
+    std::array<char, 12> header{};
+    const bool whole = std::fread(header.data(), 1, header.size(), file) == header.size();
+    std::fclose(file);
+    return whole && std::memcmp(header.data(), "RIFF", 4) == 0 &&
+           std::memcmp(header.data() + 8, "sfbk", 4) == 0;
+}
+
+bool useCloseOnExecLoader(fluid_synth_t* synth, fluid_settings_t* settings) {
+    fluid_sfloader_t* loader = new_fluid_defsfloader(settings);
+    if (loader == nullptr ||
+        fluid_sfloader_set_callbacks(loader, openSoundFont, readSoundFont, seekSoundFont,
+                                     tellSoundFont, closeSoundFont) != FLUID_OK) {
+        if (loader != nullptr) {
+            delete_fluid_sfloader(loader);
+        }
+        return false;
+    }
+    fluid_synth_add_sfloader(synth, loader);  // the synth owns it from here, and asks it first
+    return true;
+}
 
 }  // namespace
 
@@ -64,11 +118,12 @@ void FluidSynthPort::load(const std::string& soundFont) {
         }
         if (path.empty()) {
             why = "no SoundFont is named and FluidSynth knows no default one";
-        } else if (fluid_is_soundfont(path.c_str()) == 0) {
+        } else if (!isSoundFont(path)) {
             why = "'" + path + "' is not a SoundFont that can be read";
         } else if ((madeSynth = new_fluid_synth(made)) == nullptr) {
             why = "FluidSynth cannot make a synth";
-        } else if (fluid_synth_sfload(madeSynth, path.c_str(), 1) == FLUID_FAILED) {
+        } else if (!useCloseOnExecLoader(madeSynth, made) ||
+                   fluid_synth_sfload(madeSynth, path.c_str(), 1) == FLUID_FAILED) {
             why = "FluidSynth cannot load '" + path + "'";
             delete_fluid_synth(madeSynth);
             madeSynth = nullptr;
