@@ -51,13 +51,15 @@ sleep 0.5
 
 # Record: File New, play, stop. The recording starts in a temporary file.
 xdotool key ctrl+n
-sleep 0.3
+wait_title "$window" "[noname.WAV] Lirveto"
+take=$(find "$work/tmp" -name 'RIF*.TMP' | head -n1)
+[ -n "$take" ] || fail "no temporary recording file in TMPDIR"
 xdotool key space
-sleep 2
+wait_growth "$take"
+sleep 1
 xdotool key space
 sleep 0.3
-ls "$work/tmp"/RIF*.TMP >/dev/null 2>&1 || fail "no temporary recording file in TMPDIR"
-echo "e2e: recorded into $(ls "$work/tmp"/RIF*.TMP)"
+echo "e2e: recorded into $take"
 
 # View > Note name off, then File > Exit; the save check asks about the recording: No.
 xdotool key alt+v

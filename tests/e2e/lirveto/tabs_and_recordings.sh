@@ -29,18 +29,7 @@ click_tab() {
 }
 wave_tab=30
 midi_tab=82
-dsound_tab=150
-
-# FILE: waits up to 10 s for FILE to grow by a tenth of a second of sound or more.
-wait_growth() {
-  local before
-  before=$(file_size "$1")
-  for _ in $(seq 100); do
-    [ "$(file_size "$1")" -gt "$((before + 2205))" ] && return 0
-    sleep 0.1
-  done
-  fail "$1 stays at $(file_size "$1") bytes: nothing plays"
-}
+dsound_tab=160  # note 45 exactly on the Midi page
 
 # FILE...: the files come to rest within 5 s and then stay as they are for a second and a half.
 # A device left open keeps writing, paused or not, so this holds only once the sound has stopped.
@@ -63,7 +52,7 @@ wave_hz() { echo "$((20 + 10000 * $1 / 1280))"; }
 # The Wave page records while it plays a low tone; the Midi tab is chosen.
 xdotool key ctrl+n
 wait_title "$window" "[noname.WAV] Lirveto"
-take=$(ls "$work/tmp"/RIF*.TMP 2>/dev/null | head -n1)
+take=$(find "$work/tmp" -name 'RIF*.TMP' | head -n1)
 [ -n "$take" ] || fail "File New made no temporary recording"
 xdotool mousemove 384 100
 xdotool key space
@@ -75,14 +64,18 @@ wait_title "$window" "Lirveto"
 expect_still "$audio" "$take"
 echo "e2e: leaving the Wave tab stopped its sound and its recording at $(file_size "$take") bytes"
 
-# The Midi page records notes 50 then 70 (x = 320, 960); the DirectSound tab is chosen.
-xdotool mousemove 320 100
+# The Midi page records note 70 (x = 960), then the note under the DirectSound tab, which is then
+# chosen: the page plays wherever the pointer goes until it is left. The jump is wider than the
+# pitch bend reaches, so the tab's own note is struck.
+xdotool mousemove 960 100
 xdotool key ctrl+n
 wait_title "$window" "[noname.MID] Lirveto"
 xdotool key space
 wait_growth "$audio"
 sleep 1
-xdotool mousemove 960 100
+eval "$(xdotool getwindowgeometry --shell "$window")"
+tab_note=$((40 + (X + dsound_tab) * 40 / 1280))
+xdotool mousemove "$((X + dsound_tab))" "$((Y + 33))"
 sleep 1
 click_tab "$dsound_tab"
 wait_title "$window" "Lirveto"
@@ -128,6 +121,6 @@ xdotool windowfocus --sync "$box"
 xdotool key y
 answer_file_dialog "Save As" "$work/take.mid"
 wait_exit
-"$python" "$here/read_midi_take.py" "$work/take.mid" 50 70 || fail "mido cannot read take.mid"
+"$python" "$here/read_midi_take.py" "$work/take.mid" 70 "$tab_note" || fail "mido cannot read take.mid"
 ls "$work/tmp"/RIF*.TMP >/dev/null 2>&1 && fail "a temporary recording was left behind"
 echo "e2e: passed"

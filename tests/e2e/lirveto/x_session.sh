@@ -63,6 +63,17 @@ file_size() {
   stat -c %s "$1" 2>/dev/null || echo 0
 }
 
+# FILE: waits up to 10 s for FILE to grow by a tenth of a second of sound (22050 Hz, 8-bit mono).
+wait_growth() {
+  local before
+  before=$(file_size "$1")
+  for _ in $(seq 100); do
+    [ "$(file_size "$1")" -gt "$((before + 2205))" ] && return 0
+    sleep 0.1
+  done
+  fail "$1 stays at $(file_size "$1") bytes: nothing plays"
+}
+
 # Private settings, temporary and runtime folders under $work, and the X session for Qt.
 use_private_folders() {
   mkdir -p "$work/config" "$work/data" "$work/tmp" "$work/run"
