@@ -43,7 +43,7 @@ expect_still() {
   done
   sleep 1.5
   sizes=$(for f in "$@"; do file_size "$f"; done | tr '\n' ' ')
-  [ "$sizes" = "$previous" ] || fail "$* still grow ($previous -> $sizes) after the tab was left"
+  [ "$sizes" = "$previous" ] || fail "$* still grow ($previous -> $sizes) after the sound should have stopped"
 }
 
 # x for a Wave page tone (the first settings: 20 Hz at the left edge, 10020 Hz at the right).
