@@ -15,23 +15,9 @@ source "$here/x_session.sh"
 
 start_x_server
 
-mkdir -p "$work/config" "$work/data" "$work/tmp" "$work/run"
-chmod 700 "$work/run"
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" TMPDIR="$work/tmp"
-export XDG_RUNTIME_DIR="$work/run"
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-unset WAYLAND_DISPLAY
-
-"$program" >"$work/lirveto.log" 2>&1 &
-lirveto=$!
-window=
-for _ in $(seq 150); do
-  window=$(xdotool search --onlyvisible --name '^Lirveto$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window named Lirveto appeared"
+use_private_folders
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw"
+start_lirveto
 
 # The DirectSound tab is the last one: click along the tab row from the right until a click
 # changes the window (the rightmost tab is hit first; the empty part of the row does nothing).

@@ -14,29 +14,11 @@ mkdir -p "$output"
 # shellcheck source=x_session.sh
 source "$here/x_session.sh"
 
-wait_window() {  # NAME: the id of the visible window of that exact name
-  local found=
-  for _ in $(seq 100); do
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
-
 start_x_server
 
-mkdir -p "$work/config" "$work/tmp" "$work/run"
-chmod 700 "$work/run"
-export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-unset WAYLAND_DISPLAY
-
-"$program" >"$work/lirveto.log" 2>&1 &
-lirveto=$!
-window=$(wait_window Lirveto)
-[ -n "$window" ] || fail "no window named Lirveto appeared"
+use_private_folders
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw"
+start_lirveto
 
 # The Midi tab, then play: the first settings give notes 40 to 80 across the 1280 pixels, so
 # x = 320, 640, 960 play notes 50, 60, 70 exactly.
@@ -77,13 +59,8 @@ sleep 0.3
 xdotool key alt+f
 sleep 0.5
 xdotool key a
-box=$(wait_window 'Save As')
-[ -n "$box" ] || fail "Save As showed no file dialog"
-xdotool windowfocus --sync "$box"
-xdotool type --delay 10 "$work/take.mid"
-xdotool key Return
-sleep 1
-[ "$(xdotool getwindowname "$window")" = "take.mid Lirveto" ] || fail "Save As did not title the window"
+answer_file_dialog "Save As" "$work/take.mid"
+wait_title "$window" "take.mid Lirveto"
 xdotool windowfocus --sync "$window"
 xdotool key alt+f
 sleep 0.5
@@ -95,11 +72,6 @@ sleep 0.5
 xdotool key alt+f
 sleep 0.5
 xdotool key x
-for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$lirveto" 2>/dev/null && fail "Lirveto did not quit"
-wait "$lirveto"
-status=$?
-lirveto=
-[ "$status" -eq 0 ] || fail "Lirveto exited with $status"
+wait_exit
 ls "$work/tmp"/RIF*.TMP >/dev/null 2>&1 && fail "a temporary recording was left behind"
 echo "e2e: passed; screenshot in $output/lirveto-midi.png"

@@ -15,23 +15,9 @@ source "$here/x_session.sh"
 
 start_x_server
 
-mkdir -p "$work/config" "$work/tmp" "$work/run"
-chmod 700 "$work/run"
-export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb
-# Libraries under the program (fontconfig, D-Bus) keep memory to the end; that is not ours.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-unset WAYLAND_DISPLAY
-
-"$program" >"$work/lirveto.log" 2>&1 &
-lirveto=$!
-window=
-for _ in $(seq 150); do
-  window=$(xdotool search --onlyvisible --name '^Lirveto$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window named Lirveto appeared"
+use_private_folders
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw"
+start_lirveto
 echo "e2e: window $window is up"
 
 # A second start hands over to the first and leaves.
@@ -65,13 +51,15 @@ sleep 0.5
 
 # Record: File New, play, stop. The recording starts in a temporary file.
 xdotool key ctrl+n
-sleep 0.3
+wait_title "$window" "[noname.WAV] Lirveto"
+take=$(find "$work/tmp" -name 'RIF*.TMP' | head -n1)
+[ -n "$take" ] || fail "no temporary recording file in TMPDIR"
 xdotool key space
-sleep 2
+wait_growth "$take"
+sleep 1
 xdotool key space
 sleep 0.3
-ls "$work/tmp"/RIF*.TMP >/dev/null 2>&1 || fail "no temporary recording file in TMPDIR"
-echo "e2e: recorded into $(ls "$work/tmp"/RIF*.TMP)"
+echo "e2e: recorded into $take"
 
 # View > Note name off, then File > Exit; the save check asks about the recording: No.
 xdotool key alt+v
@@ -90,12 +78,7 @@ done
 [ -n "$box" ] || fail "Exit did not ask about the unsaved recording"
 xdotool windowfocus --sync "$box"
 xdotool key n
-for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$lirveto" 2>/dev/null && fail "Lirveto did not quit"
-wait "$lirveto"
-status=$?
-lirveto=
-[ "$status" -eq 0 ] || fail "Lirveto exited with $status"
+wait_exit
 
 registry="$work/config/Quillhorn/Lirveto.reg"
 [ -f "$registry" ] || fail "no settings at $registry"

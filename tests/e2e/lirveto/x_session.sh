@@ -35,3 +35,89 @@ start_x_server() {
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
   xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
 }
+
+# NAME: the id of the visible window of exactly that name, or nothing after 15 s.
+wait_window() {
+  local found=
+  for _ in $(seq 150); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  echo "$found"
+}
+
+# WINDOW TITLE: waits up to 10 s for the window to carry that title; fails if it never does.
+wait_title() {
+  local title=
+  for _ in $(seq 100); do
+    title=$(xdotool getwindowname "$1" 2>/dev/null)
+    [ "$title" = "$2" ] && return 0
+    sleep 0.1
+  done
+  fail "the window is titled '$title', not '$2'"
+}
+
+# FILE: its size in bytes, 0 while it does not exist.
+file_size() {
+  stat -c %s "$1" 2>/dev/null || echo 0
+}
+
+# FILE: waits up to 10 s for FILE to grow by a tenth of a second of sound (22050 Hz, 8-bit mono).
+wait_growth() {
+  local before
+  before=$(file_size "$1")
+  for _ in $(seq 100); do
+    [ "$(file_size "$1")" -gt "$((before + 2205))" ] && return 0
+    sleep 0.1
+  done
+  fail "$1 stays at $(file_size "$1") bytes: nothing plays"
+}
+
+# Private settings, temporary and runtime folders under $work, and the X session for Qt.
+use_private_folders() {
+  mkdir -p "$work/config" "$work/data" "$work/tmp" "$work/run"
+  chmod 700 "$work/run"
+  export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" TMPDIR="$work/tmp"
+  export XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+  # Libraries under the program (fontconfig, D-Bus) keep memory to the end; that is not ours.
+  export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+  unset WAYLAND_DISPLAY
+}
+
+# Starts $program and sets $lirveto and $window once its main window shows.
+start_lirveto() {
+  "$program" >>"$work/lirveto.log" 2>&1 &
+  lirveto=$!
+  window=$(wait_window Lirveto)
+  [ -n "$window" ] || fail "no window named Lirveto appeared"
+}
+
+# After a request to quit: waits up to 10 s for the program to end, and for exit status 0.
+wait_exit() {
+  local status
+  for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$lirveto" 2>/dev/null && fail "Lirveto is still running"
+  wait "$lirveto"
+  status=$?
+  lirveto=
+  [ "$status" -eq 0 ] || fail "Lirveto exited with $status"
+}
+
+# NAME PATH: waits for the Qt file dialog titled NAME, types PATH into its file name field (which
+# has the focus when it opens) and presses Return; fails if the dialog does not close.
+answer_file_dialog() {
+  local dialog
+  dialog=$(wait_window "$1")
+  [ -n "$dialog" ] || fail "no '$1' file dialog"
+  xdotool windowfocus --sync "$dialog"
+  sleep 0.2
+  xdotool key ctrl+a
+  xdotool type --delay 10 "$2"
+  xdotool key Return
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  fail "the '$1' dialog did not take $2"
+}
