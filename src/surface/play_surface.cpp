@@ -31,9 +31,8 @@ GuideMapping mappingOfPage(const QWidget* page) {
                                                              : GuideMapping::frequency;
 }
 
-PlaySurface::PlaySurface(std::function<GuideMapping()> mappingOnTop)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      mappingOnTop(std::move(mappingOnTop)) {
+PlaySurface::PlaySurface(std::function<GuideMapping()> pageMapping)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), mappingOnTop(std::move(pageMapping)) {
     setWindowTitle(QStringLiteral("Lirveto play surface"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -77,7 +77,14 @@ void paintGuide(QPainter& painter, const NoteGuide& guide, QSize size) {
     painter.fillRect(QRect(QPoint(0, 0), size), kBackground);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setFont(sizedFont(painter.font(), 13, true));
+    std::optional<int32_t> drawnColumn;
     for (const GuideLine& line : guide.lines) {
+        // Where semitones crowd into one column, its first line alone is drawn: stacked faint
+        // lines would add up to a bright one.
+        if (drawnColumn == line.x) {
+            continue;
+        }
+        drawnColumn = line.x;
         const bool aimable = line.laneWidth >= kNarrowestLane;
         painter.setPen(!aimable ? kTooNarrow : line.natural ? kNatural : kSharp);
         painter.drawLine(line.x, 0, line.x, size.height());

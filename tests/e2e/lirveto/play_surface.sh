@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The play surface under a private X server with a window manager: F11 covers the screen, the
+# pointer over it plays the expected pitches, Esc leaves, and the program ends cleanly with the
+# surface open, by Exit and by SIGTERM, showing it again at the next start.
+# Usage: play_surface.sh LIRVETO OUTPUT_FOLDER   (leaves play-surface.png in OUTPUT_FOLDER)
+set -uo pipefail
+
+program=$1
+output=$2
+here=$(cd "$(dirname "$0")" && pwd)
+python=/usr/bin/python3
+mkdir -p "$output"
+
+# shellcheck source=x_session.sh
+source "$here/x_session.sh"
+command -v openbox >/dev/null 2>&1 || { echo "e2e: openbox is missing: skipped"; exit 77; }
+
+start_x_server
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm=$!
+trap 'kill "$wm" 2>/dev/null; cleanup' EXIT
+
+mkdir -p "$work/config" "$work/tmp" "$work/run" "$work/data"
+chmod 700 "$work/run"
+export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+export XDG_DATA_HOME="$work/data" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw"
+export QT_QPA_PLATFORM=xcb
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+unset WAYLAND_DISPLAY
+registry="$work/config/Quillhorn/Lirveto.reg"
+
+find_window() {  # NAME: the visible window of that name, waiting for it
+  local found=
+  for _ in $(seq 150); do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  echo "$found"
+}
+
+gone() {  # NAME: true once no visible window has that name
+  for _ in $(seq 50); do
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+wait_for_exit() {
+  for _ in $(seq 150); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$lirveto" 2>/dev/null && fail "Lirveto did not quit ($1)"
+  wait "$lirveto"
+  local status=$?
+  lirveto=
+  [ "$status" -eq 0 ] || fail "Lirveto exited with $status ($1)"
+}
+
+"$program" >"$work/lirveto.log" 2>&1 &
+lirveto=$!
+window=$(find_window '^Lirveto$')
+[ -n "$window" ] || fail "no window named Lirveto appeared"
+xdotool windowfocus --sync "$window"
+xdotool key F11
+surface=$(find_window '^Lirveto play surface$')
+[ -n "$surface" ] || fail "F11 showed no play surface"
+eval "$(xdotool getwindowgeometry --shell "$surface")"
+[ "$WIDTH" -eq 1280 ] && [ "$HEIGHT" -eq 1024 ] || fail "the surface is ${WIDTH}x$HEIGHT, not the screen"
+echo "e2e: the surface covers the screen"
+
+# Play over the surface: Space toggles as in the main window; each place held for several
+# buffers. Default Pitch 10 on 1280 columns.
+xdotool mousemove 64 100
+xdotool windowfocus --sync "$surface"
+xdotool key space
+expected=()
+for x in 100 400 700 1000; do
+  xdotool mousemove "$x" 100
+  expected+=("$((20 + 10000 * x / 1280))")
+  sleep 4
+done
+xdotool mousemove 860 300
+sleep 0.5
+xwd -root -silent >"$work/screen.xwd"
+"$python" "$here/../xwd_to_png.py" "$work/screen.xwd" "$output/play-surface.png" 0 0 1280 1024 ||
+  fail "no screenshot"
+xdotool key space
+sleep 0.5
+"$python" "$here/pitch_steps.py" "$work/audio.raw" 22050 "${expected[@]}" ||
+  fail "the pitch did not follow the pointer over the surface"
+echo "e2e: the pitch followed the pointer over the surface"
+
+xdotool key Escape
+gone '^Lirveto play surface$' || fail "Esc did not leave the surface"
+kill -0 "$lirveto" 2>/dev/null || fail "Lirveto ended with the surface"
+
+# Exit from the main window's menu while the surface is shown.
+xdotool windowfocus --sync "$window"
+xdotool key F11
+surface=$(find_window '^Lirveto play surface$')
+[ -n "$surface" ] || fail "F11 did not show the surface again"
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+xdotool key alt+f
+sleep 0.5
+xdotool key x
+wait_for_exit "Exit with the surface shown"
+grep -q '^"PlaySurface"=hex:01' "$registry" || fail "the shown surface was not kept in the registry"
+echo "e2e: Exit with the surface shown ended with 0 and kept PlaySurface"
+
+# The next start shows it at once; SIGTERM ends cleanly and keeps it.
+"$program" >"$work/lirveto.log" 2>&1 &
+lirveto=$!
+[ -n "$(find_window '^Lirveto play surface$')" ] || fail "the next start did not show the surface"
+kill -TERM "$lirveto"
+wait_for_exit "SIGTERM with the surface shown"
+grep -q '^"PlaySurface"=hex:01' "$registry" || fail "SIGTERM lost PlaySurface"
+echo "e2e: passed; screenshot in $output/play-surface.png"
