@@ -78,6 +78,7 @@ void paintGuide(QPainter& painter, const NoteGuide& guide, QSize size) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setFont(sizedFont(painter.font(), 13, true));
     std::optional<int32_t> drawnColumn;
+    int labelsEnd = 0;  // labels never overprint one another
     for (const GuideLine& line : guide.lines) {
         // Where semitones crowd into one column, its first line alone is drawn: stacked faint
         // lines would add up to a bright one.
@@ -88,9 +89,11 @@ void paintGuide(QPainter& painter, const NoteGuide& guide, QSize size) {
         const bool aimable = line.laneWidth >= kNarrowestLane;
         painter.setPen(!aimable ? kTooNarrow : line.natural ? kNatural : kSharp);
         painter.drawLine(line.x, 0, line.x, size.height());
-        if (!line.label.isEmpty()) {
+        if (!line.label.isEmpty() && line.x + kLabelMargin >= labelsEnd) {
             painter.setPen(kLabel);
             painter.drawText(line.x + kLabelMargin, 40, line.label);
+            labelsEnd =
+                line.x + 2 * kLabelMargin + painter.fontMetrics().horizontalAdvance(line.label);
         }
     }
     paintLoudnessScale(painter, guide, size);
@@ -105,7 +108,7 @@ void paintMarker(QPainter& painter, QSize size, std::optional<QPoint> pointer,
         painter.setPen(kMarker);
         painter.setFont(sizedFont(painter.font(), size.height() / 10, true));
         const QString name =
-            note->name.isEmpty() ? QStringLiteral("%1").arg(note->note) : note->name;
+            note->name.isEmpty() ? QStringLiteral("note %1").arg(note->note) : note->name;
         painter.drawText(title, Qt::AlignHCenter | Qt::AlignTop, name);
         painter.setFont(sizedFont(painter.font(), size.height() / 30));
         painter.drawText(title, Qt::AlignHCenter | Qt::AlignBottom,

@@ -28,6 +28,9 @@ export QT_QPA_PLATFORM=xcb
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 unset WAYLAND_DISPLAY
 registry="$work/config/Quillhorn/Lirveto.reg"
+# A 2 kHz pitch range: the guide spreads the notes a player reaches for across the screen.
+mkdir -p "$(dirname "$registry")"
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillhorn\\Lirveto]\n"Pitch"=hex:02\n' >"$registry"
 
 find_window() {  # NAME: the visible window of that name, waiting for it
   local found=
@@ -69,17 +72,17 @@ eval "$(xdotool getwindowgeometry --shell "$surface")"
 echo "e2e: the surface covers the screen"
 
 # Play over the surface: Space toggles as in the main window; each place held for several
-# buffers. Default Pitch 10 on 1280 columns.
+# buffers. Pitch 2 on 1280 columns.
 xdotool mousemove 64 100
 xdotool windowfocus --sync "$surface"
 xdotool key space
 expected=()
-for x in 100 400 700 1000; do
+for x in 128 384 640 896; do  # whole tens of Hz, as the zero-crossing count measures
   xdotool mousemove "$x" 100
-  expected+=("$((20 + 10000 * x / 1280))")
+  expected+=("$((20 + 2000 * x / 1280))")
   sleep 4
 done
-xdotool mousemove 860 300
+xdotool mousemove 270 300  # about 440 Hz
 sleep 0.5
 xwd -root -silent >"$work/screen.xwd"
 "$python" "$here/../xwd_to_png.py" "$work/screen.xwd" "$output/play-surface.png" 0 0 1280 1024 ||
