@@ -4,7 +4,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <cmath>
 
@@ -68,7 +70,11 @@ void PlaySurface::followFrame() {
     const engine::SoundingNote now = engine::soundingNote();
     if (!(now == shownNote)) {
         shownNote = now;
-        update();
+        QRegion changed(titleArea(size()));
+        if (pointer) {
+            changed += discArea(*pointer);
+        }
+        update(changed);
     }
 }
 
@@ -81,17 +87,22 @@ void PlaySurface::redrawGuideIfChanged() {
     }
     drawnKey = key;
     drawnGuide = buildNoteGuide(key);
-    guideImage = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    if (guideImage.size() != size()) {
+        guideImage = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    }
     QPainter painter(&guideImage);
     paintGuide(painter, drawnGuide, size());
     update();
 }
 
-void PlaySurface::paintEvent(QPaintEvent* /*event*/) {
+void PlaySurface::paintEvent(QPaintEvent* event) {
     redrawGuideIfChanged();
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, guideImage);
+    // Most frames change only the disc and the note: copy back just the guide under them.
+    for (const QRect& area : event->region()) {
+        painter.drawImage(area, guideImage, area);
+    }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     paintMarker(painter, size(), pointer, shownNote, drawnGuide.loudest);
 }
@@ -107,14 +118,20 @@ void PlaySurface::keyPressEvent(QKeyEvent* event) {
 
 void PlaySurface::mouseMoveEvent(QMouseEvent* event) {
     // The application's cursor source sees this event as well; here it only moves the marker.
+    QRegion changed;
+    if (pointer) {
+        changed += discArea(*pointer);
+    }
     pointer = event->position().toPoint();
-    update();
+    update(changed + discArea(*pointer));
     QWidget::mouseMoveEvent(event);
 }
 
 void PlaySurface::leaveEvent(QEvent* event) {
+    if (pointer) {
+        update(discArea(*pointer));
+    }
     pointer.reset();
-    update();
     QWidget::leaveEvent(event);
 }
 

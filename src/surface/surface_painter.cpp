@@ -22,6 +22,8 @@ const QColor kScale(230, 190, 110, 110);
 const QColor kMarker(255, 196, 64);
 
 constexpr int kLabelMargin = 4;
+constexpr double kSmallestDisc = 6.0;
+constexpr double kDiscGrowth = 30.0;  // added to the radius at the loudest
 
 QFont sizedFont(const QFont& base, int pixelSize, bool bold = false) {
     QFont font(base);
@@ -46,6 +48,15 @@ void paintLoudnessScale(QPainter& painter, const NoteGuide& guide, QSize size) {
 }
 
 }  // namespace
+
+QRect titleArea(QSize size) {
+    return {0, size.height() / 12, size.width(), size.height() / 6};
+}
+
+QRect discArea(QPoint pointer) {
+    const int reach = static_cast<int>(kSmallestDisc + kDiscGrowth) + 3;
+    return {pointer.x() - reach, pointer.y() - reach, 2 * reach + 1, 2 * reach + 1};
+}
 
 std::optional<MarkerNote> markerNote(const engine::SoundingNote& sounding) {
     double exact = 0;
@@ -103,7 +114,7 @@ void paintMarker(QPainter& painter, QSize size, std::optional<QPoint> pointer,
                  const engine::SoundingNote& sounding, int32_t loudest) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     const std::optional<MarkerNote> note = markerNote(sounding);
-    const QRect title(0, size.height() / 12, size.width(), size.height() / 6);
+    const QRect title = titleArea(size);
     if (note) {
         painter.setPen(kMarker);
         painter.setFont(sizedFont(painter.font(), size.height() / 10, true));
@@ -126,7 +137,7 @@ void paintMarker(QPainter& painter, QSize size, std::optional<QPoint> pointer,
     }
     const double share =
         loudest > 0 ? std::clamp(static_cast<double>(sounding.loudness) / loudest, 0.0, 1.0) : 0.0;
-    const double radius = note ? 6.0 + 30.0 * share : 6.0;
+    const double radius = note ? kSmallestDisc + kDiscGrowth * share : kSmallestDisc;
     QColor fill = kMarker;
     fill.setAlphaF(note ? 0.25 + 0.6 * share : 0.15);
     painter.setPen(QPen(kMarker, 2));

@@ -5,6 +5,7 @@
 // Thread: GUI.
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -22,6 +23,11 @@ struct MarkerNote {
     int32_t note = 0;
     int32_t cents = 0;  // -50..50
 };
+
+// Where the marker's note name and cents are written.
+QRect titleArea(QSize size);
+// What the disc at the pointer may cover, its outline included.
+QRect discArea(QPoint pointer);
 
 // Nothing while no page sounds.
 std::optional<MarkerNote> markerNote(const engine::SoundingNote& sounding);
