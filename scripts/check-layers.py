@@ -25,7 +25,7 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
 # except that the Qt backends and the framework stand side by side on the device backends (the
 # Qt cursor reads the X pointer through the backends' xcb connection).
 LAYER_RANK = {"core": 0, "backends": 1, "qt_backends": 2, "framework": 2, "controls": 3,
-              "pages": 4, "prefs": 5, "app": 6}
+              "pages": 4, "prefs": 5, "surface": 5, "app": 6}
 SIDE_BY_SIDE = {"qt_backends", "framework"}
 
 

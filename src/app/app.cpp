@@ -22,6 +22,7 @@
 #include "prefs/options_sheet.h"
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
+#include "surface/play_surface.h"
 
 namespace app {
 
@@ -90,12 +91,23 @@ SDIDecFrame* App::initMainWindow(int showCommand) {
     if (!pendingStatus.isEmpty()) {
         mainFrame->setStatusText(pendingStatus);
     }
+    buildPlaySurface();
     if (adjustShowCommand(showCommand) == show::minimized) {
         mainFrame->showMinimized();
     } else {
         mainFrame->show();
     }
     return mainFrame.get();
+}
+
+void App::buildPlaySurface() {
+    surface = std::make_unique<surface::PlaySurface>(
+        [this] { return surface::mappingOfPage(mainFrame ? mainFrame->pageOnTop() : nullptr); });
+    surface->setWindowIcon(mainFrame->windowIcon());
+    mainFrame->shareAccelerators(surface.get());
+    if (settings::PlaySurface) {
+        surface->enter();
+    }
 }
 
 QWidget* App::page(std::size_t index) const {
@@ -192,6 +204,13 @@ void App::runFrameCommand(int id) {
         case command::saveSettings:
             settings::saveSettings(nullptr, messages);
             return;
+        case command::playSurface:
+            if (surface && surface->isVisible()) {
+                surface->leave();
+            } else if (surface) {
+                surface->enter();
+            }
+            return;
         default:
             QuillhornApp::runCommand(id);
             return;
@@ -219,6 +238,8 @@ FrameCommands::State App::commandState(int id) {
             return {true, settings::ViewNoteMid.load() == 1};
         case command::viewMidiDecimal:
             return {true, settings::ViewNoteMid.load() == 2};
+        case command::playSurface:
+            return {surface != nullptr, surface && surface->isVisible()};
         default:
             return {true, {}};
     }
@@ -335,6 +356,9 @@ void App::endOnSignal() {
     }
     LoggedMessages logged;
     settings::saveSettings(nullptr, logged);
+    if (surface) {
+        surface->hide();  // hidden, not left: the next start shows it again
+    }
     if (mainFrame) {
         mainFrame->hide();
     }

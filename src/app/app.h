@@ -20,6 +20,9 @@
 namespace controls {
 class TWin95TabWindow;
 }
+namespace surface {
+class PlaySurface;
+}
 
 namespace app {
 
@@ -64,6 +67,7 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
 
     SDIDecFrame* frame() const { return mainFrame.get(); }
     controls::TWin95TabWindow* tabWindow() const { return tabs; }
+    surface::PlaySurface* playSurface() const { return surface.get(); }
     QWidget* page(std::size_t index) const;
     SettingsFileCommands& settingsFiles() { return settingsFileCommands; }
     framework::PageServices& pageServices() { return services; }
@@ -100,6 +104,8 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     // The note a signal's ending left for this start, shown on the status bar.
     void takeRescueNote();
     int queryPage(framework::UINT message);
+    // The full-screen surface, shown at once when it was shown at the last exit.
+    void buildPlaySurface();
 
     platform::MessageBox& messages;
     framework::MessageBoxService boxQueue;
@@ -110,6 +116,7 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     controls::TWin95TabWindow* tabs = nullptr;  // owned by the frame
     std::unique_ptr<SDIDecFrame> mainFrame;
     std::unique_ptr<framework::TPropertySheet> optionsSheet;
+    std::unique_ptr<surface::PlaySurface> surface;  // asks the frame for the page on top
     QString pendingStatus;
     bool ending = false;
 };

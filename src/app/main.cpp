@@ -131,8 +131,9 @@ int main(int argc, char** argv) {
     app::SDIDecFrame* frame = application.initMainWindow();
     messages.setOwner(frame);
     if (!platform::QtCursorSource::positionIsGlobal()) {
-        application.setStatusText(QStringLiteral(
-            "Wayland: the pointer is heard only while it is over the Lirveto window"));
+        application.setStatusText(
+            QStringLiteral("Wayland: the pointer is heard only over Lirveto; F11 makes the screen "
+                           "the instrument"));
     }
     closeOnSignals(&application, [&application] { application.endOnSignal(); });
     QObject::connect(&qt, &QGuiApplication::commitDataRequest, &application,

@@ -32,6 +32,8 @@ constexpr MenuItem viewItems[] = {
     {0, ""},
     {command::viewMidiInteger, "Midi note &Integer"},
     {command::viewMidiDecimal, "Midi note &Decimal"},
+    {0, ""},
+    {command::playSurface, "Play &surface\tF11"},
 };
 
 constexpr MenuItem optionItems[] = {
@@ -73,6 +75,7 @@ constexpr Hint hints[] = {
     {command::play, "Start sound output"},
     {command::stop, "Stop sound output"},
     {command::togglePlay, "Toggle sound output"},
+    {command::playSurface, "Play on the whole screen, with the notes shown"},
     {command::preferences, "Configure program operation"},
     {command::mixerPlay, "Display sound card play mixer"},
     {command::mixerVolume, "Display sound volume slider"},
@@ -94,6 +97,7 @@ std::span<const Accelerator> mainAccelerators() {
         {QKeySequence(Qt::ALT | Qt::Key_P), command::play},
         {QKeySequence(Qt::ALT | Qt::Key_S), command::stop},
         {QKeySequence(Qt::Key_Space), command::togglePlay},
+        {QKeySequence(Qt::Key_F11), command::playSurface},
     };
     return table;
 }

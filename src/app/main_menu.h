@@ -24,6 +24,7 @@ inline constexpr int viewMidiInteger = 25601;
 inline constexpr int viewMidiDecimal = 25602;
 inline constexpr int viewFrequency = 25603;
 inline constexpr int viewVolume = 25604;
+inline constexpr int playSurface = 25610;
 inline constexpr int preferences = 25006;
 inline constexpr int saveSettings = 18999;  // no menu item
 }  // namespace command
@@ -57,5 +58,6 @@ QString menuHint(int id);
 // The system menu item; the window manager's own menu cannot take it, so it goes on the tray
 // icon's menu.
 inline constexpr const char* systemMenuTogglePlay = "Toggle Play";
+inline constexpr const char* trayMenuPlaySurface = "Play surface";
 
 }  // namespace app

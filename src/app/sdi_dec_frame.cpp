@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QWindow>
+#include <algorithm>
 
 #include "app/main_menu.h"
 #include "controls/help_provider.h"
@@ -93,8 +94,12 @@ void SDIDecFrame::buildAccelerators() {
 
 int SDIDecFrame::acceleratorFor(QObject* receiver, const QKeyEvent& key) const {
     auto* widget = qobject_cast<QWidget*>(receiver);
-    if (widget == nullptr || widget->window() != this ||
-        QApplication::activePopupWidget() != nullptr) {
+    if (widget == nullptr || QApplication::activePopupWidget() != nullptr) {
+        return 0;
+    }
+    const QWidget* window = widget->window();
+    if (window != this && std::find(acceleratedWindows.begin(), acceleratedWindows.end(), window) ==
+                              acceleratedWindows.end()) {
         return 0;
     }
     const QKeyCombination pressed(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key()));
@@ -120,6 +125,13 @@ void SDIDecFrame::buildTrayMenu() {
         framework::postMessage(this, framework::WM_SYSCOMMAND,
                                static_cast<WPARAM>(command::togglePlay));
     });
+    QAction* surface = menu->addAction(QString::fromUtf8(trayMenuPlaySurface));
+    surface->setCheckable(true);
+    connect(surface, &QAction::triggered, this,
+            [this] { commands.runFrameCommand(command::playSurface); });
+    connect(menu, &QMenu::aboutToShow, this, [this, surface] {
+        surface->setChecked(commands.commandState(command::playSurface).checked.value_or(false));
+    });
     tray->setContextMenu(menu);
     connect(tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
         if (why == QSystemTrayIcon::Trigger) {
@@ -127,6 +139,10 @@ void SDIDecFrame::buildTrayMenu() {
         }
     });
     tray->show();
+}
+
+void SDIDecFrame::shareAccelerators(QWidget* window) {
+    acceleratedWindows.emplace_back(window);
 }
 
 QWidget* SDIDecFrame::pageOnTop() const {

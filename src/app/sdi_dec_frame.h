@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "app/status_label.h"
 #include "framework/window.h"
@@ -74,6 +75,9 @@ class SDIDecFrame : public framework::TWindowT<QMainWindow> {
 
     QSystemTrayIcon* trayIcon() const { return tray; }
 
+    // The accelerators also work while `window` (another top-level window of ours) is active.
+    void shareAccelerators(QWidget* window);
+
   protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -96,6 +100,7 @@ class SDIDecFrame : public framework::TWindowT<QMainWindow> {
     StatusLabel* statusLabel = nullptr;
     QSystemTrayIcon* tray = nullptr;
     std::map<int, QAction*> actions;
+    std::vector<QPointer<QWidget>> acceleratedWindows;
 };
 
 }  // namespace app

@@ -22,6 +22,9 @@ namespace {
 
 constexpr const char* viewSection = "Main";
 constexpr const char* swoopKey = "SwoopMode";
+// Kept in the registry only: a settings file describes the instrument, not the screen it is
+// played on.
+constexpr const char* playSurfaceKey = "PlaySurface";
 
 bool named(const char* iniFile) {
     return iniFile != nullptr && iniFile[0] != '\0';
@@ -97,8 +100,10 @@ bool loadSettings(const char* iniFileOrNull) {
     const auto key = platform::RegistryKey::openForReading();
     if (key) {
         SwoopMode = readRegistryByte(*key, swoopKey).value_or(0) != 0 ? 1 : 0;
+        PlaySurface = readRegistryByte(*key, playSurfaceKey).value_or(0) != 0;
     } else {
         SwoopMode = 0;
+        PlaySurface = false;
     }
     readGroups(key.get(), nullptr);
     return true;
@@ -117,6 +122,7 @@ bool saveSettings(const char* iniFileOrNull, platform::MessageBox& messages) {
         return false;
     }
     bool ok = writeRegistryByte(*key, swoopKey, SwoopMode != 0 ? 1 : 0);
+    ok = writeRegistryByte(*key, playSurfaceKey, PlaySurface ? 1 : 0) && ok;
     ok = writeGroups(key.get(), nullptr) && ok;
     errno = 0;
     if (key->close() != platform::RegResult::Success) {

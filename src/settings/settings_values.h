@@ -24,6 +24,9 @@ inline std::atomic<int32_t> Timbre{0};   // 0..10, third and fifth harmonics in 
 // Application: silence while the cursor rests.
 inline std::atomic<int32_t> SwoopMode{0};
 
+// The play surface (the whole screen as the instrument) is shown; registry only.
+inline std::atomic<bool> PlaySurface{false};
+
 // Output format of the Wave and DirectSound engines.
 inline std::atomic<bool> Stereo{false};      // 2 channels, else 1
 inline std::atomic<bool> HighRate{false};    // 44100 Hz, else 22050 Hz

@@ -2,6 +2,7 @@
 
 #include "engine/wave/cursor_mapping.h"
 #include "engine/wave/note_readout.h"
+#include "engine/wave/sounding_note.h"
 #include "files/wave_file.h"
 #include "settings/settings_values.h"
 
@@ -118,6 +119,7 @@ void DirectSoundEngine::stopPlaying() {
         periodHeld = false;
     }
     owner.releaseDevice();
+    engine::publishSilence();  // after the kill: no step publishes again
 }
 
 void DirectSoundEngine::onTimer(uint32_t /*timerId*/, uintptr_t user) {
@@ -157,6 +159,7 @@ void DirectSoundEngine::streamingStep() {
         state.lastFrequency.store(frequency, std::memory_order_relaxed);
         fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
     }
+    engine::publishSoundingFrequency(frequency, amplitude);
     host.postStatus(engine::readoutFromFrequency(frequency, amplitude).c_str());
 }
 

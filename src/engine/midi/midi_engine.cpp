@@ -7,6 +7,7 @@
 #include "engine/midi/midi_tone.h"
 #include "engine/midi/midi_track_event.h"
 #include "engine/wave/note_readout.h"
+#include "engine/wave/sounding_note.h"
 #include "files/midi_file.h"
 #include "settings/settings_values.h"
 
@@ -118,6 +119,7 @@ void MidiEngine::stop() {
     }
     // After the kill no tick runs, so none can reach the device once it is closed.
     stopTimer();
+    publishSilence();  // after the kill: no tick publishes again
     std::lock_guard lock(recordingMutex);
     if (currentNote != kNoNote) {
         // Timed: the note ends at Stop, not at the last change before it.
@@ -224,6 +226,7 @@ void MidiEngine::tick() {
         sent = true;
     }
     if (sent) {
+        publishSoundingNote(tracking.exactPitch, tracking.level);
         host.showStatus(engine::readoutFromNote(tracking.exactPitch, tracking.level).c_str());
     }
 }

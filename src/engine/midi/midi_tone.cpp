@@ -17,6 +17,35 @@ float exactPitch(int32_t x, int32_t width, PitchRange range) {
            static_cast<float>(range.low);
 }
 
+std::optional<int32_t> cursorFromPitch(float pitch, int32_t width, PitchRange range) {
+    if (width <= 0) {
+        return std::nullopt;
+    }
+    const bool rising = range.high >= range.low;
+    const auto reaches = [&](int32_t x) {
+        const float at = exactPitch(x, width, range);
+        return rising ? at >= pitch : at <= pitch;
+    };
+    const auto onScreen = [&](int32_t x) {
+        const float at = exactPitch(x, width, range);
+        return rising ? at <= pitch : at >= pitch;
+    };
+    if (!reaches(width - 1) || !onScreen(0)) {
+        return std::nullopt;
+    }
+    int32_t below = 0;
+    int32_t reached = width - 1;
+    while (below < reached) {
+        const int32_t middle = below + (reached - below) / 2;
+        if (reaches(middle)) {
+            reached = middle;
+        } else {
+            below = middle + 1;
+        }
+    }
+    return reached;
+}
+
 int32_t integerNote(int32_t x, int32_t width, PitchRange range) {
     return range.low + (range.high - range.low) * x / width;
 }

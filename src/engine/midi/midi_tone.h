@@ -5,6 +5,7 @@
 // chooses the level, loud at the top.
 
 #include <cstdint>
+#include <optional>
 
 namespace engine {
 
@@ -19,6 +20,11 @@ struct PitchRange {
 
 // The exact pitch in semitones, single precision as the readout shows it.
 float exactPitch(int32_t x, int32_t width, PitchRange range);
+
+// The first column, left to right, whose exactPitch reaches `pitch` (rising to it, or falling to
+// it when the range is reversed); nothing when no column 0..width-1 does. Found through
+// exactPitch itself, so a guide drawn with it agrees with what sounds.
+std::optional<int32_t> cursorFromPitch(float pitch, int32_t width, PitchRange range);
 
 // The whole note of the pitch, truncated.
 int32_t integerNote(int32_t x, int32_t width, PitchRange range);

@@ -26,6 +26,25 @@ int32_t frequencyFromCursor(int32_t x, platform::ScreenSize screen) {
     return static_cast<int32_t>(product / static_cast<uint32_t>(screen.width)) + 20;
 }
 
+std::optional<int32_t> cursorFromFrequency(double frequency, platform::ScreenSize screen) {
+    if (screen.width <= 0 || frequency < frequencyFromCursor(0, screen) ||
+        frequency > frequencyFromCursor(screen.width - 1, screen)) {
+        return std::nullopt;
+    }
+    // The mapping never falls from left to right: search for the first column that reaches it.
+    int32_t below = 0;
+    int32_t reached = screen.width - 1;
+    while (below < reached) {
+        const int32_t middle = below + (reached - below) / 2;
+        if (frequencyFromCursor(middle, screen) >= frequency) {
+            reached = middle;
+        } else {
+            below = middle + 1;
+        }
+    }
+    return reached;
+}
+
 int32_t amplitudeFromCursor(int32_t y, platform::ScreenSize screen) {
     if (screen.height <= 0) {
         return 0;

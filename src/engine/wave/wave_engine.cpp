@@ -5,6 +5,7 @@
 
 #include "engine/wave/note_readout.h"
 #include "engine/wave/render_buffer.h"
+#include "engine/wave/sounding_note.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "settings/settings_values.h"
@@ -114,6 +115,7 @@ void WaveEngine::stopPlaying() {
         return;
     }
     device = nullptr;
+    publishSilence();
     // The headers that reset handed back are already on their way: make them stale.
     playSession.fetch_add(1);
 }
@@ -157,6 +159,7 @@ void WaveEngine::renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, in
     current = next;
     readoutFrequency = newFrequency;
     readoutAmplitude = newAmplitude;
+    publishSoundingFrequency(newFrequency, newAmplitude);
     host.showStatus(readoutFromFrequency(newFrequency, newAmplitude).c_str());
 }
 

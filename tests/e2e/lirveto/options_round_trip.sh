@@ -12,43 +12,14 @@ python=/usr/bin/python3
 
 # shellcheck source=x_session.sh
 source "$here/x_session.sh"
-for tool in openbox xprop desktop-file-validate; do
+for tool in xprop desktop-file-validate; do
   command -v "$tool" >/dev/null 2>&1 || { echo "e2e: $tool is missing: skipped"; exit 77; }
 done
 
 start_x_server
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm=$!
-trap 'kill "$wm" 2>/dev/null; cleanup' EXIT
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
-
-mkdir -p "$work/config" "$work/tmp" "$work/run" "$work/data"
-chmod 700 "$work/run"
-export XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
-export XDG_DATA_HOME="$work/data" SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-unset WAYLAND_DISPLAY
-
-wait_for_window() {
-  local name=$1 found=
-  for _ in $(seq 150); do
-    found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
-
-# Keys go to the focused window: wait until the window manager has given it the focus.
-focus_window() {
-  local target=$1
-  for _ in $(seq 50); do
-    xdotool windowactivate "$target" 2>/dev/null
-    [ "$(xdotool getactivewindow 2>/dev/null)" = "$target" ] && { sleep 0.2; return 0; }
-    sleep 0.1
-  done
-  fail "window $target never took the focus"
-}
+start_window_manager
+use_private_folders
+export SDL_AUDIODRIVER=dummy
 
 # Options > Preferences from the main window, the boxes of the given letters toggled, OK.
 toggle_in_options() {
@@ -57,7 +28,7 @@ toggle_in_options() {
   sleep 0.3
   xdotool key p
   local sheet
-  sheet=$(wait_for_window '^Options$')
+  sheet=$(wait_window Options)
   [ -n "$sheet" ] || fail "Options did not open from the menu"
   focus_window "$sheet"
   for letter in "$@"; do xdotool key --clearmodifiers "alt+$letter"; done
@@ -67,10 +38,7 @@ toggle_in_options() {
   xdotool search --onlyvisible --name '^Options$' >/dev/null 2>&1 && fail "OK did not close the sheet"
 }
 
-"$program" >"$work/lirveto.log" 2>&1 &
-lirveto=$!
-window=$(wait_for_window '^Lirveto$')
-[ -n "$window" ] || fail "no window named Lirveto appeared"
+start_lirveto
 focus_window "$window"
 xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && fail "kept above before asked"
 
@@ -112,12 +80,7 @@ focus_window "$window"
 xdotool key --clearmodifiers alt+f
 sleep 0.3
 xdotool key x
-for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$lirveto" 2>/dev/null && fail "Lirveto is still running after Exit"
-wait "$lirveto"
-status=$?
-lirveto=
-[ "$status" -eq 0 ] || fail "Lirveto exited with $status"
+wait_exit
 
 store="$work/config/Quillhorn/Lirveto.reg"
 [ -f "$store" ] || fail "no settings store at $store"

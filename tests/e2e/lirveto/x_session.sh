@@ -10,9 +10,11 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lirveto-e2e-XXXXXX")
 xvfb=
+wm=
 lirveto=
 cleanup() {
   [ -n "$lirveto" ] && kill "$lirveto" 2>/dev/null
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
 }
@@ -34,6 +36,29 @@ start_x_server() {
   export DISPLAY=":$(head -n1 "$work/display")"
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
   xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+}
+
+# openbox on the private display, for the tests that need a window manager (stacking, focus,
+# hints); skips the test (77) where it is missing.
+start_window_manager() {
+  command -v openbox >/dev/null 2>&1 || { echo "e2e: openbox is missing: skipped"; exit 77; }
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm=$!
+  for _ in $(seq 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && return 0
+    sleep 0.1
+  done
+  fail "openbox did not start"
+}
+
+# WINDOW: keys go to the focused window, so wait until the window manager has given it the focus.
+focus_window() {
+  for _ in $(seq 50); do
+    xdotool windowactivate "$1" 2>/dev/null
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && { sleep 0.2; return 0; }
+    sleep 0.1
+  done
+  fail "window $1 never took the focus"
 }
 
 # NAME: the id of the visible window of exactly that name, or nothing after 15 s.

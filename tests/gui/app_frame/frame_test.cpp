@@ -68,6 +68,8 @@ TEST_F(AppFixture, TheMenuBarHoldsEveryCommandUnderItsIdInOrder) {
         {0, ""},
         {25601, "Midi note &Integer"},
         {25602, "Midi note &Decimal"},
+        {0, ""},
+        {25610, "Play &surface\tF11"},
         {25006, "&Preferences..."},
         {0, ""},
         {25016, "Mixer play control..."},

@@ -9,6 +9,7 @@
 
 #include "engine/dsound/dsound_engine.h"
 #include "engine/wave/cursor_mapping.h"
+#include "engine/wave/sounding_note.h"
 #include "files/wave_file.h"
 #include "support/failing_timer.h"
 #include "support/fake_direct_sound.h"
@@ -266,6 +267,19 @@ TEST_F(DirectSoundEngineTest, PitchSlewsFiveHertzAStepFromWhereTheLastPlayEnded)
 
     // The readout follows every step, written or not.
     EXPECT_EQ(host.statuses.size(), static_cast<size_t>(timer.clock.nowMs() - 0));
+}
+
+// The play surface's marker shows the slewed frequency the stream plays, not the cursor's.
+TEST_F(DirectSoundEngineTest, EachStepPublishesWhatItPlaysAndStopSilencesIt) {
+    using engine::SoundingNote;
+    make().startPlaying();
+    runTo(3, 22);
+    const SoundingNote playing = engine::soundingNote();
+    EXPECT_EQ(playing.kind, SoundingNote::Kind::frequency);
+    EXPECT_EQ(playing.value, static_cast<float>(state.lastFrequency.load()));
+    EXPECT_EQ(playing.loudness, engine::amplitudeFromCursor(0, kScreen));
+    engine->stopPlaying();
+    EXPECT_EQ(engine::soundingNote().kind, SoundingNote::Kind::silent);
 }
 
 TEST_F(DirectSoundEngineTest, TheStreamStateOutlivesStopAndStart) {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "engine/wave/sounding_note.h"
 #include "files/midi_file.h"
 #include "midi_engine_fixture.h"
 #include "support/temporary_folder.h"
@@ -74,6 +75,16 @@ TEST_F(MidiEngineTest, WorkedExamplesAsMessages) {
     const size_t still = sent().size();
     playThrough({753, 753, 753});
     EXPECT_EQ(sent().size(), still) << "a still cursor sends nothing";
+}
+
+// The play surface's marker reads the exact pitch and level of each readout.
+TEST_F(MidiEngineTest, EachReadoutIsPublishedForTheSurfaceAndStopSilencesIt) {
+    using engine::SoundingNote;
+    engine.start();
+    playThrough({625}, 500);  // pitch 62.5, level 64 half way down
+    EXPECT_EQ(engine::soundingNote(), (SoundingNote{SoundingNote::Kind::note, 62.5F, 64}));
+    engine.stop();
+    EXPECT_EQ(engine::soundingNote().kind, SoundingNote::Kind::silent);
 }
 
 TEST_F(MidiEngineTest, RangeZeroRestrikesWholeNotesWithoutAnyBend) {

@@ -64,3 +64,44 @@ TEST(MidiTrackEvent, DeltasAreVariableLengthAndMessagesTwoOrThreeBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MidiTone, CursorFromPitchIsTheColumnWhereThePitchIsFirstReached) {
+    using engine::cursorFromPitch;
+    EXPECT_EQ(cursorFromPitch(69.0F, 1920, {40, 80}), 1392);  // 29 of 40 semitones
+    for (const PitchRange range :
+         {PitchRange{40, 80}, PitchRange{80, 40}, PitchRange{0, 127}, PitchRange{60, 61}}) {
+        for (int32_t width : {800, 1920, 3840}) {
+            const bool rising = range.high >= range.low;
+            for (int32_t note = 0; note <= 127; ++note) {
+                const auto x = cursorFromPitch(static_cast<float>(note), width, range);
+                // Column 0 plays the low setting; the last column nearly the high one.
+                const auto first = static_cast<float>(range.low);
+                const float last = exactPitch(width - 1, width, range);
+                const auto wanted = static_cast<float>(note);
+                const bool onScreen =
+                    rising ? wanted >= first && wanted <= last : wanted <= first && wanted >= last;
+                ASSERT_EQ(x.has_value(), onScreen)
+                    << note << " in " << range.low << ".." << range.high << " over " << width;
+                if (!x) {
+                    continue;
+                }
+                const float at = exactPitch(*x, width, range);
+                EXPECT_TRUE(rising ? at >= static_cast<float>(note)
+                                   : at <= static_cast<float>(note));
+                if (*x > 0) {
+                    const float before = exactPitch(*x - 1, width, range);
+                    EXPECT_TRUE(rising ? before < static_cast<float>(note)
+                                       : before > static_cast<float>(note))
+                        << "not the first column for " << note;
+                }
+            }
+        }
+    }
+    // Reversed: the high notes lie to the left.
+    EXPECT_LT(*cursorFromPitch(70.0F, 1920, {80, 40}), *cursorFromPitch(50.0F, 1920, {80, 40}));
+    EXPECT_EQ(cursorFromPitch(60.0F, 0, {40, 80}), std::nullopt);
+}
+
+}  // namespace

@@ -132,6 +132,28 @@ TEST_F(SettingsGroupsTest, SwoopModeComesFromTheRegistryAsAByte) {
     EXPECT_EQ(settings::SwoopMode, 0) << "two bytes (text and zero) do not fit the byte";
 }
 
+// The surface belongs to the screen it is played on: a settings file neither sets nor keeps it.
+TEST_F(SettingsGroupsTest, PlaySurfaceLivesInTheRegistryOnly) {
+    loadRegistry("\"PlaySurface\"=hex:01\n");
+    EXPECT_TRUE(settings::PlaySurface);
+
+    loadIni("PlaySurface=0\n");
+    EXPECT_TRUE(settings::PlaySurface) << "a settings file does not hide the surface";
+    const std::string fresh = (root / "fresh.ini").string();
+    ASSERT_TRUE(settings::saveSettings(fresh.c_str(), messages));
+    EXPECT_EQ(readFile(fresh).find("PlaySurface"), std::string::npos);
+
+    settings::PlaySurface = false;
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    EXPECT_NE(readFile(registryFile()).find("\"PlaySurface\"=hex:00\n"), std::string::npos);
+    settings::PlaySurface = true;
+    ASSERT_TRUE(settings::loadSettings(nullptr));
+    EXPECT_FALSE(settings::PlaySurface) << "read back from the byte just written";
+
+    loadRegistry("\"Volume\"=hex:10\n");
+    EXPECT_FALSE(settings::PlaySurface) << "absent: the surface stays hidden";
+}
+
 TEST_F(SettingsGroupsTest, ViewFlagsAreDecimalTextInEitherStore) {
     loadRegistry("\"ViewNoteMid\"=\"2\"\n\"ViewNoteName\"=\"0\"\n\"ViewNoteFreq\"=\"7\"\n");
     EXPECT_EQ(settings::ViewNoteMid, 2);

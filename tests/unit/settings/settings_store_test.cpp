@@ -100,6 +100,7 @@ TEST_F(SettingsStoreTest, FirstStartTakesDefaultsAndExitCreatesTheKey) {
     EXPECT_EQ(readFile(registryFile()),
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quillhorn\\Lirveto]\n"
               "\"SwoopMode\"=hex:00\n"
+              "\"PlaySurface\"=hex:00\n"
               "\"PatchOffset\"=hex:01\n"
               "\"MidiDriver\"=\"-1\"\n"
               "\"Stereo\"=hex:00\n"

@@ -61,3 +61,36 @@ TEST(CursorMapping, AnEmptyScreenGivesTheLowestSilentToneInsteadOfDividingByZero
 }
 
 }  // namespace
+
+namespace {
+
+// The note guide's lines come from this inverse; a line that disagrees with the mapping would
+// send the player to the wrong pitch.
+TEST(CursorMapping, CursorFromFrequencyFindsTheFirstColumnThatSoundsIt) {
+    ScopedToneSettings restore;
+    for (const platform::ScreenSize screen :
+         {kScreen, platform::ScreenSize{3840, 2160}, platform::ScreenSize{800, 600}}) {
+        for (int32_t pitch : {1, 3, 10}) {
+            settings::Pitch = pitch;
+            for (double hz : {20.0, 27.5, 261.63, 440.0, 1000.0, 4186.01}) {
+                const auto x = engine::cursorFromFrequency(hz, screen);
+                if (hz > engine::frequencyFromCursor(screen.width - 1, screen)) {
+                    EXPECT_FALSE(x.has_value()) << hz << " Hz beyond Pitch " << pitch;
+                    continue;
+                }
+                ASSERT_TRUE(x.has_value()) << hz << " Hz, Pitch " << pitch;
+                EXPECT_GE(engine::frequencyFromCursor(*x, screen), hz);
+                if (*x > 0) {
+                    EXPECT_LT(engine::frequencyFromCursor(*x - 1, screen), hz)
+                        << "not the first column for " << hz << " Hz";
+                }
+            }
+        }
+    }
+    settings::Pitch = 1;
+    EXPECT_EQ(engine::cursorFromFrequency(440.0, kScreen), 807);  // 420 Hz above 20 is 806.4 px
+    EXPECT_EQ(engine::cursorFromFrequency(19.5, kScreen), std::nullopt) << "below the left edge";
+    EXPECT_EQ(engine::cursorFromFrequency(440.0, platform::ScreenSize{0, 0}), std::nullopt);
+}
+
+}  // namespace

@@ -11,6 +11,7 @@
 
 #include "engine/wave/cursor_mapping.h"
 #include "engine/wave/note_readout.h"
+#include "engine/wave/sounding_note.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "support/fake_wave_out.h"
@@ -268,6 +269,18 @@ TEST_F(WaveEngineTest, TheStatusShowsTheReadoutOfEachRenderedBuffer) {
     EXPECT_EQ(waveOut.written[2].bytes, renderedBuffer(1000, 500, 90, 50));
     EXPECT_EQ(waveOut.written[3].bytes, renderedBuffer(1000, 1000, 90, 90));
     EXPECT_EQ(waveOut.written[4].bytes, waveOut.written[3].bytes);
+}
+
+// The play surface's marker follows these values instead of the status text.
+TEST_F(WaveEngineTest, EachReadoutIsPublishedForTheSurfaceAndStopSilencesIt) {
+    using engine::SoundingNote;
+    engine.startPlaying();
+    EXPECT_EQ(engine::soundingNote(), (SoundingNote{SoundingNote::Kind::frequency, 500, 50}));
+    cursor.position = {980, 100};
+    finishOne();
+    EXPECT_EQ(engine::soundingNote(), (SoundingNote{SoundingNote::Kind::frequency, 1000, 90}));
+    engine.stopPlaying();
+    EXPECT_EQ(engine::soundingNote().kind, SoundingNote::Kind::silent);
 }
 
 TEST_F(WaveEngineTest, ThePumpInsideTheHandlerMayRefillTheOtherBufferAtOnce) {

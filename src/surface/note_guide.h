@@ -1,0 +1,68 @@
+#pragma once
+// The play surface's note guide: where each semitone lies across the screen and how loud each
+// height plays, taken from the engines' own mappings so the guide always agrees with the tone.
+//
+// Thread: GUI (reads the settings the sliders write).
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "platform/cursor_source.h"
+
+namespace surface {
+
+// Which mapping the page on top plays by.
+enum class GuideMapping {
+    frequency,  // Wave and DirectSound: linear in Hz over 20 Hz .. 20 Hz + Pitch kHz
+    midi        // Midi: linear in semitones over MidiPitch .. MidiPitch2
+};
+
+// Lanes narrower than this cannot be aimed at: drawn faint and left unlabelled.
+inline constexpr int32_t kNarrowestLane = 4;
+
+struct GuideLine {
+    int32_t x = 0;
+    int32_t note = 0;       // MIDI note number
+    int32_t laneWidth = 0;  // pixels to the neighbouring semitone's line
+    bool natural = false;
+    QString label;  // the note's name at every C and A that can be aimed at, else empty
+};
+
+struct LoudnessMark {
+    int32_t y = 0;
+    int32_t loudness = 0;  // what the page plays at this height
+};
+
+// Everything the guide depends on; a change of any of it redraws the guide.
+struct GuideKey {
+    GuideMapping mapping = GuideMapping::frequency;
+    platform::ScreenSize screen;
+    int32_t pitch = 0;
+    int32_t volume = 0;
+    int32_t midiLow = 0;
+    int32_t midiHigh = 0;
+    int32_t midiVolume = 0;
+    friend bool operator==(const GuideKey& a, const GuideKey& b) {
+        return a.mapping == b.mapping && a.screen.width == b.screen.width &&
+               a.screen.height == b.screen.height && a.pitch == b.pitch && a.volume == b.volume &&
+               a.midiLow == b.midiLow && a.midiHigh == b.midiHigh && a.midiVolume == b.midiVolume;
+    }
+};
+
+struct NoteGuide {
+    std::vector<GuideLine> lines;  // left to right
+    std::vector<LoudnessMark> loudness;
+    int32_t loudest = 0;  // the loudness at the top edge
+};
+
+// The key for the present settings.
+GuideKey currentGuideKey(GuideMapping mapping, platform::ScreenSize screen);
+
+// The guide for the present settings (which the key was taken from).
+NoteGuide buildNoteGuide(const GuideKey& key);
+
+// "A4" for 69: the readout's name without its blank; empty where the readout has none.
+QString shortNoteName(int32_t note);
+
+}  // namespace surface
