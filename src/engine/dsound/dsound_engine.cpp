@@ -120,6 +120,12 @@ void DirectSoundEngine::stopPlaying() {
     owner.releaseDevice();
 }
 
+bool DirectSoundEngine::outputLost() {
+    const std::lock_guard guard(bufferGuard);
+    return streamBuffer != nullptr &&
+           streamBuffer->getCurrentPosition(nullptr, nullptr) == ds::DSERR_BUFFERLOST;
+}
+
 void DirectSoundEngine::onTimer(uint32_t /*timerId*/, uintptr_t user) {
     auto& engine = *reinterpret_cast<DirectSoundEngine*>(user);
     if (engine.state.stepBusy.exchange(1, std::memory_order_acq_rel) == 1) {

@@ -54,6 +54,8 @@ class DirectSoundEngine final : private FillAheadSink {
 
     // GUI.
     bool isPlaying() const { return owner.soundBuffer() != nullptr; }
+    // GUI thread. The output went away under the playing buffer: stopping is all that helps.
+    bool outputLost();
     // Play: opens the device and buffer, arms the chain, plays. Does nothing while playing.
     void startPlaying();
     // Stop: every step of it runs whatever state a failed start left.

@@ -106,6 +106,9 @@ class NoMessages final : public engine::MidiEngineHost {
     void showMessage(const char* text, const char* caption) override {
         shown.push_back(std::string(caption) + ": " + text);
     }
+    void requestMessage(const char* text, const char* caption) override {
+        shown.push_back(std::string(caption) + ": " + text);
+    }
     std::vector<std::string> shown;
 };
 
