@@ -50,6 +50,7 @@ void DirectSoundEngine::rebuildWaveTable(int32_t timbre) {
 void DirectSoundEngine::setRecordingFile(files::WaveFile* file) {
     const std::lock_guard guard(recordingMutex);
     recording = file;
+    writeFailed = false;
 }
 
 void DirectSoundEngine::startPlaying() {
@@ -168,13 +169,16 @@ void DirectSoundEngine::streamingStep() {
 
 void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {
     const std::lock_guard guard(recordingMutex);
-    if (recording == nullptr || !recording->isOpen()) {
+    if (recording == nullptr || !recording->isOpen() || writeFailed) {
         return;
     }
     for (const auto region : {first, second}) {
         if (!region.empty() &&
             recording->write(region.data(), static_cast<int32_t>(region.size())) == -1) {
+            // A later, smaller region might still fit: the file would then hold a gap.
+            writeFailed = true;
             reportOnce(writeReported, "Can't write wave data", "lirveto nextdat");
+            return;
         }
     }
 }

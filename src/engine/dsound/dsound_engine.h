@@ -97,6 +97,9 @@ class DirectSoundEngine final : private FillAheadSink {
 
     std::mutex recordingMutex;
     files::WaveFile* recording = nullptr;
+    // An append failed (a full disk): the file keeps what it holds, without a gap, until the
+    // page sets the recording again. Under recordingMutex.
+    bool writeFailed = false;
 
     // Failures a step reports once per play.
     std::atomic<bool> lockReported{false};

@@ -24,7 +24,7 @@ TEST_F(DirectSoundPageTest, AnOutputThatGoesAwayStopsThePageWithOneBoxAndPlayWor
     EXPECT_FALSE(page->isPlaying());
     EXPECT_TRUE(library.buffer().released);
     EXPECT_FALSE(timer.hasEvents()) << "no step runs after the stop";
-    EXPECT_EQ(button(106)->state(), CoolButton::held);
+    EXPECT_EQ(button(106)->state(), controls::CoolButton::held);
     EXPECT_EQ(shownCount(framework::outputLostText), 1);
     EXPECT_EQ(messages.shown.size(), 1u);
 

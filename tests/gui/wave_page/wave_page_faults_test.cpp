@@ -42,8 +42,8 @@ TEST_F(WavePagePlayingTest, AnOutputThatGoesAwayStopsThePageWithOneQueuedBoxAndP
     device->loseOutput();
     waitForTheWatch();
     EXPECT_FALSE(page->isPlaying());
-    EXPECT_EQ(button(106)->state(), CoolButton::held) << "Stop shows the page stopped";
-    EXPECT_EQ(button(105)->state(), CoolButton::normal);
+    EXPECT_EQ(button(106)->state(), controls::CoolButton::held) << "Stop shows the page stopped";
+    EXPECT_EQ(button(105)->state(), controls::CoolButton::normal);
     EXPECT_EQ(queuedBoxes(messages), std::vector<std::string>{lostBox});
     EXPECT_EQ(messages.shown.size(), messages.queued.size()) << "no box opened in the watch";
 
