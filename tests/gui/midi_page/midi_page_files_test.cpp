@@ -220,15 +220,14 @@ TEST_F(MidiPageFilesTest, AFullDiskIsToldOnceAndTheRecordingKeepsEveryEventBefor
     // mido reads every event (a torn one would stop it), and the event track (after the tempo
     // track) holds exactly the bytes kept plus its end of track.
     const auto mido = testing_support::runProgram(
-        "/usr/bin/python3",
-        {"-c",
-         "import sys, mido\n"
-         "track = mido.MidiFile(sys.argv[1]).tracks[-1]\n"
-         "data = open(sys.argv[1], 'rb').read()\n"
-         "at = 22 + int.from_bytes(data[18:22], 'big') + 4\n"
-         "size = int.from_bytes(data[at:at + 4], 'big')\n"
-         "print(size, sum(1 for m in track if not m.is_meta), track[-1].type)",
-         path("full.mid").toStdString()});
+        "/usr/bin/python3", {"-c",
+                             "import sys, mido\n"
+                             "track = mido.MidiFile(sys.argv[1]).tracks[-1]\n"
+                             "data = open(sys.argv[1], 'rb').read()\n"
+                             "at = 22 + int.from_bytes(data[18:22], 'big') + 4\n"
+                             "size = int.from_bytes(data[at:at + 4], 'big')\n"
+                             "print(size, sum(1 for m in track if not m.is_meta), track[-1].type)",
+                             path("full.mid").toStdString()});
     ASSERT_EQ(mido.status, 0) << mido.err;
     unsigned size = 0;
     int events = 0;

@@ -75,8 +75,8 @@ TEST_F(WavePageTest, OnSdlTheDiskDriversFileTakingNoMoreStopsThePage) {
     EXPECT_EQ(queuedBoxes(messages), std::vector<std::string>{lostBox});
 
     // A device that works again plays again.
-    file.set((QDir::tempPath() + QStringLiteral("/lirveto-lost-%1.raw")
-                                     .arg(QCoreApplication::applicationPid()))
+    file.set((QDir::tempPath() +
+              QStringLiteral("/lirveto-lost-%1.raw").arg(QCoreApplication::applicationPid()))
                  .toStdString());
     send(page::play);
     EXPECT_TRUE(page->isPlaying());

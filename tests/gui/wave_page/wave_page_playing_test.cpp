@@ -20,7 +20,6 @@ namespace {
 
 namespace answer = platform::MessageBoxResult;
 
-
 TEST_F(WavePagePlayingTest, TheToneIsStreamedAndRecordedWhileThePagePlays) {
     makePage();
     ASSERT_EQ(settings::Volume, 100);

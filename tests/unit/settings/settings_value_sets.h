@@ -35,9 +35,9 @@ inline void applyValueSet(const ValueSet& set) {
 }
 
 inline ValueSet currentValueSet() {
-    return {settings::Volume,    settings::Pitch,      settings::Vibrato,    settings::Timbre,
+    return {settings::Volume,     settings::Pitch,     settings::Vibrato,    settings::Timbre,
             settings::MidiVolume, settings::MidiPitch, settings::MidiPitch2, settings::Instrument,
-            settings::Stereo,    settings::HighRate};
+            settings::Stereo,     settings::HighRate};
 }
 
 }  // namespace settings_test
