@@ -95,6 +95,7 @@ class PacedDevice final : public platform::AudioDevice {
     uint64_t framesPlayed() const override { return played.load(); }
     platform::AudioFormat format() const override { return current; }
     std::string lastError() const override { return {}; }
+    bool lost() const override { return false; }
 
     std::atomic<int64_t> armedNs{0};
     std::atomic<int64_t> heardNs{0};

@@ -37,6 +37,7 @@ class ObservedDevice final : public platform::AudioDevice, private platform::Aud
     uint64_t framesPlayed() const override { return inner.framesPlayed(); }
     platform::AudioFormat format() const override { return inner.format(); }
     std::string lastError() const override { return inner.lastError(); }
+    bool lost() const override { return inner.lost(); }
 
     static inline std::atomic<bool> armed{false};
     static inline std::atomic<int64_t> soundedAtNs{0};
@@ -72,6 +73,9 @@ class QuietHost final : public engine::MidiEngineHost {
   public:
     void showStatus(const char*) override {}
     void showMessage(const char* text, const char* caption) override {
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+    }
+    void requestMessage(const char* text, const char* caption) override {
         std::fprintf(stderr, "%s: %s\n", caption, text);
     }
 };

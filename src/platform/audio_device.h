@@ -60,6 +60,11 @@ class AudioDevice {
 
     // Thread: GUI. Why the last open failed.
     virtual std::string lastError() const = 0;
+
+    // Thread: GUI or timer, while open. The output went away under the open device (unplugged,
+    // its sound server gone, its file no longer writable): nothing it is given is heard any more,
+    // and only closing it helps.
+    virtual bool lost() const = 0;
 };
 
 // A device without a thread of its own: its callback runs only inside calls made on the thread

@@ -89,6 +89,12 @@ mm::MmResult MidiOut::getVolume(HMIDIOUT handle, uint32_t* volume) {
     return port == nullptr ? mm::MMSYSERR_INVALHANDLE : port->getVolume(volume);
 }
 
+bool MidiOut::deviceLost(HMIDIOUT handle) const {
+    std::lock_guard lock(mutex);
+    const MidiOutPort* port = openPort(handle);
+    return port != nullptr && port->lost();
+}
+
 mm::MmResult MidiOut::setVolume(HMIDIOUT handle, uint32_t volume) {
     std::lock_guard lock(mutex);
     MidiOutPort* port = openPort(handle);

@@ -58,6 +58,7 @@ class MidiOut final : public MidiOutApi {
     mm::MmResult getVolume(HMIDIOUT handle, uint32_t* volume) override;
     mm::MmResult setVolume(HMIDIOUT handle, uint32_t volume) override;
     mm::MmResult close(HMIDIOUT handle) override;
+    bool deviceLost(HMIDIOUT handle) const override;
 
   private:
     std::shared_ptr<MidiOutPort> portOf(uint32_t deviceId);

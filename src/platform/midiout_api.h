@@ -61,6 +61,9 @@ class MidiOutApi {
     virtual mm::MmResult getVolume(HMIDIOUT handle, uint32_t* volume) = 0;
     virtual mm::MmResult setVolume(HMIDIOUT handle, uint32_t volume) = 0;
     virtual mm::MmResult close(HMIDIOUT handle) = 0;
+    // Whether the output behind an open handle went away (the synth's sound device unplugged or
+    // its sound server gone): nothing sent is heard any more, and only closing it helps.
+    virtual bool deviceLost(HMIDIOUT handle) const = 0;
 };
 
 // One output device. Threads: as MidiOutApi; caps from any thread.
@@ -73,6 +76,9 @@ class MidiOutPort {
     virtual mm::MmResult shortMessage(uint32_t message) = 0;
     virtual mm::MmResult getVolume(uint32_t* /*volume*/) { return mm::MMSYSERR_NOTSUPPORTED; }
     virtual mm::MmResult setVolume(uint32_t /*volume*/) { return mm::MMSYSERR_NOTSUPPORTED; }
+    // A port that renders through an audio device of its own may lose it; a sequencer port
+    // takes its messages whether anyone listens or not.
+    virtual bool lost() const { return false; }
 };
 
 }  // namespace platform

@@ -23,6 +23,7 @@ mm::MmResult VirtualMidiPort::open() {
         return openResult;
     }
     open_ = true;
+    gone = false;
     ++openCount;
     sent.clear();
     volumeLog.clear();
@@ -87,6 +88,16 @@ int32_t VirtualMidiPort::opens() const {
 void VirtualMidiPort::failOpensWith(mm::MmResult result) {
     std::lock_guard lock(mutex);
     openResult = result;
+}
+
+bool VirtualMidiPort::lost() const {
+    std::lock_guard lock(mutex);
+    return open_ && gone;
+}
+
+void VirtualMidiPort::loseOutput() {
+    std::lock_guard lock(mutex);
+    gone = open_;
 }
 
 void VirtualMidiPort::failVolumeReads(bool fail) {

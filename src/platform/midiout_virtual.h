@@ -22,6 +22,7 @@ class VirtualMidiPort final : public MidiOutPort {
     mm::MmResult shortMessage(uint32_t message) override;
     mm::MmResult getVolume(uint32_t* volume) override;
     mm::MmResult setVolume(uint32_t volume) override;
+    bool lost() const override;
 
     // What was sent since open (kept after close until the next open).
     std::vector<uint32_t> messages() const;
@@ -32,6 +33,9 @@ class VirtualMidiPort final : public MidiOutPort {
     // The next open fails with this (MMSYSERR_NOERROR: opens work).
     void failOpensWith(mm::MmResult result);
     void failVolumeReads(bool fail);
+    // Takes the output away under the open port, as a synth whose sound device was unplugged;
+    // the next open brings it back.
+    void loseOutput();
 
   private:
     mutable std::mutex mutex;
@@ -41,6 +45,7 @@ class VirtualMidiPort final : public MidiOutPort {
     int32_t openCount = 0;
     mm::MmResult openResult = mm::MMSYSERR_NOERROR;
     bool volumeReadFails = false;
+    bool gone = false;
     uint32_t currentVolume = 0xFFFFFFFF;
     std::vector<uint32_t> sent;
     std::vector<uint32_t> volumeLog;

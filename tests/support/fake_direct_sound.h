@@ -27,6 +27,7 @@ class FakeSoundBuffer final : public platform::IDirectSoundBuffer {
     uint32_t writeCursor = 0;
     bool failLock = false;
     bool failUnlock = false;
+    bool lost = false;  // the output went away under the buffer
     platform::ds::HResult playResult = platform::ds::DS_OK;
 
     // What happened.
@@ -48,7 +49,7 @@ class FakeSoundBuffer final : public platform::IDirectSoundBuffer {
         if (write != nullptr) {
             *write = writeCursor;
         }
-        return platform::ds::DS_OK;
+        return lost ? platform::ds::DSERR_BUFFERLOST : platform::ds::DS_OK;
     }
     platform::ds::HResult lock(uint32_t offset, uint32_t count, void** first, uint32_t* firstLength,
                                void** second, uint32_t* secondLength, uint32_t) override {

@@ -21,6 +21,7 @@ class FakeWaveOut final : public platform::WaveOutApi {
     // Failures to act out.
     bool mapperCapsFail = false;
     bool deviceZeroCapsFail = false;
+    bool lost = false;  // the open device went away
     uint32_t capsSupport = platform::mm::WAVECAPS_VOLUME | platform::mm::WAVECAPS_LRVOLUME;
     platform::mm::MmResult openResult = platform::mm::MMSYSERR_NOERROR;
     std::string openError;  // the device's reason for a failing open
@@ -51,6 +52,7 @@ class FakeWaveOut final : public platform::WaveOutApi {
     }
 
     std::string lastDeviceError() const override { return openError; }
+    bool deviceLost(platform::HWAVEOUT /*handle*/) const override { return isOpen && lost; }
 
     platform::mm::MmResult getDevCaps(uint32_t deviceId, platform::WaveOutCaps* caps) override {
         calls.push_back(deviceId == platform::mm::WAVE_MAPPER ? "caps mapper" : "caps 0");

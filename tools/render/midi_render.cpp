@@ -17,6 +17,9 @@ class RenderHost final : public engine::MidiEngineHost {
     void showMessage(const char* text, const char* caption) override {
         failures.note(text, caption);
     }
+    void requestMessage(const char* text, const char* caption) override {
+        failures.note(text, caption);
+    }
     RenderFailures failures;
 };
 

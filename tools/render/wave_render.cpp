@@ -123,6 +123,7 @@ class ClockedWaveOut final : public platform::WaveOutApi {
         return output.setVolume(handle, volume);
     }
     std::string lastDeviceError() const override { return output.lastDeviceError(); }
+    bool deviceLost(platform::HWAVEOUT handle) const override { return output.deviceLost(handle); }
 
     // The open device, and where on its clock the oldest buffer still queued ends.
     platform::VirtualAudioDevice* device = nullptr;

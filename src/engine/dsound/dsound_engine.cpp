@@ -51,6 +51,7 @@ void DirectSoundEngine::rebuildWaveTable(int32_t timbre) {
 void DirectSoundEngine::setRecordingFile(files::WaveFile* file) {
     const std::lock_guard guard(recordingMutex);
     recording = file;
+    writeFailed = false;
 }
 
 void DirectSoundEngine::startPlaying() {
@@ -122,6 +123,12 @@ void DirectSoundEngine::stopPlaying() {
     engine::publishSilence();  // after the kill: no step publishes again
 }
 
+bool DirectSoundEngine::outputLost() {
+    const std::lock_guard guard(bufferGuard);
+    return streamBuffer != nullptr &&
+           streamBuffer->getCurrentPosition(nullptr, nullptr) == ds::DSERR_BUFFERLOST;
+}
+
 void DirectSoundEngine::onTimer(uint32_t /*timerId*/, uintptr_t user) {
     auto& engine = *reinterpret_cast<DirectSoundEngine*>(user);
     if (engine.state.stepBusy.exchange(1, std::memory_order_acq_rel) == 1) {
@@ -165,13 +172,16 @@ void DirectSoundEngine::streamingStep() {
 
 void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {
     const std::lock_guard guard(recordingMutex);
-    if (recording == nullptr || !recording->isOpen()) {
+    if (recording == nullptr || !recording->isOpen() || writeFailed) {
         return;
     }
     for (const auto region : {first, second}) {
         if (!region.empty() &&
             recording->write(region.data(), static_cast<int32_t>(region.size())) == -1) {
+            // A later, smaller region might still fit: the file would then hold a gap.
+            writeFailed = true;
             reportOnce(writeReported, "Can't write wave data", "lirveto nextdat");
+            return;
         }
     }
 }

@@ -54,6 +54,8 @@ class DirectSoundEngine final : private FillAheadSink {
 
     // GUI.
     bool isPlaying() const { return owner.soundBuffer() != nullptr; }
+    // GUI thread. The output went away under the playing buffer: stopping is all that helps.
+    bool outputLost();
     // Play: opens the device and buffer, arms the chain, plays. Does nothing while playing.
     void startPlaying();
     // Stop: every step of it runs whatever state a failed start left.
@@ -95,6 +97,9 @@ class DirectSoundEngine final : private FillAheadSink {
 
     std::mutex recordingMutex;
     files::WaveFile* recording = nullptr;
+    // An append failed (a full disk): the file keeps what it holds, without a gap, until the
+    // page sets the recording again. Under recordingMutex.
+    bool writeFailed = false;
 
     // Failures a step reports once per play.
     std::atomic<bool> lockReported{false};

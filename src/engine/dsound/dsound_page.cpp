@@ -81,7 +81,8 @@ TDirectSoundDlg::TDirectSoundDlg(QWidget* parent, framework::PageServices& pageS
       engine(std::make_unique<engine::DirectSoundEngine>(
           *waveOut, *library, timerOf(pageServices), pageServices.cursor, pageServices.messageBox,
           static_cast<engine::DirectSoundEngineHost&>(*this))),
-      recording(*this, pageServices, recordingHooks()) {
+      recording(*this, pageServices, recordingHooks()),
+      outputWatch([this] { return engine->outputLost(); }, [this] { outputLost(); }) {
     if (parent != nullptr) {
         setWindowFlags(Qt::Widget);
     }
@@ -260,7 +261,14 @@ void TDirectSoundDlg::stopPlaying() {
     engine->stopPlaying();
 }
 
+void TDirectSoundDlg::outputLost() {
+    stopPlaying();
+    repaintButtons();
+    services.messageQueue.request(framework::outputLostBox());
+}
+
 void TDirectSoundDlg::showPlaying() {
+    outputWatch.start();
     if (playButton == nullptr || stopButton == nullptr || closing) {
         return;
     }
@@ -269,6 +277,7 @@ void TDirectSoundDlg::showPlaying() {
 }
 
 void TDirectSoundDlg::showStopped() {
+    outputWatch.stop();
     if (playButton == nullptr || stopButton == nullptr || closing) {
         return;
     }

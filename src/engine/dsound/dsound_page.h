@@ -16,6 +16,7 @@
 #include "engine/dsound/dsound_engine.h"
 #include "engine/dsound/dsound_engine_host.h"
 #include "framework/dialog.h"
+#include "framework/output_watch.h"
 #include "framework/page_services.h"
 #include "framework/recording_rescue.h"
 #include "framework/wave_recording.h"
@@ -84,6 +85,8 @@ class TDirectSoundDlg : public framework::TDialog,
 
     void startPlaying();
     void stopPlaying();
+    // The output went away under the playing page: stop and say so once.
+    void outputLost();
     void repaintButtons();
     framework::WaveRecording::Hooks recordingHooks();
 
@@ -101,6 +104,7 @@ class TDirectSoundDlg : public framework::TDialog,
     // The format the buffer was opened with at the last Play.
     platform::WaveFormatPcm playFormat;
     framework::WaveRecording recording;
+    framework::OutputWatch outputWatch;
     bool closing = false;
 
     // The latest step's readout, waiting for the GUI thread.

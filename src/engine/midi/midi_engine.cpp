@@ -190,10 +190,13 @@ void MidiEngine::sendEvent(uint8_t status, uint8_t channel, uint8_t data1, uint8
     const auto full = static_cast<uint8_t>(status + channel);
     // Without an open device the call fails and changes nothing, as intended.
     midiOut.shortMsg(device, full | uint32_t{data1} << 8 | uint32_t{data2} << 16);
-    if (recording != nullptr && recording->isOpen()) {
+    if (recording != nullptr && recording->isOpen() && !recordingFailed) {
         const uint32_t delta = std::min(ticks, kLongestDelta / kDeltaPerTick) * kDeltaPerTick;
         const TrackEvent event = trackEvent(delta, full, data1, data2);
-        recording->write(event.bytes.data(), event.length);
+        if (recording->write(event.bytes.data(), event.length) != event.length) {
+            recordingFailed = true;
+            host.requestMessage("Can't write MIDI data", "lirveto nextdat");
+        }
     }
 }
 

@@ -43,6 +43,10 @@ class MidiEngine {
     // GUI thread, under lockRecording or while stopped. The page's recording file, written to
     // whenever it is open; null for none.
     void setRecordingFile(files::MidiFile* file) { recording = file; }
+    // GUI thread, under lockRecording. The user chose what becomes of the recording (New, Open,
+    // Save As, Close): after a failed append, appending is tried, and reported, again.
+    void recordingChanged() { recordingFailed = false; }
+    bool recordingStopped() const { return recordingFailed; }
     // GUI thread. Hold it around every file command on the recording file.
     [[nodiscard]] std::unique_lock<std::mutex> lockRecording() {
         return std::unique_lock(recordingMutex);
@@ -50,6 +54,11 @@ class MidiEngine {
 
     // GUI thread. A device is open.
     bool isPlaying() const { return device != nullptr; }
+    // GUI thread. The output went away while playing: stopping is all that helps.
+    bool outputLost() {
+        std::lock_guard lock(recordingMutex);
+        return device != nullptr && midiOut.deviceLost(device);
+    }
     // GUI thread. Start has run at least once.
     bool hasStarted() const { return started; }
     // GUI thread. The id that the last start chose (0 until one matched).
@@ -99,6 +108,9 @@ class MidiEngine {
     // Written by start and stop on the GUI thread under the lock; read by the tick under it.
     platform::HMIDIOUT device = nullptr;
     files::MidiFile* recording = nullptr;
+    // An append failed (a full disk): the file keeps what it holds rather than gain a stretch
+    // with a gap, until recordingChanged().
+    bool recordingFailed = false;
     uint32_t chosenId = 0;
     bool started = false;
     bool volumeCapable = false;

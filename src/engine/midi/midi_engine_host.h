@@ -10,6 +10,8 @@ class MidiEngineHost {
     virtual void showStatus(const char* text) = 0;
     // GUI thread. A message box with an OK button.
     virtual void showMessage(const char* text, const char* caption) = 0;
+    // Timer or GUI thread. A box with an OK button, queued for the GUI thread; returns at once.
+    virtual void requestMessage(const char* text, const char* caption) = 0;
 
   protected:
     ~MidiEngineHost() = default;

@@ -105,6 +105,7 @@ TMidiDialog::TMidiDialog(QWidget* parent, framework::PageServices& pageServices)
 TMidiDialog::~TMidiDialog() {
     // Nothing the tick still reports may reach a page being taken apart.
     port->close();
+    outputWatch.stop();
     engine->stop();
     engine.reset();
 }
@@ -324,7 +325,14 @@ void TMidiDialog::stopPlaying() {
     showPlayState();
 }
 
+void TMidiDialog::outputLost() {
+    stopPlaying();
+    repaintButtons();
+    services.messageQueue.request(framework::outputLostBox());
+}
+
 void TMidiDialog::showPlayState() {
+    outputWatch.follow(engine->isPlaying());
     if (playButton == nullptr || stopButton == nullptr) {
         return;
     }
@@ -414,6 +422,10 @@ LRESULT TMidiDialog::statusReady(WPARAM, LPARAM) {
 
 void TMidiDialog::showMessage(const char* text, const char* caption) {
     requestMessage(text, caption, "midi open");
+}
+
+void TMidiDialog::requestMessage(const char* text, const char* caption) {
+    requestMessage(text, caption, std::string("midi: ") + text);
 }
 
 void TMidiDialog::requestMessage(const std::string& text, const std::string& caption,

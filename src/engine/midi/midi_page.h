@@ -18,6 +18,7 @@
 #include "engine/midi/midi_engine_host.h"
 #include "files/midi_file.h"
 #include "framework/dialog.h"
+#include "framework/output_watch.h"
 #include "framework/page_services.h"
 #include "framework/recording_rescue.h"
 
@@ -91,6 +92,7 @@ class TMidiDialog : public framework::TDialog,
     // MidiEngineHost.
     void showStatus(const char* text) override;
     void showMessage(const char* text, const char* caption) override;
+    void requestMessage(const char* text, const char* caption) override;
 
     // A box shown later from the event loop; a request of the same cause waiting or showing is
     // not shown twice. Empty cause: every request is its own box.
@@ -99,6 +101,8 @@ class TMidiDialog : public framework::TDialog,
 
     void startPlaying();
     void stopPlaying();
+    // The synth's output went away under the playing page: stop and say so once.
+    void outputLost();
     // Play held while playing, Stop held while stopped.
     void showPlayState();
     void repaintButtons();
@@ -132,6 +136,8 @@ class TMidiDialog : public framework::TDialog,
     } ownerToken;
     std::unique_ptr<files::MidiFile> file;
     std::unique_ptr<engine::MidiEngine> engine;
+    framework::OutputWatch outputWatch{[this] { return engine->outputLost(); },
+                                       [this] { outputLost(); }};
 
     // The latest readout from the tick; one post at a time carries it to the GUI thread.
     std::mutex statusMutex;

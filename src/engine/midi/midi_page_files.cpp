@@ -100,6 +100,7 @@ bool TMidiDialog::saveAs(bool* saved) {
     {
         auto lock = engine->lockRecording();
         done = file->saveAs(fileSystemName(name).c_str());
+        engine->recordingChanged();
     }
     if (done) {
         showTitle();
@@ -121,6 +122,7 @@ void TMidiDialog::closeFile() {
         }
         file->close();
         shortEnd = file->endOfTrackWasShort();
+        engine->recordingChanged();
     }
     if (shortEnd) {
         requestMessage("oops", "oops", "midi end of track");
@@ -145,6 +147,7 @@ LRESULT TMidiDialog::fileNew(WPARAM, LPARAM) {
     {
         auto lock = engine->lockRecording();
         made = file->newFile(nullptr);
+        engine->recordingChanged();
     }
     if (!made) {
         reportFileFailure("Can't create a temporary file for the recording.");
@@ -169,6 +172,7 @@ LRESULT TMidiDialog::fileOpen(WPARAM, LPARAM) {
     {
         auto lock = engine->lockRecording();
         opened = QFile::exists(name) && file->open(path.c_str());
+        engine->recordingChanged();
     }
     if (!opened) {
         reportFileFailure(path + " is not a MIDI recording Lirveto can record into.");

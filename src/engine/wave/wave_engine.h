@@ -52,6 +52,8 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     static constexpr const char* recordingWriteCause = "wave recording write";
 
     bool isPlaying() const { return device != nullptr; }
+    // The output went away while playing: stopping is all that helps.
+    bool outputLost() const { return device != nullptr && waveOut.deviceLost(device); }
 
     // Play: opens the output and queues two buffers. Does nothing while playing.
     void startPlaying();

@@ -52,7 +52,8 @@ TAppDialog::TAppDialog(QWidget* parent, framework::PageServices& pageServices)
       engine(std::make_unique<engine::WaveEngine>(*waveOut, pageServices.cursor,
                                                   pageServices.messageQueue,
                                                   static_cast<engine::WaveEngineHost&>(*this))),
-      recording(*this, pageServices, recordingHooks()) {
+      recording(*this, pageServices, recordingHooks()),
+      outputWatch([this] { return engine->outputLost(); }, [this] { outputLost(); }) {
     if (parent != nullptr) {
         setWindowFlags(Qt::Widget);
     }
@@ -61,6 +62,7 @@ TAppDialog::TAppDialog(QWidget* parent, framework::PageServices& pageServices)
 TAppDialog::~TAppDialog() {
     // Nothing the output still reports may reach a page being taken apart.
     port->close();
+    outputWatch.stop();
     engine->stopPlaying();
     engine->setRecordingFile(nullptr);
     engine.reset();
@@ -228,7 +230,14 @@ void TAppDialog::stopPlaying() {
     showPlayState();
 }
 
+void TAppDialog::outputLost() {
+    stopPlaying();
+    repaintButtons();
+    services.messageQueue.request(framework::outputLostBox());
+}
+
 void TAppDialog::showPlayState() {
+    outputWatch.follow(engine->isPlaying());
     if (playButton == nullptr || stopButton == nullptr) {
         return;
     }

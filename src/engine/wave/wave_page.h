@@ -13,6 +13,7 @@
 #include "engine/wave/wave_engine_host.h"
 #include "files/wave_file.h"
 #include "framework/dialog.h"
+#include "framework/output_watch.h"
 #include "framework/page_services.h"
 #include "framework/recording_rescue.h"
 #include "framework/wave_recording.h"
@@ -80,6 +81,8 @@ class TAppDialog : public framework::TDialog,
 
     void startPlaying();
     void stopPlaying();
+    // The output went away under the playing page: stop and say so once.
+    void outputLost();
     // Play held while playing, Stop held while stopped.
     void showPlayState();
     void repaintButtons();
@@ -100,6 +103,7 @@ class TAppDialog : public framework::TDialog,
     // The format the output was opened with at the last Play.
     platform::WaveFormatPcm playFormat;
     framework::WaveRecording recording;
+    framework::OutputWatch outputWatch;
 
     QPointer<controls::CoolButton> playButton;
     QPointer<controls::CoolButton> stopButton;

@@ -47,6 +47,7 @@ class FluidSynthPort final : public MidiOutPort, private AudioSource {
     mm::MmResult shortMessage(uint32_t message) override;
     mm::MmResult getVolume(uint32_t* volume) override;
     mm::MmResult setVolume(uint32_t volume) override;
+    bool lost() const override { return device != nullptr && device->lost(); }
 
     // Controlling thread, while open: the output's error text after a failed open.
     std::string deviceError() const { return lastDeviceError; }

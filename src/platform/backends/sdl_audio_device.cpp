@@ -66,6 +66,11 @@ void SdlAudioDevice::close() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+bool SdlAudioDevice::lost() const {
+    // SDL marks a device it lost as stopped; ours are only ever paused or playing otherwise.
+    return device != 0 && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED;
+}
+
 std::string SdlAudioDevice::driverName() const {
     const char* name = SDL_GetCurrentAudioDriver();
     return name != nullptr ? name : "";

@@ -29,6 +29,7 @@ class SdlAudioDevice final : public AudioDevice {
     uint64_t framesPlayed() const override { return frames.load(std::memory_order_relaxed); }
     AudioFormat format() const override { return current; }
     std::string lastError() const override { return error; }
+    bool lost() const override;
 
     // Thread: GUI, while open. The SDL driver in use ("pipewire", "pulseaudio", "disk" ...).
     std::string driverName() const;

@@ -31,6 +31,9 @@ class SystemMidiOut final : public platform::MidiOutApi {
     platform::mm::MmResult close(platform::HMIDIOUT handle) override {
         return functions.close(handle);
     }
+    bool deviceLost(platform::HMIDIOUT handle) const override {
+        return functions.deviceLost(handle);
+    }
 
   private:
     std::unique_ptr<platform::SystemMidiDevices> devices;

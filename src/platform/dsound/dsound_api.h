@@ -20,6 +20,7 @@ constexpr HResult DSERR_ALLOCATED = 0x8878000A;
 constexpr HResult DSERR_INVALIDCALL = 0x88780032;
 constexpr HResult DSERR_BADFORMAT = 0x88780064;
 constexpr HResult DSERR_NODRIVER = 0x88780078;
+constexpr HResult DSERR_BUFFERLOST = 0x88780096;
 constexpr HResult DSERR_INVALIDPARAM = 0x80070057;
 constexpr HResult DSERR_OUTOFMEMORY = 0x8007000E;
 constexpr HResult DSERR_NOAGGREGATION = 0x80040110;
@@ -97,6 +98,7 @@ class IDirectSoundBuffer {
     virtual ds::HResult play(uint32_t reserved, uint32_t priority, uint32_t flags) = 0;
     // The play cursor (where the output is sounding) and the write cursor (where the output reads
     // next: bytes from there on may still be written). Either pointer may be null.
+    // DSERR_BUFFERLOST when the output went away under the buffer: only releasing it helps.
     virtual ds::HResult getCurrentPosition(uint32_t* playCursor, uint32_t* writeCursor) = 0;
     // Hands out `bytes` from `offset` for writing: one region, or two when the span wraps past the
     // end (the second from offset 0). Written bytes reach the output at unlock.

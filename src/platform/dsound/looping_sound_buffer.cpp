@@ -66,7 +66,7 @@ ds::HResult LoopingSoundBuffer::getCurrentPosition(uint32_t* playCursor, uint32_
     if (writeCursor != nullptr) {
         *writeCursor = readOffset.load(std::memory_order_acquire);
     }
-    return ds::DS_OK;
+    return device->lost() ? ds::DSERR_BUFFERLOST : ds::DS_OK;
 }
 
 ds::HResult LoopingSoundBuffer::lock(uint32_t offset, uint32_t bytes, void** region1,

@@ -4,7 +4,7 @@
 // a staging copy, and unlock copies what was written into the ring, byte by byte through
 // atomics, so the callback never sees a torn write and takes no lock.
 //
-// Threads: create, play, stop and release: GUI. getCurrentPosition: any thread. lock and unlock:
+// Threads: create, play, stop and release: GUI. getCurrentPosition: GUI or timer. lock and unlock:
 // one thread at a time (the timer's streaming step), never after release. fill: audio.
 
 #include <atomic>

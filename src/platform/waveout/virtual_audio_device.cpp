@@ -20,6 +20,7 @@ bool VirtualAudioDevice::open(const AudioFormat& wanted, AudioSource& from) {
     }
     source = &from;
     isOpen = true;
+    gone = false;
     started = false;
     clock = 0;
     pulled = 0;
@@ -47,7 +48,7 @@ void VirtualAudioDevice::advanceFrames(uint64_t frames) {
             std::min<uint64_t>(frames, static_cast<uint64_t>(current.periodFrames));
         clock += piece;
         frames -= piece;
-        if (!started) {
+        if (!started || gone) {
             continue;
         }
         const std::span<uint8_t> out(period.data(), static_cast<std::size_t>(piece) * frameBytes);

@@ -23,6 +23,7 @@ class VirtualAudioDevice final : public ClockedAudioDevice {
     uint64_t framesPlayed() const override { return pulled; }
     AudioFormat format() const override { return current; }
     std::string lastError() const override { return error; }
+    bool lost() const override { return isOpen && gone; }
 
     // Moves the clock on by `frames`. While started, the source is asked for exactly those frames;
     // while stopped they pass in silence. Must not be called from inside the callback.
@@ -46,6 +47,10 @@ class VirtualAudioDevice final : public ClockedAudioDevice {
     // Makes every open fail with `reason` until called with an empty reason.
     void refuseOpen(std::string reason) { refusal = std::move(reason); }
 
+    // Takes the output away under the open device, as an unplugged one: the clock still moves
+    // but the source is asked for nothing more. The next open brings it back.
+    void loseOutput() { gone = isOpen; }
+
     bool isStarted() const { return started; }
 
   private:
@@ -54,6 +59,7 @@ class VirtualAudioDevice final : public ClockedAudioDevice {
     bool isOpen = false;
     bool started = false;
     bool keeping = false;
+    bool gone = false;
     int32_t chosenPeriod = 0;
     uint64_t clock = 0;
     uint64_t pulled = 0;

@@ -183,6 +183,12 @@ mm::MmResult WaveOut::write(HWAVEOUT handle, WaveHeader* header) {
     return stream->enqueue(header) ? mm::MMSYSERR_NOERROR : mm::MMSYSERR_NOMEM;
 }
 
+bool WaveOut::deviceLost(HWAVEOUT handle) const {
+    owner.check("WaveOut::deviceLost");
+    const WaveOutStream* stream = find(handle);
+    return stream != nullptr && stream->deviceLost();
+}
+
 mm::MmResult WaveOut::breakLoop(HWAVEOUT handle) {
     owner.check("WaveOut::breakLoop");
     return find(handle) == nullptr ? mm::MMSYSERR_INVALHANDLE : mm::MMSYSERR_NOERROR;

@@ -53,6 +53,7 @@ class WaveOut final : public WaveOutApi {
     mm::MmResult setVolume(HWAVEOUT handle, uint32_t volume) override;
 
     std::string lastDeviceError() const override { return deviceError; }
+    bool deviceLost(HWAVEOUT handle) const override;
 
     // Frames per device period for a rate: about 20 ms, a power of two.
     static int32_t periodFramesFor(uint32_t rate);

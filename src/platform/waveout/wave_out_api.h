@@ -113,6 +113,10 @@ class WaveOutApi {
 
     // Why the last open failed, in the device's own words; empty when it gave none.
     virtual std::string lastDeviceError() const = 0;
+
+    // Whether the device behind an open handle went away (unplugged, its sound server gone):
+    // nothing written is heard or handed back any more, and only closing the handle helps.
+    virtual bool deviceLost(HWAVEOUT handle) const = 0;
 };
 
 }  // namespace platform

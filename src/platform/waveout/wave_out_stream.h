@@ -57,6 +57,9 @@ class WaveOutStream final : public AudioSource {
     // Thread: GUI. Stops the device and the notifier; nothing is posted afterwards.
     void close();
 
+    // Thread: GUI. The device went away under the open stream.
+    bool deviceLost() const { return device != nullptr && device->lost(); }
+
     // Thread: any thread.
     WaveOutNotify* target() const { return notify.load(std::memory_order_acquire); }
 

@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
+#include <cstdio>
 
 #include "midi_page_fixture.h"
+#include "support/file_size_limit.h"
+#include "support/run_program.h"
 
 namespace midipagetest {
 namespace {
@@ -186,6 +189,53 @@ TEST_F(MidiPageFilesTest, ACloseThatCannotWriteTheEndOfTrackSaysOops) {
     EXPECT_EQ(messages.queued[0].text, "oops");
     EXPECT_EQ(messages.queued[0].caption, "oops");
     EXPECT_EQ(title(), QStringLiteral("Lirveto"));
+}
+
+// The disk fills while notes are recorded: one box, the file keeps every whole event before it
+// (none torn, none after a gap), and once there is room again it closes into a file mido reads.
+TEST_F(MidiPageFilesTest, AFullDiskIsToldOnceAndTheRecordingKeepsEveryEventBeforeIt) {
+    send(page::fileNew);
+    dialogs.saveAnswers = {path("full.mid")};
+    send(page::fileSaveAs);
+    const auto room = static_cast<rlim_t>(bytesOf(path("full.mid")).size()) + 90;
+    uint32_t kept = 0;
+    {
+        const testing_support::FileSizeLimit fullDisk(room);
+        send(page::play);
+        for (int step = 0; step < 60; ++step) {
+            tickAt(100 + 13 * step, 100 + 9 * step);
+        }
+        kept = page->recordingFile().length();
+        tickAt(50, 50);
+        EXPECT_EQ(page->recordingFile().length(), kept) << "nothing more after the failure";
+        send(page::stop);
+        pump();
+    }
+    ASSERT_EQ(messages.queued.size(), 1u);
+    EXPECT_EQ(messages.queued[0].text, "Can't write MIDI data");
+    EXPECT_FALSE(page->isPlaying());
+    send(page::fileClose);
+    EXPECT_EQ(messages.queued.size(), 1u) << "room again: the end of track fits";
+
+    // mido reads every event (a torn one would stop it), and the event track (after the tempo
+    // track) holds exactly the bytes kept plus its end of track.
+    const auto mido = testing_support::runProgram(
+        "/usr/bin/python3", {"-c",
+                             "import sys, mido\n"
+                             "track = mido.MidiFile(sys.argv[1]).tracks[-1]\n"
+                             "data = open(sys.argv[1], 'rb').read()\n"
+                             "at = 22 + int.from_bytes(data[18:22], 'big') + 4\n"
+                             "size = int.from_bytes(data[at:at + 4], 'big')\n"
+                             "print(size, sum(1 for m in track if not m.is_meta), track[-1].type)",
+                             path("full.mid").toStdString()});
+    ASSERT_EQ(mido.status, 0) << mido.err;
+    unsigned size = 0;
+    int events = 0;
+    char last[32] = {};
+    ASSERT_EQ(std::sscanf(mido.out.c_str(), "%u %d %31s", &size, &events, last), 3) << mido.out;
+    EXPECT_EQ(size, kept + 4);
+    EXPECT_GT(events, 4);
+    EXPECT_STREQ(last, "end_of_track");
 }
 
 TEST_F(MidiPageFilesTest, ARescueFinishesAnUnnamedRecordingInTheGivenFolder) {

@@ -3,6 +3,7 @@
 
 #include <QTest>
 
+#include "framework/output_watch.h"
 #include "midi_page_fixture.h"
 #include "support/qt_application.h"
 
@@ -105,6 +106,33 @@ TEST_F(MidiPageTest, WithoutADeviceThePageSaysSoOnceAndStaysUsable) {
     messages.answer = platform::MessageBoxResult::IDNO;
     EXPECT_TRUE(page->canClose());
     EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+// The built-in synth's sound device going away: no message fails, so only the watch can tell.
+TEST_F(MidiPageTest, AnOutputThatGoesAwayStopsThePageWithOneQueuedBoxAndPlayWorksAgain) {
+    makePage();
+    QTest::mouseClick(button(105), Qt::LeftButton);
+    ASSERT_TRUE(page->isPlaying());
+    tickAt(100, 100);
+
+    port->loseOutput();
+    tickAt(900, 300);
+    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_FALSE(timer.hasEvents()) << "no tick runs after the stop";
+    EXPECT_EQ(button(106)->state(), CoolButton::held);
+    ASSERT_EQ(messages.queued.size(), 1u);
+    EXPECT_EQ(messages.queued[0].text, framework::outputLostText);
+    EXPECT_EQ(messages.shown.size(), 1u) << "queued, never opened in the watch";
+
+    QTest::mouseClick(button(105), Qt::LeftButton);
+    ASSERT_TRUE(page->isPlaying());
+    tickAt(500, 500);
+    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
+    EXPECT_TRUE(page->isPlaying());
+    EXPECT_EQ(messages.queued.size(), 1u);
+    send(page::stop);
 }
 
 TEST_F(MidiPageTest, AltTPutsTheFocusOnTheLowPitchSlider) {

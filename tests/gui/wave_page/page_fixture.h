@@ -62,6 +62,7 @@ class ForwardingWaveOut final : public platform::WaveOutApi {
         return to.setVolume(h, v);
     }
     std::string lastDeviceError() const override { return to.lastDeviceError(); }
+    bool deviceLost(platform::HWAVEOUT h) const override { return to.deviceLost(h); }
 
   private:
     platform::WaveOutApi& to;

@@ -1,59 +1,24 @@
 // The page playing for real: the wave output over a device on a manual clock, its notifications
 // coming back as window messages through the page's own message queue. And how the page looks.
 
-// Before any Qt header: the output's queue has a member named like Qt's "slots" keyword.
-#include "platform/waveout/virtual_audio_device.h"
-#include "platform/waveout/wave_out.h"
-
-#include <sys/resource.h>
+// Before any Qt header (through the fixture): the output's queue has a member named like Qt's
+// "slots" keyword.
+#include "playing_fixture.h"
 
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <csignal>
 
 #include "framework/message_box_service.h"
-#include "page_fixture.h"
+#include "support/file_size_limit.h"
 #include "support/looping_message_box.h"
 
 namespace wavepagetest {
 namespace {
 
 namespace answer = platform::MessageBoxResult;
-
-class WavePagePlayingTest : public WavePageTest {
-  protected:
-    WavePagePlayingTest() {
-        makeWaveOut = [this] {
-            return std::make_unique<platform::WaveOut>(platform::WaveOut::postDuringPull, [this] {
-                auto made = std::make_unique<platform::VirtualAudioDevice>();
-                made->keepPulled(true);
-                device = made.get();
-                return made;
-            });
-        };
-        cursor.position = {300, 0};  // loudest at the top
-        settings::Volume = 100;
-    }
-    ~WavePagePlayingTest() override {
-        messages.answer = answer::IDNO;
-        if (page != nullptr) {
-            page->canClose();
-        }
-    }
-
-    // Lets `ms` of sound play, a tenth of a second at a time, the page answering in between.
-    void playFor(int ms) {
-        for (int done = 0; done < ms; done += 100) {
-            device->advanceFrames(2205);
-            pump();
-        }
-    }
-
-    platform::VirtualAudioDevice* device = nullptr;
-};
 
 TEST_F(WavePagePlayingTest, TheToneIsStreamedAndRecordedWhileThePagePlays) {
     makePage();
@@ -85,28 +50,7 @@ TEST_F(WavePagePlayingTest, TheToneIsStreamedAndRecordedWhileThePagePlays) {
     EXPECT_EQ(page->recordingFile().length(), recorded);
 }
 
-// While it lives, no file of this process grows beyond `bytes`: writes past it fail as on a full
-// disk (the signal the kernel sends for it is ignored, as the failed write is what matters).
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &before);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = before;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &before);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit before{};
-    void (*previousHandler)(int) = SIG_DFL;
-};
+using testing_support::FileSizeLimit;
 
 TEST_F(WavePagePlayingTest, AFailingRecordingWriteIsShownOnceWhileTheTonePlaysOn) {
     testing_support::LoopingMessageBox boxes;

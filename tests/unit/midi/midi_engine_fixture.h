@@ -48,6 +48,9 @@ class RecordingHost final : public engine::MidiEngineHost {
     void showMessage(const char* text, const char* caption) override {
         messages.push_back(std::string(caption) + ": " + text);
     }
+    void requestMessage(const char* text, const char* caption) override {
+        messages.push_back(std::string(caption) + ": " + text);
+    }
     std::vector<std::string> statuses;
     std::vector<std::string> messages;
 };

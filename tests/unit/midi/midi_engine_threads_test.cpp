@@ -33,6 +33,7 @@ class CountingHost final : public engine::MidiEngineHost {
   public:
     void showStatus(const char*) override { statuses.fetch_add(1); }
     void showMessage(const char*, const char*) override { messages.fetch_add(1); }
+    void requestMessage(const char*, const char*) override { messages.fetch_add(1); }
     std::atomic<int32_t> statuses{0};
     std::atomic<int32_t> messages{0};
 };

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "engine/midi/midi_engine.h"
@@ -100,10 +101,39 @@ TEST(BuiltinSynth, AMissingSoundFontOrAudioDeviceMeansNoSynthAndNoCrash) {
     EXPECT_FALSE(silent.deviceError().empty());
 }
 
+// SDL's disk driver drops the device once its file refuses a write (/dev/full refuses all).
+TEST(BuiltinSynth, ASoundDeviceThatGoesAwayIsReportedAsLostUntilReopened) {
+    testing_support::ScopedEnvironmentVariable driver("SDL_AUDIODRIVER");
+    testing_support::ScopedEnvironmentVariable file("SDL_DISKAUDIOFILE");
+    driver.set("disk");
+    file.set("/dev/full");
+    platform::FluidSynthPort synth("", sdlDevices());
+    ASSERT_TRUE(synth.soundFontLoaded()) << synth.loadError();
+    EXPECT_FALSE(synth.lost()) << "nothing is lost while closed";
+    ASSERT_EQ(synth.open(), mm::MMSYSERR_NOERROR) << synth.deviceError();
+    for (int waited = 0; waited < 3000 && !synth.lost(); waited += 20) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(synth.lost());
+    synth.close();
+    EXPECT_FALSE(synth.lost());
+
+    testing_support::TemporaryFolder folder;
+    ASSERT_TRUE(folder.create("lirveto-synth"));
+    file.set((folder.path() / "out.raw").string());
+    ASSERT_EQ(synth.open(), mm::MMSYSERR_NOERROR) << synth.deviceError();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(synth.lost());
+    synth.close();
+}
+
 class NoMessages final : public engine::MidiEngineHost {
   public:
     void showStatus(const char*) override {}
     void showMessage(const char* text, const char* caption) override {
+        shown.push_back(std::string(caption) + ": " + text);
+    }
+    void requestMessage(const char* text, const char* caption) override {
         shown.push_back(std::string(caption) + ": " + text);
     }
     std::vector<std::string> shown;
@@ -142,6 +172,50 @@ TEST(SystemMidiDevices, TheListOnThisMachineAndTheMessageWhenNothingOpens) {
         EXPECT_EQ(host.shown, std::vector<std::string>{"play: Can't open MIDI"});
         midi.stop();
         EXPECT_FALSE(timer.hasEvents());
+    }
+}
+
+// SoundFonts that fail only when loaded: one cut off after its first 64 KiB, and one whose
+// header is right but whose chunks are nonsense. Neither brings the synth, both say why, and the
+// sequencer ports (where there is a sequencer) are listed and play.
+TEST(SystemMidiDevices, ASoundFontThatFailsToLoadLeavesTheSequencerPortsPlaying) {
+    const std::filesystem::path full = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+    if (!std::filesystem::exists(full)) {
+        GTEST_SKIP() << "no General MIDI SoundFont (timgm6mb-soundfont) is installed";
+    }
+    testing_support::TemporaryFolder folder;
+    ASSERT_TRUE(folder.create("lirveto-soundfont"));
+    const auto cut = folder.path() / "cut.sf2";
+    const auto nonsense = folder.path() / "nonsense.sf2";
+    {
+        std::ifstream in(full, std::ios::binary);
+        std::string head(65536, '\0');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        std::ofstream(cut, std::ios::binary).write(head.data(), in.gcount());
+        std::string bogus("RIFF\x00\x10\x00\x00sfbkLIST\xF4\x0F\x00\x00INFO", 24);
+        bogus.append(4096, '\x5A');
+        std::ofstream(nonsense, std::ios::binary) << bogus;
+    }
+    for (const auto& soundFont : {cut, nonsense}) {
+        SCOPED_TRACE(soundFont.string());
+        platform::SystemMidiDevices devices(soundFont.string(), sdlDevices());
+        EXPECT_NE(devices.synthProblem().find(soundFont.string()), std::string::npos);
+        platform::MidiOut out(devices);
+        platform::MidiOutCaps caps;
+        for (uint32_t id = 0; id < out.getNumDevs(); ++id) {
+            ASSERT_EQ(out.getDevCaps(id, &caps), mm::MMSYSERR_NOERROR);
+            EXPECT_STRNE(caps.productName, platform::FluidSynthPort::kProductName);
+        }
+        platform::HMIDIOUT handle = nullptr;
+        if (sequencerPresent()) {
+            ASSERT_EQ(out.open(&handle, mm::MIDI_MAPPER), mm::MMSYSERR_NOERROR);
+            EXPECT_EQ(out.shortMsg(handle, 0x7F4590), mm::MMSYSERR_NOERROR);
+            EXPECT_FALSE(out.deviceLost(handle));
+            EXPECT_EQ(out.close(handle), mm::MMSYSERR_NOERROR);
+        } else {
+            EXPECT_EQ(out.getNumDevs(), 0U);
+            EXPECT_NE(out.open(&handle, mm::MIDI_MAPPER), mm::MMSYSERR_NOERROR);
+        }
     }
 }
 

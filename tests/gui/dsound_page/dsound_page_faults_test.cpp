@@ -1,0 +1,70 @@
+// The DirectSound page when the machine fails under it: the output going away under the playing
+// buffer, and a disk that fills while it records into a named file.
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "framework/output_watch.h"
+#include "page_fixture.h"
+#include "support/file_size_limit.h"
+#include "support/run_program.h"
+
+namespace dsoundpagetest {
+namespace {
+
+TEST_F(DirectSoundPageTest, AnOutputThatGoesAwayStopsThePageWithOneBoxAndPlayWorksAgain) {
+    makePage();
+    send(page::play);
+    ASSERT_TRUE(page->isPlaying());
+    runSteps(20);
+
+    library.buffer().lost = true;
+    runSteps(20);  // the steps go on meeting a lost buffer: no box of theirs
+    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_TRUE(library.buffer().released);
+    EXPECT_FALSE(timer.hasEvents()) << "no step runs after the stop";
+    EXPECT_EQ(button(106)->state(), controls::CoolButton::held);
+    EXPECT_EQ(shownCount(framework::outputLostText), 1);
+    EXPECT_EQ(messages.shown.size(), 1u);
+
+    send(page::play);
+    ASSERT_TRUE(page->isPlaying());
+    runSteps(20);
+    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
+    EXPECT_TRUE(page->isPlaying());
+    EXPECT_EQ(shownCount(framework::outputLostText), 1);
+    send(page::stop);
+}
+
+// sox reads the recording a full disk cut short, with every byte taken before the disk filled.
+TEST_F(DirectSoundPageTest, AFullDiskIsToldOnceAndLeavesTheRecordingReadableUpToItsLastGoodWrite) {
+    makePage();
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("take.wav"));
+    send(page::fileNew);
+    dialogs.saveAnswers << path;
+    send(page::fileSaveAs);
+    uint32_t kept = 0;
+    {
+        const testing_support::FileSizeLimit fullDisk(12000);
+        send(page::play);
+        runSteps(800);
+        QTest::qWait(50);
+        kept = page->recordingFile().length();
+        runSteps(200);
+        EXPECT_EQ(page->recordingFile().length(), kept) << "nothing more reached the file";
+        send(page::stop);
+        send(page::fileClose);
+    }
+    ASSERT_GT(kept, 0u);
+    EXPECT_LE(kept, 12000u);
+    EXPECT_EQ(shownCount("Can't write wave data"), 1);
+
+    const auto sox = testing_support::runProgram("/usr/bin/sox", {"--i", "-s", path.toStdString()});
+    ASSERT_EQ(sox.status, 0) << sox.err;
+    EXPECT_EQ(std::stoul(sox.out), kept) << "8-bit mono: one sample a byte";
+}
+
+}  // namespace
+}  // namespace dsoundpagetest

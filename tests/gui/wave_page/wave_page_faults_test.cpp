@@ -1,0 +1,117 @@
+// The page when the machine fails under it: the sound output going away while it plays (a device
+// that stops pulling, and SDL's disk driver whose file takes no more), and a disk that fills
+// while it records into a named file.
+
+#include "playing_fixture.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "framework/output_watch.h"
+#include "platform/backends/sdl_wave_out.h"
+#include "support/file_size_limit.h"
+#include "support/run_program.h"
+#include "support/scoped_environment_variable.h"
+
+namespace wavepagetest {
+namespace {
+
+const std::string lostBox =
+    std::string(framework::outputLostCaption) + ": " + framework::outputLostText;
+
+std::vector<std::string> queuedBoxes(const testing_support::RecordingMessageBox& messages) {
+    std::vector<std::string> texts;
+    for (const auto& box : messages.queued) {
+        texts.push_back(box.caption + ": " + box.text);
+    }
+    return texts;
+}
+
+// Long enough for the watch to look a few times.
+void waitForTheWatch() {
+    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
+}
+
+TEST_F(WavePagePlayingTest, AnOutputThatGoesAwayStopsThePageWithOneQueuedBoxAndPlayWorksAgain) {
+    makePage();
+    send(page::play);
+    ASSERT_TRUE(page->isPlaying());
+    playFor(300);
+
+    // The device stops pulling: no buffer comes back, so nothing in the page fails by itself.
+    device->loseOutput();
+    waitForTheWatch();
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_EQ(button(106)->state(), controls::CoolButton::held) << "Stop shows the page stopped";
+    EXPECT_EQ(button(105)->state(), controls::CoolButton::normal);
+    EXPECT_EQ(queuedBoxes(messages), std::vector<std::string>{lostBox});
+    EXPECT_EQ(messages.shown.size(), messages.queued.size()) << "no box opened in the watch";
+
+    // Play is usable again, on a device that is there.
+    QTest::mouseClick(button(105), Qt::LeftButton);
+    ASSERT_TRUE(page->isPlaying());
+    playFor(300);
+    EXPECT_FALSE(device->pulledBytes().empty());
+    waitForTheWatch();
+    EXPECT_TRUE(page->isPlaying());
+    EXPECT_EQ(messages.queued.size(), 1u);
+    send(page::stop);
+}
+
+// SDL's disk driver drops the device once its file refuses a write (/dev/full refuses all).
+TEST_F(WavePageTest, OnSdlTheDiskDriversFileTakingNoMoreStopsThePage) {
+    testing_support::ScopedEnvironmentVariable driver("SDL_AUDIODRIVER");
+    testing_support::ScopedEnvironmentVariable file("SDL_DISKAUDIOFILE");
+    driver.set("disk");
+    file.set("/dev/full");
+    makeWaveOut = [] { return platform::makeSdlWaveOut(); };
+    makePage();
+    send(page::play);
+    ASSERT_TRUE(page->isPlaying());
+    for (int waited = 0; waited < 5000 && page->isPlaying(); waited += 100) {
+        QTest::qWait(100);
+    }
+    EXPECT_FALSE(page->isPlaying());
+    EXPECT_EQ(queuedBoxes(messages), std::vector<std::string>{lostBox});
+
+    // A device that works again plays again.
+    file.set((QDir::tempPath() +
+              QStringLiteral("/lirveto-lost-%1.raw").arg(QCoreApplication::applicationPid()))
+                 .toStdString());
+    send(page::play);
+    EXPECT_TRUE(page->isPlaying());
+    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
+    EXPECT_TRUE(page->isPlaying());
+    send(page::stop);
+    std::remove(std::getenv("SDL_DISKAUDIOFILE"));
+}
+
+// sox reads the recording a full disk cut short, with every byte taken before the disk filled.
+TEST_F(WavePagePlayingTest, AFullDiskLeavesTheNamedRecordingReadableUpToItsLastGoodWrite) {
+    makePage();
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("take.wav"));
+    send(page::fileNew);
+    dialogs.saveAnswers = {path};
+    send(page::fileSaveAs);
+    uint32_t kept = 0;
+    {
+        const testing_support::FileSizeLimit fullDisk(16000);
+        send(page::play);
+        playFor(1500);
+        kept = page->recordingFile().length();
+        send(page::stop);
+        send(page::fileClose);  // brings the header up to date within what the file holds
+    }
+    ASSERT_GT(kept, 0u);
+    EXPECT_LT(kept, 16000u);
+    const auto asked = queuedBoxes(messages);
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "lirveto nextdat: Can't write wave data"), 1);
+
+    const auto sox = testing_support::runProgram("/usr/bin/sox", {"--i", "-s", path.toStdString()});
+    ASSERT_EQ(sox.status, 0) << sox.err;
+    EXPECT_EQ(std::stoul(sox.out), kept) << "8-bit mono: one sample a byte";
+}
+
+}  // namespace
+}  // namespace wavepagetest
