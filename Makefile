@@ -68,7 +68,7 @@ package-test: package
 soak: deps
 	cmake --preset dev $(WERROR)
 	cmake --build --preset dev --target lirveto
-	SOAK_SECONDS=$(SOAK_SECONDS) tests/soak/soak.sh build/dev/bin/lirveto
+	SOAK_SECONDS=$(SOAK_SECONDS) tests/soak/soak.sh build/dev/bin/lirveto build/dev/soak
 
 clean:
 	rm -rf build

@@ -3,11 +3,13 @@
 # driver: every page in turn plays, records, saves and closes its take; the View menu and the
 # settings files change the settings between rounds. The program must stay up the whole time and
 # end with no leak, no sanitizer report and no underrun of the sound output.
-# Usage: SOAK_SECONDS=3600 soak.sh LIRVETO   (build it with the dev preset: ASan + UBSan)
+# Usage: SOAK_SECONDS=3600 soak.sh LIRVETO [OUTPUT_FOLDER]   (LIRVETO built with the dev preset:
+# ASan + UBSan; the program's log is kept as OUTPUT_FOLDER/soak-lirveto.log)
 set -uo pipefail
 
 program=$1
 seconds=${SOAK_SECONDS:-3600}
+output=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
 
@@ -132,8 +134,9 @@ change_view() {  # the View menu's check items, each toggled
 
 settings_round_trip() {  # Save settings as an INI file, then Open settings file with it
   local ini="$work/takes/settings-$round.ini" box
-  # From Exit at the bottom of the File menu: up one is Save settings as, up two Open settings.
-  file_menu_item End Up Return
+  # Up from a freshly opened File menu lands on Exit at its bottom; above it are Save settings
+  # as and then Open settings file (neither has an access key).
+  file_menu_item Up Up Return
   box=$(wait_window 'Save As')
   [ -n "$box" ] || fail "round $round: Save settings as showed no file dialog"
   xdotool windowfocus --sync "$box"
@@ -141,7 +144,7 @@ settings_round_trip() {  # Save settings as an INI file, then Open settings file
   xdotool key Return
   sleep 1
   [ -s "$ini" ] || fail "round $round: Save settings as wrote nothing to $ini"
-  file_menu_item End Up Up Return
+  file_menu_item Up Up Up Return
   box=$(wait_window 'Open')
   [ -n "$box" ] || fail "round $round: Open settings file showed no file dialog"
   xdotool windowfocus --sync "$box"
@@ -201,12 +204,16 @@ status=$?
 lirveto=
 
 log=$work/lirveto.log
-grep -q -e 'ERROR: AddressSanitizer' -e 'ERROR: LeakSanitizer' -e 'runtime error:' "$log" &&
-  fail "a sanitizer reported a fault: $(grep -m3 -e ERROR -e 'runtime error' "$log")"
+[ -n "$output" ] && mkdir -p "$output" && cp "$log" "$output/soak-lirveto.log"
+if grep -q -e 'ERROR: AddressSanitizer' -e 'ERROR: LeakSanitizer' -e 'runtime error:' "$log"; then
+  grep -m1 -A60 -e 'ERROR: ' -e 'runtime error:' "$log"
+  fail "a sanitizer reported a fault after $round rounds"
+fi
 [ "$status" -eq 0 ] || fail "Lirveto exited with $status after $round rounds"
 underruns=$(sed -n 's/^lirveto: audio underruns: //p' "$log" | tail -n1)
 [ -n "$underruns" ] || fail "Lirveto did not report its underruns"
 [ "$underruns" -eq 0 ] || fail "the sound output ran dry $underruns times"
-suppressed=$(grep -c '^ *[0-9]* *[0-9]* leak:' "$log" 2>/dev/null || true)
-echo "soak: passed: $round rounds in ${seconds}s, exit 0, no sanitizer report, 0 leaks of ours" \
-  "(${suppressed:-0} suppression lines used), 0 underruns"
+suppressed=$(sed -n '/Suppressions used:/,/^---/s/^ *[0-9][0-9]* *\([0-9][0-9]*\) \(.*\)/\1 bytes in \2/p' \
+  "$log" | paste -sd, -)
+echo "soak: passed: $round rounds in ${seconds}s, exit 0, no sanitizer report, no leak of ours" \
+  "(suppressed: ${suppressed:-none}), 0 underruns"
