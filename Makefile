@@ -1,9 +1,12 @@
 # The two commands users need are `make run` and `make test`; both install what is missing first.
-.PHONY: deps run test bench fuzz lint install clean reference-renders
+.PHONY: deps run test bench fuzz soak lint install package package-test clean reference-renders
 
 WERROR := $(if $(filter true,$(CI)),-DLIRVETO_WERROR=ON,-DLIRVETO_WERROR=OFF)
 FUZZ_SECONDS ?= 8
+FUZZ_RUNS ?= 1000000
+FUZZ_CAP_SECONDS ?= 0
 PREFIX ?= $(HOME)/.local
+SOAK_SECONDS ?= 3600
 
 deps:
 	@scripts/install-deps.sh
@@ -22,7 +25,7 @@ test: deps
 	cmake --preset tsan $(WERROR)
 	cmake --build --preset tsan --target thread_tests
 	ctest --preset tsan
-	@if command -v clang++ >/dev/null 2>&1; then scripts/run-fuzz.sh $(FUZZ_SECONDS); \
+	@if command -v clang++ >/dev/null 2>&1; then scripts/run-fuzz.sh 0 $(FUZZ_SECONDS); \
 	 else echo "make test: clang++ not found, skipping the short fuzz run"; fi
 
 bench: deps
@@ -30,8 +33,9 @@ bench: deps
 	cmake --build --preset bench
 	scripts/run-bench.sh build/bench
 
+# At least FUZZ_RUNS executions of every parser; FUZZ_CAP_SECONDS bounds a target that is slow.
 fuzz: deps
-	scripts/run-fuzz.sh 120
+	scripts/run-fuzz.sh $(FUZZ_RUNS) $(FUZZ_CAP_SECONDS)
 
 lint: deps
 	scripts/lint.sh
@@ -42,10 +46,29 @@ reference-renders: deps
 	cmake --build --preset dev --target lirveto-render
 	scripts/reference-renders.sh --update build/dev/bin/lirveto-render
 
+# Installs under PREFIX (default ~/.local; `sudo make install PREFIX=/usr/local` for everyone).
 install: deps
 	cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build --preset release
 	cmake --install build/release
+
+# A Debian package of the Release build, installing under /usr, in build/release/package.
+package: deps
+	cmake --preset release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build --preset release
+	cd build/release && cpack
+	@ls -1 build/release/package/*.deb
+
+# The package unpacked into a scratch root and run from there (make test skips this without it).
+package-test: package
+	tests/unit/install/package_runs.sh build/release/package
+
+# SOAK_SECONDS (default an hour) of playing, recording, switching pages and settings under
+# AddressSanitizer with leak checks; not part of make test.
+soak: deps
+	cmake --preset dev $(WERROR)
+	cmake --build --preset dev --target lirveto
+	SOAK_SECONDS=$(SOAK_SECONDS) tests/soak/soak.sh build/dev/bin/lirveto build/dev/soak
 
 clean:
 	rm -rf build

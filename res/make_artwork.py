@@ -122,6 +122,9 @@ def main():
     write_png(icons / "1003-32.png", icon(32))
     write_png(icons / "1003-16.png", icon(16))
     write_png(icons / "1004-16.png", icon(16))
+    # The sizes the desktop's icon theme wants beside 16 and 32.
+    write_png(icons / "lirveto-48.png", icon(48))
+    write_png(icons / "lirveto-256.png", icon(256))
     (icons / "lirveto.svg").write_text(icon_svg())
 
 

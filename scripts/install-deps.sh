@@ -13,6 +13,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils openbox sox python3 python3-mido desktop-file-utils
+  # checks of what make install and make package deliver
+  appstream groff-base man-db file dpkg-dev
 )
 
 missing=()

@@ -7,9 +7,11 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/app.h"
 #include "app/command_line.h"
@@ -18,6 +20,7 @@
 #include "framework/qt_file_dialogs.h"
 #include "framework/qt_message_box.h"
 #include "framework/resources.h"
+#include "platform/audio_underruns.h"
 #include "platform/backends/qt/any_thread_cursor_source.h"
 #include "platform/backends/qt/qt_cursor_source.h"
 #include "platform/backends/qt/qt_help.h"
@@ -62,6 +65,15 @@ void closeOnSignals(QObject* owner, const std::function<void()>& close) {
 // A full disk or closed pipe must not pass for a shown help or version text.
 bool printed(const std::string& text) {
     return std::fputs(text.c_str(), stdout) != EOF && std::fflush(stdout) == 0;
+}
+
+// Long unattended runs ask for this to prove the output never starved.
+void reportUnderrunsIfAsked() {
+    const char* wanted = std::getenv("LIRVETO_REPORT_UNDERRUNS");
+    if (wanted != nullptr && *wanted != '\0' && std::string_view(wanted) != "0") {
+        (void)std::fprintf(stderr, "lirveto: audio underruns: %llu\n",
+                           static_cast<unsigned long long>(platform::underrunCount()));
+    }
 }
 
 }  // namespace
@@ -138,5 +150,7 @@ int main(int argc, char** argv) {
     closeOnSignals(&application, [&application] { application.endOnSignal(); });
     QObject::connect(&qt, &QGuiApplication::commitDataRequest, &application,
                      [&messages](QSessionManager&) { settings::saveSettings(nullptr, messages); });
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    reportUnderrunsIfAsked();
+    return status;
 }

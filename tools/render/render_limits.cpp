@@ -23,8 +23,11 @@ int64_t longestWaveRenderMs(int64_t bytesPerSecond) {
 }
 
 std::string quotedForMessage(std::string_view text) {
-    if (text.size() <= kLongestQuote) {
-        return "'" + std::string(text) + "'";
+    // Control bytes (a newline, an escape sequence) would break the one line or the terminal.
+    std::string quoted = "'";
+    for (const char c : text.substr(0, kLongestQuote)) {
+        const auto byte = static_cast<unsigned char>(c);
+        quoted += byte < 0x20 || byte == 0x7F ? '?' : c;
     }
-    return "'" + std::string(text.substr(0, kLongestQuote)) + "...'";
+    return quoted + (text.size() > kLongestQuote ? "...'" : "'");
 }

@@ -9,6 +9,6 @@
 // headers and the buffers the engine queues past the end.
 int64_t longestWaveRenderMs(int64_t bytesPerSecond);
 
-// `text` in single quotes, cut to its first 80 characters (and "...") so that one error line
-// stays one readable line whatever the input held.
+// `text` in single quotes, cut to its first 80 characters (and "...") and with control bytes
+// shown as '?', so that one error line stays one readable line whatever the input held.
 std::string quotedForMessage(std::string_view text);

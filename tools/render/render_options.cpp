@@ -47,6 +47,14 @@ bool parseScreen(std::string_view text, platform::ScreenSize& screen, std::strin
     return true;
 }
 
+// An option's name as typed when it reads plainly, else quoted and made safe.
+std::string optionForMessage(std::string_view name) {
+    const std::string quoted = quotedForMessage(name);
+    return quoted.size() == name.size() + 2 && quoted.substr(1, name.size()) == name
+               ? std::string(name)
+               : quoted;
+}
+
 }  // namespace
 
 std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* argv,
@@ -67,12 +75,12 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
         } else if (i + 1 < argc) {
             value = argv[++i];
         } else {
-            error = "option " + std::string(name) + " needs a value";
+            error = "option " + optionForMessage(name) + " needs a value";
             return std::nullopt;
         }
 
         if (!given.insert(name).second) {
-            error = "option " + std::string(name) + " is given twice";
+            error = "option " + optionForMessage(name) + " is given twice";
             return std::nullopt;
         }
         if (name == "--engine") {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/audio_underruns.h"
+
 namespace platform {
 
 namespace {
@@ -43,6 +45,7 @@ WaveOutStream::~WaveOutStream() {
 
 bool WaveOutStream::open(const AudioFormat& wanted, std::string& error) {
     format = wanted;
+    flowing = false;
     if (!device->open(format, *this)) {
         error = device->lastError();
         return false;
@@ -76,6 +79,7 @@ void WaveOutStream::reset() {
         finished(queued->header);
     }
     playedOfFront = 0;
+    flowing = false;
     waitUntilDelivered(donePushed.load(std::memory_order_acquire));
     device->start();
 }
@@ -99,6 +103,12 @@ void WaveOutStream::fill(std::span<uint8_t> out) noexcept {
     while (written < out.size()) {
         const Queued* front = queue.front();
         if (front == nullptr) {
+            // Running dry after sound, not before the first header or after a reset, is a gap
+            // the listener hears; one gap counts once however long it lasts.
+            if (flowing) {
+                noteUnderrun();
+                flowing = false;
+            }
             std::memset(out.data() + written, format.silence(), out.size() - written);
             break;
         }
@@ -108,6 +118,7 @@ void WaveOutStream::fill(std::span<uint8_t> out) noexcept {
             std::memcpy(out.data() + written, front->data + playedOfFront, count);
         }
         written += count;
+        flowing = flowing || count > 0;
         playedOfFront += static_cast<uint32_t>(count);
         if (playedOfFront == front->length) {
             WaveHeader* header = front->header;

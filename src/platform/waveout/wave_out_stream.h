@@ -92,6 +92,7 @@ class WaveOutStream final : public AudioSource {
     SpscQueue<Queued, kMaxQueued> queue;      // GUI -> audio
     SpscQueue<WaveHeader*, kMaxQueued> done;  // device -> notifier
     uint32_t playedOfFront = 0;               // audio: bytes of the front header played
+    bool flowing = false;  // audio: sound was played since open, reset or the last underrun
     std::atomic<uint32_t> inFlight{0};
     std::atomic<uint64_t> donePushed{0};
     std::atomic<uint64_t> doneDelivered{0};

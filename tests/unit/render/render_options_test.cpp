@@ -65,6 +65,17 @@ TEST(RenderOptions, AnOptionGivenTwiceIsRefused) {
     EXPECT_EQ(error, "option --duration is given twice");
 }
 
+TEST(RenderOptions, WhatEverTheArgumentsHoldTheErrorIsOneLine) {
+    std::string error;
+    EXPECT_FALSE(parse({"-\x8f\n\xfa"}, error));  // found by fuzzing: a name without a value
+    EXPECT_EQ(error, "option '-\x8f?\xfa' needs a value");
+    EXPECT_FALSE(parse({"--engine", "wave", "--lo\rud", "yes"}, error));
+    EXPECT_EQ(error, "unknown option '--lo?ud'");
+    EXPECT_FALSE(
+        parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--screen", "1\n2"}, error));
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+}
+
 TEST(RenderOptions, NumbersTooBigAreReportedAsSuchAndLongTextIsCut) {
     std::string error;
     EXPECT_FALSE(parse(

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pcm_format.h"
+#include "platform/audio_underruns.h"
 #include "platform/thread_owner.h"
 #include "platform/waveout/virtual_audio_device.h"
 #include "platform/waveout/wave_out.h"
@@ -199,6 +200,31 @@ TEST_F(WaveOutTest, ResetHandsBackEveryQueuedHeaderInOrderAndStartsAfresh) {
     const std::vector<uint8_t>& pulled = device->pulledBytes();
     ASSERT_EQ(pulled.size(), 700u);
     EXPECT_TRUE(std::equal(later.bytes.begin(), later.bytes.end(), pulled.begin() + 400));
+    EXPECT_EQ(waveOut.close(handle), mm::MMSYSERR_NOERROR);
+}
+
+TEST_F(WaveOutTest, AGapAfterSoundCountsAsOneUnderrunButTheQuietBeforeAndAfterResetDoesNot) {
+    openAs(pcmFormat(1, 22050, 8));
+    const uint64_t before = underrunCount();
+    device->advanceFrames(500);  // nothing written yet: waiting, not starving
+    EXPECT_EQ(underrunCount(), before);
+
+    Buffer first(300, 0), second(300, 1), third(300, 2);
+    queue(first);
+    device->advanceFrames(300);  // exactly used up: no gap heard yet
+    EXPECT_EQ(underrunCount(), before);
+    device->advanceFrames(700);  // ran dry for 700 frames in several pulls: one gap
+    EXPECT_EQ(underrunCount(), before + 1);
+
+    queue(second);
+    device->advanceFrames(400);  // plays, then runs dry again in the same pull
+    EXPECT_EQ(underrunCount(), before + 2);
+
+    queue(third);
+    device->advanceFrames(100);
+    EXPECT_EQ(waveOut.reset(handle), mm::MMSYSERR_NOERROR);
+    device->advanceFrames(1000);  // stopped on purpose
+    EXPECT_EQ(underrunCount(), before + 2);
     EXPECT_EQ(waveOut.close(handle), mm::MMSYSERR_NOERROR);
 }
 
