@@ -53,7 +53,7 @@ start_window_manager() {
 
 # WINDOW: keys go to the focused window, so wait until the window manager has given it the focus.
 focus_window() {
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     xdotool windowactivate "$1" 2>/dev/null
     [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && { sleep 0.2; return 0; }
     sleep 0.1
