@@ -17,7 +17,9 @@ inline bool quickRun() {
     return quick != nullptr && *quick != '\0' && std::strcmp(quick, "0") != 0;
 }
 
-inline int runLength(int full, int quick) { return quickRun() ? quick : full; }
+inline int runLength(int full, int quick) {
+    return quickRun() ? quick : full;
+}
 
 inline std::string fixed(double value, int decimals) {
     char text[64];
@@ -44,7 +46,10 @@ inline std::string shellWord(const std::string& word) {
 inline std::string commandLine(int argc, char** argv) {
     std::string command = quickRun() ? "LIRVETO_BENCH_QUICK=1" : "";
     for (int i = 0; i < argc; ++i) {
-        command += (command.empty() ? "" : " ") + shellWord(argv[i]);
+        if (!command.empty()) {
+            command += ' ';
+        }
+        command += shellWord(argv[i]);
     }
     return command;
 }

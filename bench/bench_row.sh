@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the measuring scripts: rows in the form of bench_row.h, and the quick setting.
 # Expects BENCH_COMMAND (set by the bench_* wrapper) or falls back to the script's own command.
 

@@ -1,7 +1,8 @@
 // Cursor-to-sound latency on the built-in synth: the MIDI engine on the real timer, the cursor
 // moved from the bottom (silent) to the top of the screen, timed until the first sample that is
 // no longer silent sounds (our audio callback's moment plus its place in the buffer). Also the
-// CPU the process uses while one note plays. Runs on whatever SDL_AUDIODRIVER names (dummy when unset).
+// CPU the process uses while one note plays. Runs on whatever SDL_AUDIODRIVER names (dummy when
+// unset).
 
 #include <atomic>
 #include <chrono>
@@ -13,8 +14,8 @@
 
 #include "bench_clock.h"
 #include "bench_row.h"
-#include "observed_device.h"
 #include "engine/midi/midi_engine.h"
+#include "observed_device.h"
 #include "platform/backends/fluid_synth_port.h"
 #include "platform/backends/sdl_thread_priority.h"
 #include "platform/midiout.h"
@@ -77,14 +78,16 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(1ms);
         }
         if (!bench::ObservedDevice::armed) {
-            latencyMs.push_back(static_cast<double>(bench::ObservedDevice::soundedAtNs - movedAt) / 1e6);
+            latencyMs.push_back(static_cast<double>(bench::ObservedDevice::soundedAtNs - movedAt) /
+                                1e6);
         }
         bench::ObservedDevice::armed = false;
     }
     std::printf(
         "cursor-to-sound on the built-in synth (%zu of %d trials): median %.2f ms, "
         "p99 %.2f ms\n",
-        latencyMs.size(), trials, bench::quantile(latencyMs, 0.5), bench::quantile(latencyMs, 0.99));
+        latencyMs.size(), trials, bench::quantile(latencyMs, 0.5),
+        bench::quantile(latencyMs, 0.99));
     const bench::RowPrinter rows(argc, argv);
     rows.print({"cursor-to-sound latency, built-in synth, " + std::to_string(latencyMs.size()) +
                     " of " + std::to_string(trials) + " trials",

@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
         bench::quantile(ticks.latenessUs, 0.5), bench::quantile(ticks.latenessUs, 0.99),
         bench::quantile(ticks.latenessUs, 1.0), timer.realtimeGranted() ? "granted" : "refused");
     bench::RowPrinter(argc, argv)
-        .print({"timer lateness, 5 ms tick, " + std::to_string(seconds) + " s, real-time priority " +
-                    (timer.realtimeGranted() ? "granted" : "refused"),
+        .print({"timer lateness, 5 ms tick, " + std::to_string(seconds) +
+                    " s, real-time priority " + (timer.realtimeGranted() ? "granted" : "refused"),
                 "Midi", bench::fixed(bench::quantile(ticks.latenessUs, 0.5), 1),
                 bench::fixed(bench::quantile(ticks.latenessUs, 0.99), 1), "us", "p99 < 300"});
     return 0;

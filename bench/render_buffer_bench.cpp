@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,11 @@ BENCHMARK(renderSteadyAndGliding)
     ->ArgNames({"stereo", "high_rate", "16bit"})
     ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}});
 
-// The console report as usual, and one row for the table: the slowest format.
+// The console report as usual (without colours: it goes through a pipe), and one row for the
+// table: the slowest format.
 class SlowestFormatReporter final : public benchmark::ConsoleReporter {
   public:
+    SlowestFormatReporter() : ConsoleReporter(OO_None) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -57,7 +60,8 @@ class SlowestFormatReporter final : public benchmark::ConsoleReporter {
             }
         }
     }
-    void printRow(int argc, char** argv) const {
+    void printRow(int argc, char** argv) {
+        GetOutputStream().flush();  // the report first
         if (slowestLabel.empty()) {
             return;
         }

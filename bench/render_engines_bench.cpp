@@ -103,9 +103,9 @@ int main(int argc, char** argv) {
         const double slow = bench::quantile(speeds, 0.01);
         std::printf(
             "lirveto-render --engine %s, 60 s gesture, %s: median %.3f s (%.0fx real time), "
-            "slowest %.3f s\n",
+            "slowest %.3f s (%.0fx)\n",
             each.engine.c_str(), each.format.c_str(), kGestureSeconds / median, median,
-            kGestureSeconds / slow);
+            kGestureSeconds / slow, slow);
         rows.print({"lirveto-render speed, 60 s gesture, " + each.format + ", " +
                         std::to_string(runs) + " runs (slowest as p99)",
                     each.page, bench::fixed(median, 0), bench::fixed(slow, 0), "x real time",

@@ -6,9 +6,9 @@
 set -uo pipefail
 program=$1
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=bench_row.sh
+# shellcheck source-path=SCRIPTDIR source=bench_row.sh
 source "$here/bench_row.sh"
-# shellcheck source=x_server.sh
+# shellcheck source-path=SCRIPTDIR source=x_server.sh
 source "$here/x_server.sh"
 
 playing=$(bench_length 60 10)
@@ -65,7 +65,7 @@ measure() {
   wait "$lirveto" 2>/dev/null
   lirveto=
   echo "memory: $page page: after start-up ${startup[-1]} MiB, after $playing s playing $after MiB (VmRSS / VmHWM)"
-  bench_row "resident memory after $playing s playing, VmRSS / VmHWM" "$page" "" "$after" "MiB" ""
+  bench_row "resident memory, after $playing s playing, VmRSS / VmHWM" "$page" "" "$after" "MiB" ""
 }
 
 startup=()
@@ -73,5 +73,5 @@ measure Wave ""
 measure Midi 85
 measure DirectSound 150
 # After start-up: the start with the median VmRSS.
-bench_row "resident memory after start-up, VmRSS / VmHWM, median of ${#startup[@]} starts" "" "" \
+bench_row "resident memory, after start-up, VmRSS / VmHWM, median of ${#startup[@]} starts" "" "" \
   "$(printf '%s\n' "${startup[@]}" | sort -n | sed -n "$(((${#startup[@]} + 1) / 2))p")" "MiB" ""

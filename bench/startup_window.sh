@@ -5,9 +5,9 @@
 set -uo pipefail
 program=$1
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=bench_row.sh
+# shellcheck source-path=SCRIPTDIR source=bench_row.sh
 source "$here/bench_row.sh"
-# shellcheck source=x_server.sh
+# shellcheck source-path=SCRIPTDIR source=x_server.sh
 source "$here/x_server.sh"
 
 starts=$(bench_length 5 3)

@@ -24,8 +24,8 @@
 #include "bench_clock.h"
 #include "bench_row.h"
 #include "engine/wave/wave_engine.h"
-#include "platform/backends/sdl_audio_device.h"
 #include "observed_device.h"
+#include "platform/backends/sdl_audio_device.h"
 #include "platform/waveout/wave_out.h"
 #include "settings/settings_values.h"
 
@@ -157,8 +157,8 @@ bool latency(bool full, int trials, const bench::RowPrinter& rows) {
     }
     engine.stopPlaying();
     std::printf("Wave cursor-to-sound at %s (%zu of %d trials): median %.1f ms, p99 %.1f ms\n",
-                formatName(full).c_str(), latencyMs.size(), trials,
-                bench::quantile(latencyMs, 0.5), bench::quantile(latencyMs, 0.99));
+                formatName(full).c_str(), latencyMs.size(), trials, bench::quantile(latencyMs, 0.5),
+                bench::quantile(latencyMs, 0.99));
     if (latencyMs.empty()) {
         return false;
     }

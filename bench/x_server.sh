@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the measuring scripts that run the program: a private X server, a scratch folder
 # removed at exit, the environment of a headless run, and wait_window. Expects $program.
 
@@ -8,7 +9,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/lirveto-bench-XXXXXX")
 xvfb=
 lirveto=
 cleanup() {
-  [ -n "$lirveto" ] && kill "$lirveto" 2>/dev/null
+  # The program writes its settings as it ends: the folder goes after it.
+  [ -n "$lirveto" ] && kill "$lirveto" 2>/dev/null && wait "$lirveto" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
 }
@@ -16,7 +18,8 @@ trap cleanup EXIT
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 mkdir -p "$work/run" && chmod 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run" ASAN_OPTIONS=detect_leaks=0

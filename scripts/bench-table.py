@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Gathers the ROW lines of the measuring tools (bench/bench_row.h) into one aligned Markdown
 table. Rows whose `what` starts alike (up to its first comma) stand together, in the order the
-first of them came, pages in tab order. Usage: bench-table.py [ROWS_FILE...] (stdin without)."""
+first of them came: first the row for no page in particular, then the pages in tab order. Usage: bench-table.py [ROWS_FILE...] (stdin without)."""
 
 import fileinput
 import sys
@@ -29,7 +29,9 @@ def ordered(rows):
     for row in rows:
         groups.setdefault(row[0].split(",")[0], []).append(row)
 
-    def page_rank(row):
+    def page_rank(row):  # a row for no page in particular comes first
+        if row[1] == "-":
+            return -1
         return PAGE_ORDER.index(row[1]) if row[1] in PAGE_ORDER else len(PAGE_ORDER)
 
     return [row for group in groups.values() for row in sorted(group, key=page_rank)]

@@ -54,8 +54,8 @@ TEST(BenchRow, KeepsEightFieldsWhateverTheTextsHold) {
 TEST(BenchRow, CommandRepeatsTheRunsArgumentsThroughAShell) {
     ScopedEnvironmentVariable quick("LIRVETO_BENCH_QUICK");
     quick.unset();
-    std::vector<std::string> args{"printf", "[%s]", "plain", "two words", "it's", "", "$HOME",
-                                  "a;b|c", "--x=1"};
+    std::vector<std::string> args{"printf", "[%s]",  "plain", "two words", "it's",
+                                  "",       "$HOME", "a;b|c", "--x=1"};
     std::vector<char*> argv;
     for (std::string& arg : args) {
         argv.push_back(arg.data());
