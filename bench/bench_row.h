@@ -2,7 +2,8 @@
 // The one line form in which every measuring tool reports its figures, so that run-bench.sh can
 // gather them into a single table:
 //   ROW <tab> what <tab> page <tab> median <tab> p99 or value <tab> unit <tab> target <tab> command
-// Tools whose rows compare across pages use the same `what` for them. An empty field prints "-".
+// The table puts together the rows whose `what` agrees up to its first comma, so rows that
+// compare across pages begin alike ("cursor-to-sound latency, ..."). An empty field prints "-".
 
 #include <cstdio>
 #include <cstdlib>
