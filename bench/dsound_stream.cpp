@@ -6,7 +6,7 @@
 //   plus its place in the period);
 // - lateness of the step chain: each step should start 1 ms after the previous one ended;
 // - CPU of the whole process while streaming 44100 Hz 16-bit stereo through SDL's dummy driver.
-// Argument: seconds for the lateness and CPU run (60).
+// Argument: seconds for the lateness and CPU run (60; 5 for a quick run).
 
 #include <stdlib.h>
 #include <time.h>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_row.h"
 #include "engine/dsound/dsound_engine.h"
 #include "platform/backends/sdl_audio_device.h"
 #include "platform/backends/sdl_thread_priority.h"
@@ -132,7 +133,7 @@ class PacedDevice final : public platform::AudioDevice {
     std::thread worker;
 };
 
-void measureLatency(int trials) {
+void measureLatency(int trials, const bench::RowPrinter& rows) {
     PacedDevice* device = nullptr;
     platform::WaveOut waveOut([] { return std::make_unique<PacedDevice>(); });
     platform::DirectSoundOnAudio library([&device] {
@@ -169,9 +170,13 @@ void measureLatency(int trials) {
         " p99 %.2f ms, max %.2f ms\n",
         latencyMs.size(), bench::quantile(latencyMs, 0.5), bench::quantile(latencyMs, 0.99),
         bench::quantile(latencyMs, 1.0));
+    rows.print({"cursor-to-sound latency, 44100 Hz, 128-frame period, " +
+                    std::to_string(latencyMs.size()) + " trials",
+                "DirectSound", bench::fixed(bench::quantile(latencyMs, 0.5), 2),
+                bench::fixed(bench::quantile(latencyMs, 0.99), 2), "ms", "<= 15"});
 }
 
-void measureStepsAndCpu(int seconds) {
+void measureStepsAndCpu(int seconds, const bench::RowPrinter& rows) {
     platform::WaveOut waveOut([] { return std::make_unique<platform::SdlAudioDevice>(); });
     platform::DirectSoundOnAudio library(
         [] { return std::make_unique<platform::SdlAudioDevice>(); });
@@ -213,19 +218,27 @@ void measureStepsAndCpu(int seconds) {
         "CPU while streaming 44100 Hz 16-bit stereo (SDL %s driver): %.3f%% of a core\n",
         std::getenv("SDL_AUDIODRIVER") != nullptr ? std::getenv("SDL_AUDIODRIVER") : "default",
         cpuShare * 100.0);
+    rows.print({"timer lateness, 1 ms step chain, " + std::to_string(seconds) + " s, " +
+                    std::to_string(missed) + " slots missed, real-time priority " +
+                    (timer.realtimeGranted() ? "granted" : "refused"),
+                "DirectSound", bench::fixed(bench::quantile(latenessUs, 0.5), 1),
+                bench::fixed(bench::quantile(latenessUs, 0.99), 1), "us", ""});
+    rows.print({"CPU while playing, 44100 Hz 16-bit stereo, whole process", "DirectSound", "",
+                bench::fixed(cpuShare * 100.0, 2), "% of a core", "< 0.5"});
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : bench::runLength(60, 5);
     ::setenv("SDL_AUDIODRIVER", "dummy", 0);  // headless unless a driver is named
     platform::installSdlTimerPriority();
     settings::Stereo = true;
     settings::HighRate = true;
     settings::SixteenBit = true;
     settings::Volume = 100;
-    measureLatency(200);
-    measureStepsAndCpu(seconds);
+    const bench::RowPrinter rows(argc, argv);
+    measureLatency(bench::runLength(200, 20), rows);
+    measureStepsAndCpu(seconds, rows);
     return 0;
 }

@@ -1,7 +1,8 @@
 // Cursor-to-sound latency on the built-in synth: the MIDI engine on the real timer, the cursor
 // moved from the bottom (silent) to the top of the screen, timed until the first sample that is
-// no longer silent leaves our audio callback. Also the CPU the process uses while one note
-// plays. Runs on whatever SDL_AUDIODRIVER names (dummy when unset).
+// no longer silent sounds (our audio callback's moment plus its place in the buffer). Also the
+// CPU the process uses while one note plays. Runs on whatever SDL_AUDIODRIVER names (dummy when
+// unset).
 
 #include <atomic>
 #include <chrono>
@@ -12,9 +13,10 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_row.h"
 #include "engine/midi/midi_engine.h"
+#include "observed_device.h"
 #include "platform/backends/fluid_synth_port.h"
-#include "platform/backends/sdl_audio_device.h"
 #include "platform/backends/sdl_thread_priority.h"
 #include "platform/midiout.h"
 #include "platform/mmtimer.h"
@@ -23,44 +25,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// The SDL device with a look at every buffer the synth hands it.
-class ObservedDevice final : public platform::AudioDevice, private platform::AudioSource {
-  public:
-    bool open(const platform::AudioFormat& format, platform::AudioSource& source) override {
-        real = &source;
-        return inner.open(format, *this);
-    }
-    void start() override { inner.start(); }
-    void stop() override { inner.stop(); }
-    void close() override { inner.close(); }
-    uint64_t framesPlayed() const override { return inner.framesPlayed(); }
-    platform::AudioFormat format() const override { return inner.format(); }
-    std::string lastError() const override { return inner.lastError(); }
-    bool lost() const override { return inner.lost(); }
-
-    static inline std::atomic<bool> armed{false};
-    static inline std::atomic<int64_t> soundedAtNs{0};
-
-  private:
-    void fill(std::span<uint8_t> out) noexcept override {
-        real->fill(out);
-        if (!armed.load(std::memory_order_acquire)) {
-            return;
-        }
-        const auto* samples = reinterpret_cast<const int16_t*>(out.data());
-        for (size_t i = 0; i < out.size() / 2; ++i) {
-            if (samples[i] > 16 || samples[i] < -16) {
-                soundedAtNs.store(bench::monotonicNs());
-                armed.store(false, std::memory_order_release);
-                return;
-            }
-        }
-    }
-
-    platform::SdlAudioDevice inner;
-    platform::AudioSource* real = nullptr;
-};
 
 class MovableCursor final : public platform::CursorSource {
   public:
@@ -82,13 +46,13 @@ class QuietHost final : public engine::MidiEngineHost {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     if (std::getenv("SDL_AUDIODRIVER") == nullptr) {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
     platform::installSdlTimerPriority();
     auto synth = std::make_shared<platform::FluidSynthPort>(
-        "", [] { return std::make_unique<ObservedDevice>(); });
+        "", [] { return std::make_unique<bench::ObservedDevice>(); });
     if (!synth->soundFontLoaded()) {
         std::fprintf(stderr, "no SoundFont: %s\n", synth->loadError().c_str());
         return 1;
@@ -105,33 +69,43 @@ int main() {
         return 1;
     }
 
+    const int trials = bench::runLength(60, 10);
     std::vector<double> latencyMs;
-    for (int trial = 0; trial < 60; ++trial) {
+    for (int trial = 0; trial < trials; ++trial) {
         cursor.y = 1080;  // level 0: silent
         std::this_thread::sleep_for(150ms);
-        ObservedDevice::armed = true;
+        bench::ObservedDevice::armed = true;
         const int64_t movedAt = bench::monotonicNs();
         cursor.y = 0;
-        for (int wait = 0; wait < 200 && ObservedDevice::armed; ++wait) {
+        for (int wait = 0; wait < 200 && bench::ObservedDevice::armed; ++wait) {
             std::this_thread::sleep_for(1ms);
         }
-        if (!ObservedDevice::armed) {
-            latencyMs.push_back(static_cast<double>(ObservedDevice::soundedAtNs - movedAt) / 1e6);
+        if (!bench::ObservedDevice::armed) {
+            latencyMs.push_back(static_cast<double>(bench::ObservedDevice::soundedAtNs - movedAt) /
+                                1e6);
         }
-        ObservedDevice::armed = false;
+        bench::ObservedDevice::armed = false;
     }
     std::printf(
-        "cursor-to-sound on the built-in synth (%zu of 60 trials): median %.2f ms, "
+        "cursor-to-sound on the built-in synth (%zu of %d trials): median %.2f ms, "
         "p99 %.2f ms\n",
-        latencyMs.size(), bench::quantile(latencyMs, 0.5), bench::quantile(latencyMs, 0.99));
+        latencyMs.size(), trials, bench::quantile(latencyMs, 0.5),
+        bench::quantile(latencyMs, 0.99));
+    const bench::RowPrinter rows(argc, argv);
+    rows.print({"cursor-to-sound latency, built-in synth, " + std::to_string(latencyMs.size()) +
+                    " of " + std::to_string(trials) + " trials",
+                "Midi", bench::fixed(bench::quantile(latencyMs, 0.5), 2),
+                bench::fixed(bench::quantile(latencyMs, 0.99), 2), "ms", "<= 15"});
 
     // One note sounding, the tick running, for 10 s.
     const int64_t wallStart = bench::monotonicNs();
     const int64_t cpuStart = bench::processCpuNs();
-    std::this_thread::sleep_for(10s);
+    std::this_thread::sleep_for(std::chrono::seconds(bench::runLength(10, 3)));
     const double share = static_cast<double>(bench::processCpuNs() - cpuStart) /
                          static_cast<double>(bench::monotonicNs() - wallStart) * 100.0;
     std::printf("CPU while one note plays on the built-in synth: %.2f%% of a core\n", share);
+    rows.print({"CPU while playing, one note on the built-in synth, whole process", "Midi", "",
+                bench::fixed(share, 2), "% of a core", "< 3"});
     midi.stop();
     return 0;
 }

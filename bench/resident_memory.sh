@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Resident memory of Lirveto on a private X server with SDL's dummy driver: VmRSS and its peak
+# VmHWM after start-up, and after a minute (ten seconds for a quick run) of playing each page
+# with the pointer moving across the screen. A fresh start with fresh settings for each page.
+# Usage: resident_memory.sh LIRVETO
+set -uo pipefail
+program=$1
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source-path=SCRIPTDIR source=bench_row.sh
+source "$here/bench_row.sh"
+# shellcheck source-path=SCRIPTDIR source=x_server.sh
+source "$here/x_server.sh"
+
+playing=$(bench_length 60 10)
+
+# "VmRSS / VmHWM" of the program in MiB, one decimal.
+memory() {
+  awk '/^VmRSS:/ { rss = $2 } /^VmHWM:/ { hwm = $2 }
+       END { printf "%.1f / %.1f\n", rss / 1024, hwm / 1024 }' "/proc/$lirveto/status"
+}
+
+threads() {
+  awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status"
+}
+
+fail() {
+  echo "memory: $*" >&2
+  exit 1
+}
+
+# PAGE TAB_OFFSET: start, note the memory, choose the tab (its offset from the window's left
+# edge; empty: the first tab, shown at start), play with the pointer moving, note it again.
+measure() {
+  local page=$1 tabOffset=$2 window before end x=0
+  export XDG_CONFIG_HOME="$work/config-$page"
+  "$program" >"$work/lirveto-$page.log" 2>&1 &
+  lirveto=$!
+  window=$(wait_window Lirveto)
+  [ -n "$window" ] || fail "no window for the $page page"
+  sleep 3 # the SoundFont loads in the background
+  startup+=("$(memory)")
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  if [ -n "$tabOffset" ]; then
+    xdotool mousemove "$((X + tabOffset))" "$((Y + 33))" click 1
+    sleep 0.5
+  fi
+  xdotool mousemove 64 100
+  xdotool windowfocus --sync "$window"
+  before=$(threads)
+  xdotool key space
+  sleep 1
+  # Playing opens an output, and with it at least one audio thread.
+  [ "$(threads)" -gt "$before" ] || fail "the $page page did not start playing"
+  end=$((SECONDS + playing))
+  while [ "$SECONDS" -lt "$end" ]; do
+    x=$(((x + 97) % 1280))
+    xdotool mousemove "$x" 100
+    sleep 0.2
+  done
+  local after
+  after=$(memory)
+  xdotool key space
+  sleep 0.3
+  kill "$lirveto" 2>/dev/null
+  wait "$lirveto" 2>/dev/null
+  lirveto=
+  echo "memory: $page page: after start-up ${startup[-1]} MiB, after $playing s playing $after MiB (VmRSS / VmHWM)"
+  bench_row "resident memory, after $playing s playing, VmRSS / VmHWM" "$page" "" "$after" "MiB" ""
+}
+
+startup=()
+measure Wave ""
+measure Midi 85
+measure DirectSound 150
+# After start-up: the start with the median VmRSS.
+bench_row "resident memory, after start-up, VmRSS / VmHWM, median of ${#startup[@]} starts" "" "" \
+  "$(printf '%s\n' "${startup[@]}" | sort -n | sed -n "$(((${#startup[@]} + 1) / 2))p")" "MiB" ""
