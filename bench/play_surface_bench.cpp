@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench_row.h"
 #include "engine/wave/sounding_note.h"
 #include "settings/settings_values.h"
 #include "surface/play_surface.h"
@@ -41,7 +42,7 @@ double cpuSeconds() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-void measurePaint(int width, int height) {
+void measurePaint(int width, int height, const bench::RowPrinter& rows) {
     surface::PlaySurface window([] { return surface::GuideMapping::frequency; });
     window.resize(width, height);
     QImage target(width, height, QImage::Format_ARGB32_Premultiplied);
@@ -83,9 +84,14 @@ void measurePaint(int width, int height) {
         "paint %dx%d, guide redrawn: median %.2f ms, p99 %.2f ms (one 60 Hz frame is "
         "16.7 ms)\n",
         width, height, redrawn.medianMs, redrawn.p99Ms);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    rows.print({"play surface paint, " + size + ", playing frame (disc and note)", "-",
+                bench::fixed(moving.medianMs, 2), bench::fixed(moving.p99Ms, 2), "ms", "< 16.7"});
+    rows.print({"play surface paint, " + size + ", guide redrawn after a settings change", "-",
+                bench::fixed(redrawn.medianMs, 2), bench::fixed(redrawn.p99Ms, 2), "ms", ""});
 }
 
-void measureIdleCpu() {
+void measureIdleCpu(const bench::RowPrinter& rows) {
     surface::PlaySurface window([] { return surface::GuideMapping::frequency; });
     window.enter();
     engine::publishSilence();
@@ -100,6 +106,9 @@ void measureIdleCpu() {
     std::printf("shown and idle for %.1f s: CPU %.3f s (%.2f %% of one core)\n",
                 static_cast<double>(wall.elapsed()) / 1000.0, used,
                 100.0 * used / (static_cast<double>(wall.elapsed()) / 1000.0));
+    rows.print({"CPU, play surface shown and idle, whole process", "-", "",
+                bench::fixed(100.0 * used / (static_cast<double>(wall.elapsed()) / 1000.0), 2),
+                "% of a core", "~0"});
     window.leave();
 }
 
@@ -109,13 +118,14 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    const bench::RowPrinter rows(argc, argv);
     QApplication qt(argc, argv);
     const int32_t pitch = settings::Pitch;
     const bool shown = settings::PlaySurface;
-    measurePaint(1920, 1080);
-    measurePaint(3840, 2160);
+    measurePaint(1920, 1080, rows);
+    measurePaint(3840, 2160, rows);
     settings::Pitch = pitch;
-    measureIdleCpu();
+    measureIdleCpu(rows);
     settings::PlaySurface = shown;
     return 0;
 }
