@@ -16,16 +16,6 @@ python=/usr/bin/python3
 # shellcheck source=../e2e/lirveto/x_session.sh
 source "$here/../e2e/lirveto/x_session.sh"
 
-wait_window() {  # NAME: the id of the visible window of that exact name, or nothing
-  local found=
-  for _ in $(seq 100); do
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
-
 still_running() {
   kill -0 "$lirveto" 2>/dev/null || fail "Lirveto ended during round $round ($1)"
 }
@@ -104,17 +94,14 @@ file_menu_item() {  # KEY...: keys after the File menu opens
 }
 
 record_and_save() {  # EXTENSION: File New, play, Save As through the file dialog, Close
-  local take="$work/takes/take-$round.$1" box
+  local take="$work/takes/take-$round.$1"
   xdotool key ctrl+n
   sleep 0.3
   play_across 0.4
   file_menu_item a
-  box=$(wait_window 'Save As')
-  [ -n "$box" ] || fail "round $round: Save As showed no file dialog"
-  xdotool windowfocus --sync "$box"
-  xdotool type --delay 5 "$take"
-  xdotool key Return
-  sleep 1
+  answer_file_dialog 'Save As' "$take"
+  # Saved once the window carries the file's name (a loaded machine may take a while).
+  wait_title "$window" "$(basename "$take") Lirveto"
   file_menu_item c
   sleep 0.3
   [ -s "$take" ] || fail "round $round: Save As wrote nothing to $take"
@@ -133,32 +120,47 @@ change_view() {  # the View menu's check items, each toggled
 }
 
 settings_round_trip() {  # Save settings as an INI file, then Open settings file with it
-  local ini="$work/takes/settings-$round.ini" box
+  local ini="$work/takes/settings-$round.ini"
   # Up from a freshly opened File menu lands on Exit at its bottom; above it are Save settings
   # as and then Open settings file (neither has an access key).
   file_menu_item Up Up Return
-  box=$(wait_window 'Save As')
-  [ -n "$box" ] || fail "round $round: Save settings as showed no file dialog"
-  xdotool windowfocus --sync "$box"
-  xdotool type --delay 5 "$ini"
-  xdotool key Return
-  sleep 1
+  answer_file_dialog 'Save As' "$ini"
+  # Each key is written on its own: wait until the file has settled.
+  for _ in $(seq 50); do
+    local size
+    size=$(file_size "$ini")
+    sleep 0.2
+    [ "$size" -gt 0 ] && [ "$(file_size "$ini")" -eq "$size" ] && break
+  done
   [ -s "$ini" ] || fail "round $round: Save settings as wrote nothing to $ini"
   file_menu_item Up Up Up Return
-  box=$(wait_window 'Open')
-  [ -n "$box" ] || fail "round $round: Open settings file showed no file dialog"
-  xdotool windowfocus --sync "$box"
-  xdotool type --delay 5 "$ini"
-  xdotool key Return
-  sleep 1
+  answer_file_dialog 'Open' "$ini"
+  sleep 0.5
   rm -f "$ini"
 }
 
-# OPTIONS SHEET: once Options > Preferences opens the sheet, change a value on each of its pages
-# here (pitch range, timbre, sound format) and close it with OK; until then the View menu and the
-# settings files above are what changes the settings.
+# Options > Preferences: the Wave format page's sample rate and channels, alternating by round,
+# confirmed with OK (the pages take them at their next start).
 change_options() {
-  :
+  local rate=2 channels=m sheet
+  [ $((round % 2)) -eq 0 ] && { rate=4; channels=s; }
+  xdotool windowfocus --sync "$window"
+  xdotool key alt+o
+  sleep 0.3
+  xdotool key p
+  sheet=$(wait_window Options)
+  [ -n "$sheet" ] || fail "round $round: Preferences showed no Options sheet"
+  xdotool windowfocus --sync "$sheet"
+  xdotool key ctrl+Tab
+  sleep 0.3
+  xdotool key "alt+$rate" "alt+$channels"
+  sleep 0.2
+  xdotool key Return
+  for _ in $(seq 50); do
+    [ -z "$(xdotool search --onlyvisible --name '^Options$' 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  fail "round $round: OK left the Options sheet open"
 }
 
 pages=("$wave_tab wav" "$midi_tab mid" "$dsound_tab wav")
@@ -213,6 +215,11 @@ fi
 underruns=$(sed -n 's/^lirveto: audio underruns: //p' "$log" | tail -n1)
 [ -n "$underruns" ] || fail "Lirveto did not report its underruns"
 [ "$underruns" -eq 0 ] || fail "the sound output ran dry $underruns times"
+# The last round's choice on the Options sheet reached the store at Exit.
+rate=22kHz
+[ $((round % 2)) -eq 0 ] && rate=44kHz
+grep -q "^\"SampleRate\"=\"$rate\"" "$work/config/Quillhorn/Lirveto.reg" ||
+  fail "the Options sheet's last sample rate ($rate) is not in the store"
 suppressed=$(sed -n '/Suppressions used:/,/^---/s/^ *[0-9][0-9]* *\([0-9][0-9]*\) \(.*\)/\1 bytes in \2/p' \
   "$log" | paste -sd, -)
 echo "soak: passed: $round rounds in ${seconds}s, exit 0, no sanitizer report, no leak of ours" \
