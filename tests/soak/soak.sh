@@ -48,24 +48,11 @@ unset WAYLAND_DISPLAY
 lirveto=$!
 window=$(wait_window Lirveto)
 [ -n "$window" ] || fail "no window named Lirveto appeared"
-xdotool windowfocus --sync "$window"
-eval "$(xdotool getwindowgeometry --shell "$window")"
-tab_row=$((Y + 33))
-
-# The tabs: Wave first, Midi right of it, DirectSound the last (found by clicking along the row
-# from the right until a click changes the window, as a user would see it).
+# The tabs: Wave first, Midi right of it, DirectSound the last.
+choose_last_tab
 wave_tab=$((X + 30))
 midi_tab=$((X + 85))
-xwd -root -silent >"$work/before.xwd"
-dsound_tab=
-for x in $(seq $((X + WIDTH - 10)) -15 $((X + 10))); do
-  xdotool mousemove "$x" "$tab_row" click 1
-  sleep 0.3
-  xwd -root -silent >"$work/after.xwd"
-  if ! cmp -s "$work/before.xwd" "$work/after.xwd"; then dsound_tab=$x; break; fi
-done
-[ -n "$dsound_tab" ] || fail "no DirectSound tab could be found"
-rm -f "$work"/*.xwd
+dsound_tab=$last_tab
 
 choose_page() {  # TAB_X
   xdotool windowfocus --sync "$window"

@@ -19,20 +19,8 @@ use_private_folders
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw"
 start_lirveto
 
-# The DirectSound tab is the last one: click along the tab row from the right until a click
-# changes the window (the rightmost tab is hit first; the empty part of the row does nothing).
-xdotool windowfocus --sync "$window"
-eval "$(xdotool getwindowgeometry --shell "$window")"
-tab_row=$((Y + 32))
-xwd -root -silent >"$work/before.xwd"
-switched=
-for x in $(seq $((X + WIDTH - 10)) -15 $((X + 10))); do
-  xdotool mousemove "$x" "$tab_row" click 1
-  sleep 0.3
-  xwd -root -silent >"$work/after.xwd"
-  if ! cmp -s "$work/before.xwd" "$work/after.xwd"; then switched=$x; break; fi
-done
-[ -n "$switched" ] || fail "no tab could be chosen"
+# The DirectSound tab is the last one.
+choose_last_tab
 # Then play with the pointer near the top (loud), holding each place for a second and a half;
 # the stream climbs 5 Hz a millisecond, so each tone is reached well within that.
 xdotool mousemove 64 100

@@ -146,3 +146,22 @@ answer_file_dialog() {
   done
   fail "the '$1' dialog did not take $2"
 }
+
+# Clicks along the main window's tab row from the right until a click changes the window: the
+# rightmost tab (DirectSound) is hit first, the empty part of the row does nothing. Sets $tab_row
+# and $last_tab (screen x of the click that chose it); fails when no click changes anything.
+choose_last_tab() {
+  xdotool windowfocus --sync "$window"
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  tab_row=$((Y + 33))
+  xwd -root -silent >"$work/before.xwd"
+  last_tab=
+  for x in $(seq $((X + WIDTH - 10)) -15 $((X + 10))); do
+    xdotool mousemove "$x" "$tab_row" click 1
+    sleep 0.3
+    xwd -root -silent >"$work/after.xwd"
+    if ! cmp -s "$work/before.xwd" "$work/after.xwd"; then last_tab=$x; break; fi
+  done
+  rm -f "$work/before.xwd" "$work/after.xwd"
+  [ -n "$last_tab" ] || fail "no tab could be chosen"
+}
