@@ -27,9 +27,10 @@ fail() {
 }
 
 # A display of our own (-displayfd picks a free number), used once a client can connect:
-# another test's server may be going away.
+# another test's server may be going away. -noreset: a script that starts the program again
+# would otherwise meet the server resetting after its last client left.
 start_x_server() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || fail "Xvfb did not start"
