@@ -7,6 +7,7 @@
 
 #include "controls/cool_button.h"
 #include "controls/help_tables.h"
+#include "controls/tone_sliders.h"
 #include "controls/tv_slider.h"
 #include "engine/dsound/dsound_page_template.h"
 #include "platform/mmtimer.h"
@@ -199,40 +200,24 @@ void TDirectSoundDlg::setSlidersFromSettings() {
     if (volume == nullptr) {
         return;  // not set up yet: set-up reads the settings itself
     }
-    const std::pair<TVSlider*, int> positions[] = {
-        {volume, 100 - settings::Volume},
-        {pitch, 11 - settings::Pitch},
-        {timbre, 10 - settings::Timbre},
-    };
-    for (const auto& [control, position] : positions) {
-        const QSignalBlocker quiet(control);
-        control->setPosition(position);
-    }
+    controls::placeToneSlider(*volume, controls::volumeTone);
+    controls::placeToneSlider(*pitch, controls::pitchTone);
+    controls::placeToneSlider(*timbre, controls::timbreTone);
     volumeMoved();
     pitchMoved();
     timbreMoved();
 }
 
 void TDirectSoundDlg::volumeMoved() {
-    settings::Volume = 100 - volume->position();
-    if (auto* label = qobject_cast<QLabel*>(item(dsoundpage::volumeValue))) {
-        label->setText(QString::number(settings::Volume));
-    }
+    controls::takeToneSetting(*volume, controls::volumeTone, item(dsoundpage::volumeValue));
 }
 
 void TDirectSoundDlg::pitchMoved() {
-    // The top position would give 11 kHz, beyond the range the mapping knows.
-    settings::Pitch = std::min(11 - pitch->position(), 10);
-    if (auto* label = qobject_cast<QLabel*>(item(dsoundpage::pitchValue))) {
-        label->setText(QString::number(settings::Pitch) + QStringLiteral("kHz"));
-    }
+    controls::takeToneSetting(*pitch, controls::pitchTone, item(dsoundpage::pitchValue));
 }
 
 void TDirectSoundDlg::timbreMoved() {
-    settings::Timbre = 10 - timbre->position();
-    if (auto* label = qobject_cast<QLabel*>(item(dsoundpage::timbreValue))) {
-        label->setText(QString::number(settings::Timbre));
-    }
+    controls::takeToneSetting(*timbre, controls::timbreTone, item(dsoundpage::timbreValue));
     engine->rebuildWaveTable(settings::Timbre);
 }
 

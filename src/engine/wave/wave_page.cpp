@@ -7,6 +7,7 @@
 
 #include "controls/cool_button.h"
 #include "controls/help_tables.h"
+#include "controls/tone_sliders.h"
 #include "controls/tv_slider.h"
 #include "engine/wave/wave_page_template.h"
 #include "settings/settings_values.h"
@@ -166,16 +167,10 @@ void TAppDialog::setSlidersFromSettings() {
     if (volume == nullptr) {
         return;  // not set up yet: set-up reads the settings itself
     }
-    const std::pair<TVSlider*, int> positions[] = {
-        {volume, 100 - settings::Volume},
-        {pitch, 11 - settings::Pitch},
-        {vibrato, 3 - settings::Vibrato},
-        {timbre, 10 - settings::Timbre},
-    };
-    for (const auto& [control, position] : positions) {
-        const QSignalBlocker quiet(control);
-        control->setPosition(position);
-    }
+    controls::placeToneSlider(*volume, controls::volumeTone);
+    controls::placeToneSlider(*pitch, controls::pitchTone);
+    controls::placeToneSlider(*vibrato, controls::vibratoTone);
+    controls::placeToneSlider(*timbre, controls::timbreTone);
     volumeMoved();
     pitchMoved();
     vibratoMoved();
@@ -183,32 +178,19 @@ void TAppDialog::setSlidersFromSettings() {
 }
 
 void TAppDialog::volumeMoved() {
-    settings::Volume = 100 - volume->position();
-    if (auto* label = qobject_cast<QLabel*>(item(wavepage::volumeValue))) {
-        label->setText(QString::number(settings::Volume));
-    }
+    controls::takeToneSetting(*volume, controls::volumeTone, item(wavepage::volumeValue));
 }
 
 void TAppDialog::pitchMoved() {
-    // The top position would give 11 kHz, beyond the range the mapping knows.
-    settings::Pitch = std::min(11 - pitch->position(), 10);
-    if (auto* label = qobject_cast<QLabel*>(item(wavepage::pitchValue))) {
-        label->setText(QString::number(settings::Pitch) + QStringLiteral("kHz"));
-    }
+    controls::takeToneSetting(*pitch, controls::pitchTone, item(wavepage::pitchValue));
 }
 
 void TAppDialog::vibratoMoved() {
-    settings::Vibrato = 3 - vibrato->position();
-    if (auto* label = qobject_cast<QLabel*>(item(wavepage::vibratoValue))) {
-        label->setText(QString::number(settings::Vibrato));
-    }
+    controls::takeToneSetting(*vibrato, controls::vibratoTone, item(wavepage::vibratoValue));
 }
 
 void TAppDialog::timbreMoved() {
-    settings::Timbre = 10 - timbre->position();
-    if (auto* label = qobject_cast<QLabel*>(item(wavepage::timbreValue))) {
-        label->setText(QString::number(settings::Timbre));
-    }
+    controls::takeToneSetting(*timbre, controls::timbreTone, item(wavepage::timbreValue));
     engine->rebuildWaveTable(settings::Timbre);
 }
 
