@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench_row.h"
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/sounding_note.h"
 #include "settings/settings_values.h"
 #include "surface/play_surface.h"
 #include "surface/surface_painter.h"

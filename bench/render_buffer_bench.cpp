@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench_row.h"
-#include "engine/wave/render_buffer.h"
+#include "engine/tone/render_buffer.h"
 
 namespace {
 

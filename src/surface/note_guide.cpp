@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "engine/midi/midi_tone.h"
-#include "engine/wave/cursor_mapping.h"
-#include "engine/wave/note_readout.h"
+#include "engine/tone/cursor_mapping.h"
+#include "engine/tone/note_readout.h"
 #include "settings/settings_values.h"
 
 namespace surface {

@@ -14,7 +14,7 @@
 #include <functional>
 #include <optional>
 
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/sounding_note.h"
 #include "surface/note_guide.h"
 
 namespace surface {

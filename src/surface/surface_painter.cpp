@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/wave/note_readout.h"
+#include "engine/tone/note_readout.h"
 
 namespace surface {
 

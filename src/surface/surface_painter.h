@@ -10,7 +10,7 @@
 #include <QString>
 #include <optional>
 
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/sounding_note.h"
 #include "surface/note_guide.h"
 
 class QPainter;

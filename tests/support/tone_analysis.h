@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/wave/render_buffer.h"
-#include "engine/wave/wave_table.h"
+#include "engine/tone/render_buffer.h"
+#include "engine/tone/wave_table.h"
 
 namespace wave_test {
 

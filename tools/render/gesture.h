@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/wave/cursor_mapping.h"
+#include "engine/tone/cursor_mapping.h"
 
 struct GesturePoint {
     int64_t timeMs = 0;

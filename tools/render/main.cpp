@@ -14,7 +14,7 @@
 #include <system_error>
 
 #include "dsound_render.h"
-#include "engine/wave/render_buffer.h"
+#include "engine/tone/render_buffer.h"
 #include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"

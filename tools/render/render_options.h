@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/wave/cursor_mapping.h"
+#include "engine/tone/cursor_mapping.h"
 
 struct RenderOptions {
     std::string engine;  // "wave", "dsound" or "midi"

@@ -5,7 +5,7 @@
 #include <deque>
 #include <memory>
 
-#include "engine/wave/render_buffer.h"
+#include "engine/tone/render_buffer.h"
 #include "engine/wave/wave_engine.h"
 #include "files/wave_file.h"
 #include "platform/waveout/virtual_audio_device.h"

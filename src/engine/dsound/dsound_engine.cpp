@@ -1,8 +1,8 @@
 #include "engine/dsound/dsound_engine.h"
 
-#include "engine/wave/cursor_mapping.h"
-#include "engine/wave/note_readout.h"
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/cursor_mapping.h"
+#include "engine/tone/note_readout.h"
+#include "engine/tone/sounding_note.h"
 #include "files/wave_file.h"
 #include "settings/settings_values.h"
 

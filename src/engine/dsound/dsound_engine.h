@@ -19,7 +19,7 @@
 #include "engine/dsound/sound_buffer_owner.h"
 #include "engine/dsound/stream_layout.h"
 #include "engine/dsound/stream_state.h"
-#include "engine/wave/wave_table.h"
+#include "engine/tone/wave_table.h"
 #include "platform/cursor_source.h"
 #include "platform/mmtimer_api.h"
 

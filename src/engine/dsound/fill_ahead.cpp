@@ -1,6 +1,6 @@
 #include "engine/dsound/fill_ahead.h"
 
-#include "engine/wave/tone_frame.h"
+#include "engine/tone/tone_frame.h"
 
 namespace engine {
 

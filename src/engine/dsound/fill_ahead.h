@@ -9,7 +9,7 @@
 
 #include "engine/dsound/stream_layout.h"
 #include "engine/dsound/stream_state.h"
-#include "engine/wave/wave_table.h"
+#include "engine/tone/wave_table.h"
 #include "platform/dsound/dsound_api.h"
 
 namespace engine {

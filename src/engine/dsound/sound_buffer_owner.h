@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "engine/wave/render_buffer.h"
+#include "engine/tone/render_buffer.h"
 #include "platform/dsound/dsound_api.h"
 #include "platform/message_box.h"
 #include "platform/waveout/wave_out_api.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/wave/render_buffer.h"
+#include "engine/tone/render_buffer.h"
 
 namespace engine {
 

@@ -6,8 +6,8 @@
 
 #include "engine/midi/midi_tone.h"
 #include "engine/midi/midi_track_event.h"
-#include "engine/wave/note_readout.h"
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/note_readout.h"
+#include "engine/tone/sounding_note.h"
 #include "files/midi_file.h"
 #include "settings/settings_values.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/wave/note_readout.h"
-#include "engine/wave/render_buffer.h"
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/note_readout.h"
+#include "engine/tone/render_buffer.h"
+#include "engine/tone/sounding_note.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "settings/settings_values.h"

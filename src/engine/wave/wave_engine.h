@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/wave/refill_decision.h"
+#include "engine/tone/refill_decision.h"
 #include "engine/wave/wave_engine_host.h"
-#include "engine/wave/wave_table.h"
+#include "engine/tone/wave_table.h"
 #include "platform/cursor_source.h"
 #include "platform/message_box.h"
 #include "platform/thread_owner.h"

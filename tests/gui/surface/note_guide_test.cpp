@@ -11,8 +11,8 @@
 #include <set>
 
 #include "engine/midi/midi_tone.h"
-#include "engine/wave/cursor_mapping.h"
-#include "engine/wave/note_readout.h"
+#include "engine/tone/cursor_mapping.h"
+#include "engine/tone/note_readout.h"
 #include "settings/settings_values.h"
 #include "support/qt_application.h"
 #include "support/scoped_settings.h"

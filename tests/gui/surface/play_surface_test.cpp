@@ -14,7 +14,7 @@
 #include <iterator>
 
 #include "app/main_menu.h"
-#include "engine/wave/cursor_mapping.h"
+#include "engine/tone/cursor_mapping.h"
 #include "gui/app_frame/frame_fakes.h"
 #include "platform/backends/qt/any_thread_cursor_source.h"
 #include "settings/settings_values.h"

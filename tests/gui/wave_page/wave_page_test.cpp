@@ -2,8 +2,8 @@
 
 #include <QTest>
 
-#include "engine/wave/cursor_mapping.h"
-#include "engine/wave/note_readout.h"
+#include "engine/tone/cursor_mapping.h"
+#include "engine/tone/note_readout.h"
 #include "page_fixture.h"
 #include "support/qt_application.h"
 

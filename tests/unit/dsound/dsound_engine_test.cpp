@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "engine/dsound/dsound_engine.h"
-#include "engine/wave/cursor_mapping.h"
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/cursor_mapping.h"
+#include "engine/tone/sounding_note.h"
 #include "files/wave_file.h"
 #include "support/failing_timer.h"
 #include "support/fake_direct_sound.h"

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "engine/dsound/dsound_engine.h"
-#include "engine/wave/cursor_mapping.h"
+#include "engine/tone/cursor_mapping.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "platform/backends/sdl_audio_device.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/sounding_note.h"
 #include "files/midi_file.h"
 #include "midi_engine_fixture.h"
 #include "support/temporary_folder.h"

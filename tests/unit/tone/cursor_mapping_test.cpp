@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/wave/cursor_mapping.h"
+#include "engine/tone/cursor_mapping.h"
 #include "support/scoped_settings.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/wave/note_readout.h"
+#include "engine/tone/note_readout.h"
 #include "support/scoped_settings.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/wave/refill_decision.h"
+#include "engine/tone/refill_decision.h"
 #include "support/scoped_settings.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/wave/render_buffer.h"
+#include "engine/tone/render_buffer.h"
 #include "support/scoped_settings.h"
 
 namespace {

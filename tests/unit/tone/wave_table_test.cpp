@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "engine/wave/wave_table.h"
+#include "engine/tone/wave_table.h"
 
 namespace {
 

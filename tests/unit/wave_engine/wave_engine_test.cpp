@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/wave/cursor_mapping.h"
-#include "engine/wave/note_readout.h"
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/cursor_mapping.h"
+#include "engine/tone/note_readout.h"
+#include "engine/tone/sounding_note.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "support/fake_wave_out.h"

@@ -1,4 +1,4 @@
-#include "engine/wave/note_readout.h"
+#include "engine/tone/note_readout.h"
 
 #include <algorithm>
 #include <cmath>

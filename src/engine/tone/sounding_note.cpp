@@ -1,4 +1,4 @@
-#include "engine/wave/sounding_note.h"
+#include "engine/tone/sounding_note.h"
 
 #include <algorithm>
 #include <atomic>

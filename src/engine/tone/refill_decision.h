@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/wave/cursor_mapping.h"
+#include "engine/tone/cursor_mapping.h"
 
 namespace engine {
 

@@ -1,9 +1,9 @@
-#include "engine/wave/render_buffer.h"
+#include "engine/tone/render_buffer.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "engine/wave/tone_frame.h"
+#include "engine/tone/tone_frame.h"
 #include "settings/settings_values.h"
 
 namespace engine {

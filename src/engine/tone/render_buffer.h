@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/wave/wave_table.h"
+#include "engine/tone/wave_table.h"
 
 namespace render {
 constexpr int32_t kMaxBufferBytes = 40000;

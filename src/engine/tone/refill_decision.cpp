@@ -1,4 +1,4 @@
-#include "engine/wave/refill_decision.h"
+#include "engine/tone/refill_decision.h"
 
 #include <cstdint>
 

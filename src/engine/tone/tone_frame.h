@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "engine/wave/render_buffer.h"
-#include "engine/wave/wave_table.h"
+#include "engine/tone/render_buffer.h"
+#include "engine/tone/wave_table.h"
 
 // The 16-bit phase advance per frame for `frequency` Hz at `rate` frames per second, truncated.
 inline int32_t phaseIncrement(int32_t frequency, int32_t rate) {

@@ -1,4 +1,4 @@
-#include "engine/wave/cursor_mapping.h"
+#include "engine/tone/cursor_mapping.h"
 
 #include <algorithm>
 

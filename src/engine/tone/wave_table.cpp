@@ -1,4 +1,4 @@
-#include "engine/wave/wave_table.h"
+#include "engine/tone/wave_table.h"
 
 #include <cmath>
 
