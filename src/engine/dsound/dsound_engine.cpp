@@ -69,7 +69,9 @@ void DirectSoundEngine::startPlaying() {
         messages.show("Can't set timer resolution", "bnplay", MessageBoxStyle::Ok);
     }
     state.stepBusy.store(0);
-    lockReported = unlockReported = writeReported = timerReported = false;
+    lockReported = unlockReported = writeReported = timerReported = backlogReported = false;
+    backlog.reserve(static_cast<std::size_t>(format.bytesPerSecond()) * kBacklogSeconds);
+    backlogLost = false;
     {
         const std::lock_guard guard(bufferGuard);
         streamBuffer = owner.soundBuffer();
@@ -121,6 +123,11 @@ void DirectSoundEngine::stopPlaying() {
     }
     owner.releaseDevice();
     engine::publishSilence();  // after the kill: no step publishes again
+    if (!backlog.empty()) {
+        const std::lock_guard hold(recordingMutex);
+        append({}, {});
+        backlog.clear();
+    }
 }
 
 bool DirectSoundEngine::outputLost() {
@@ -171,19 +178,38 @@ void DirectSoundEngine::streamingStep() {
 }
 
 void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {
-    const std::lock_guard guard(recordingMutex);
-    if (recording == nullptr || !recording->isOpen() || writeFailed) {
+    std::unique_lock hold(recordingMutex, std::try_to_lock);
+    if (hold.owns_lock()) {
+        append(first, second);
+        backlog.clear();
         return;
     }
-    for (const auto region : {first, second}) {
+    // A file command has the take: the stream goes on, and the take gets these bytes later.
+    if (!backlogLost && !backlog.keep(first, second)) {
+        backlogLost = true;
+        reportOnce(backlogReported, "The recording lost sound while it was being saved",
+                   "lirveto nextdat");
+    }
+}
+
+bool DirectSoundEngine::append(std::span<const uint8_t> first, std::span<const uint8_t> second) {
+    if (recording == nullptr || !recording->isOpen() || writeFailed) {
+        return false;
+    }
+    if (backlogLost) {
+        writeFailed = true;  // the take would hold a gap: it keeps what it has
+        return false;
+    }
+    for (const auto region : {backlog.bytes(), first, second}) {
         if (!region.empty() &&
             recording->write(region.data(), static_cast<int32_t>(region.size())) == -1) {
             // A later, smaller region might still fit: the file would then hold a gap.
             writeFailed = true;
             reportOnce(writeReported, "Can't write wave data", "lirveto nextdat");
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 void DirectSoundEngine::lockFailed() {

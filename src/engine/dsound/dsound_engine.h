@@ -16,6 +16,7 @@
 
 #include "engine/dsound/dsound_engine_host.h"
 #include "engine/dsound/fill_ahead.h"
+#include "engine/dsound/recording_backlog.h"
 #include "engine/dsound/sound_buffer_owner.h"
 #include "engine/dsound/stream_layout.h"
 #include "engine/dsound/stream_state.h"
@@ -33,6 +34,8 @@ class DirectSoundEngine final : private FillAheadSink {
   public:
     static constexpr int32_t kSlewHzPerStep = 5;
     static constexpr uint32_t kStepDelayMs = 1;
+    // How long a file command may hold the take before the steps' backlog overflows.
+    static constexpr uint32_t kBacklogSeconds = 20;
 
     DirectSoundEngine(platform::WaveOutApi& waveOut, platform::DirectSoundLibrary& library,
                       platform::TimerApi& timer, platform::CursorSource& cursor,
@@ -49,7 +52,8 @@ class DirectSoundEngine final : private FillAheadSink {
     void rebuildWaveTable(int32_t timbre);
     // GUI: the page's recording file (or none). Steps append to it whenever it has an open file.
     void setRecordingFile(files::WaveFile* file);
-    // GUI: held by the page's file commands while they work on the recording file.
+    // GUI: held by the page's file commands while they work on the recording file. A step never
+    // waits for it: what it plays meanwhile waits in a backlog for the file.
     std::mutex& recordingLock() { return recordingMutex; }
 
     // GUI.
@@ -69,6 +73,8 @@ class DirectSoundEngine final : private FillAheadSink {
     void streamingStep();
     void armNextStep();
     void reportOnce(std::atomic<bool>& reported, const char* text, const char* caption);
+    // Under recordingMutex: the backlog, then the regions; false after a failed write.
+    bool append(std::span<const uint8_t> first, std::span<const uint8_t> second);
 
     // FillAheadSink (timer thread, under the buffer guard).
     void written(std::span<const uint8_t> first, std::span<const uint8_t> second) override;
@@ -100,12 +106,18 @@ class DirectSoundEngine final : private FillAheadSink {
     // An append failed (a full disk): the file keeps what it holds, without a gap, until the
     // page sets the recording again. Under recordingMutex.
     bool writeFailed = false;
+    // What steps played while a file command held recordingMutex. Only steps use it, and Stop
+    // once no step runs.
+    RecordingBacklog backlog;
+    // The backlog overflowed: the take lost sound and stops, as after a failed write.
+    bool backlogLost = false;
 
     // Failures a step reports once per play.
     std::atomic<bool> lockReported{false};
     std::atomic<bool> unlockReported{false};
     std::atomic<bool> writeReported{false};
     std::atomic<bool> timerReported{false};
+    std::atomic<bool> backlogReported{false};
 };
 
 // The frequency a step plays: `wanted`, but at most 5 Hz away from the last step's.

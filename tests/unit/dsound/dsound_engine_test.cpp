@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "engine/dsound/dsound_engine.h"
 #include "engine/tone/cursor_mapping.h"
@@ -327,6 +330,50 @@ TEST_F(DirectSoundEngineTest, TheRecordingGetsEveryWrittenByteInOrderAndNothingW
     engine->startPlaying();
     runTo(timer.clock.nowMs() + 20, 22);
     EXPECT_FALSE(library.buffer().locks.empty());
+}
+
+// A Save As copying the take to another disk holds its lock for as long as the copy takes: the
+// steps go on meanwhile, and the take gets what they played once it is free.
+TEST_F(DirectSoundEngineTest, StepsNeverWaitForAFileCommandAndTheTakeStillGetsEveryByte) {
+    testing_support::TemporaryFolder folder;
+    ASSERT_TRUE(folder.create("dsound-backlog"));
+    const std::string path = (folder.path() / "take.wav").string();
+    const platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
+    files::WaveFile file(nullptr, &format);
+    ASSERT_TRUE(file.newFile(path.c_str()));
+    make().setRecordingFile(&file);
+    engine->startPlaying();
+    runTo(100, 22);
+
+    std::atomic<bool> held{false};
+    std::atomic<bool> stepsDone{false};
+    std::atomic<bool> gaveUp{false};
+    std::thread saving([&] {
+        const std::lock_guard hold(engine->recordingLock());
+        held = true;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!stepsDone && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        gaveUp = !stepsDone;
+    });
+    while (!held) {
+        std::this_thread::yield();
+    }
+    runTo(200, 22);
+    stepsDone = true;
+    saving.join();
+    EXPECT_FALSE(gaveUp) << "the steps waited for the file command";
+
+    runTo(250, 22);
+    engine->stopPlaying();
+    ASSERT_TRUE(file.close());
+    const uint32_t first = library.buffer().locks.at(0).offset;
+    const uint32_t end = state.writePosition.load();
+    const std::vector<uint8_t> bytes = library.buffer().bytes;
+    EXPECT_EQ(wave_test::waveData(wave_test::fileBytes(path)),
+              std::vector<uint8_t>(bytes.begin() + first, bytes.begin() + end));
+    EXPECT_TRUE(host.requested.empty());
 }
 
 // A recording whose disk is full: every append fails.
