@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Fails when a source under src/ breaks the layering.
 
-The pure core (platform, platform/waveout, settings, files, and the engine folders except their
-*_page files) must not include a Qt, SDL, FluidSynth, ALSA or X11/xcb header, and no folder may
+The pure core (platform, platform/waveout, settings, files and the engine folders) must not include a Qt, SDL, FluidSynth, ALSA or X11/xcb header, and no folder may
 include a project header from a layer above its own. Includes are read as text, so a forbidden
 header is caught even where the compiler would find it on the default path (fluidsynth.h,
 alsa/asoundlib.h, SDL2/SDL.h).
@@ -30,12 +29,10 @@ SIDE_BY_SIDE = {"qt_backends", "framework"}
 
 
 def layer_of(relative: str) -> str:
-    """The layer of a path relative to src/ ("engine/wave/wave_page.h")."""
+    """The layer of a path relative to src/ ("engine/wave/wave_engine.h")."""
     parts = relative.split("/")
     if parts[0] == "platform" and len(parts) > 2 and parts[1] == "backends":
         return "qt_backends" if len(parts) > 3 and parts[2] == "qt" else "backends"
-    if parts[0] == "engine" and "_page" in parts[-1]:
-        return "pages"
     if parts[0] in ("platform", "settings", "files", "engine"):
         return "core"
     if parts[0] == "pages":

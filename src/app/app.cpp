@@ -13,10 +13,10 @@
 
 #include "app/main_menu.h"
 #include "controls/win95_tab_window.h"
-#include "engine/midi/midi_page.h"
 #include "framework/message_event.h"
 #include "framework/recording_rescue.h"
 #include "framework/resources.h"
+#include "pages/midi_page.h"
 #include "platform/backends/qt/x11_window_hints.h"
 #include "platform/registry.h"
 #include "prefs/options_sheet.h"
@@ -258,7 +258,7 @@ void App::showPreferences() {
     std::unique_ptr<platform::MidiOutApi> ownMidiOut;
     platform::MidiOutApi* midiOut = nullptr;
     for (const auto& each : pages) {
-        if (auto* midiPage = dynamic_cast<TMidiDialog*>(each.get())) {
+        if (auto* midiPage = dynamic_cast<pages::MidiPage*>(each.get())) {
             midiOut = &midiPage->midiOutput();
         }
     }

@@ -1,4 +1,4 @@
-#include "engine/dsound/dsound_page_template.h"
+#include "pages/dsound_page_template.h"
 
 namespace dsoundpage {
 

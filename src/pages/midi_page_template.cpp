@@ -1,4 +1,4 @@
-#include "engine/midi/midi_page_template.h"
+#include "pages/midi_page_template.h"
 
 namespace midipage {
 

@@ -1,4 +1,4 @@
-#include "engine/wave/wave_page_template.h"
+#include "pages/wave_page_template.h"
 
 namespace wavepage {
 

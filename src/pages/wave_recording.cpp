@@ -1,31 +1,13 @@
-#include "framework/wave_recording.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "pages/wave_recording.h"
 
 #include "files/pcm_wave_format.h"
-#include "framework/recording_rescue.h"
-#include "framework/window_title.h"
 #include "settings/settings_values.h"
 
-namespace framework {
+namespace pages {
 
 using platform::MessageBoxStyle;
-namespace answer = platform::MessageBoxResult;
 
 namespace {
-
-const QString waveFilter = QStringLiteral("Wave files (*.wav)");
-const QString startFolder = QStringLiteral(".");
-const QString waveSuffix = QStringLiteral("wav");
-
-std::string fileSystemName(const QString& name) {
-    return QFile::encodeName(name).toStdString();
-}
-
-QString shownName(const std::string& name) {
-    return QFile::decodeName(QByteArray::fromStdString(name));
-}
 
 bool samePcm(const platform::WaveFormatPcm& a, const platform::WaveFormatPcm& b) {
     return a.formatTag == b.formatTag && a.channels == b.channels &&
@@ -45,11 +27,20 @@ std::string describe(const platform::WaveFormatPcm& format) {
 
 }  // namespace
 
-WaveRecording::WaveRecording(QWidget& owner, PageServices& pageServices, Hooks fileHooks)
-    : page(owner), services(pageServices), hooks(std::move(fileHooks)) {
+WaveRecording::WaveRecording(QWidget& owner, framework::PageServices& pageServices, Hooks fileHooks,
+                             std::function<void()> stopThePage)
+    : Recording(owner, pageServices,
+                {QStringLiteral("Wave files (*.wav)"), QStringLiteral("wav"),
+                 "Sound file has changed", false},
+                std::move(stopThePage)),
+      hooks(std::move(fileHooks)) {
     const platform::WaveFormatPcm format = outputFormat();
     wave = std::make_unique<files::WaveFile>(nullptr, &format);
     hooks.attach(wave.get());
+}
+
+WaveRecording::~WaveRecording() {
+    hooks.attach(nullptr);
 }
 
 platform::WaveFormatPcm WaveRecording::outputFormat() {
@@ -61,17 +52,8 @@ std::unique_lock<std::mutex> WaveRecording::lockFile() const {
                                      : std::unique_lock<std::mutex>();
 }
 
-bool WaveRecording::isOpen() const {
-    const auto hold = lockFile();
-    return wave->isOpen();
-}
-
-bool WaveRecording::holdsSound() const {
-    const auto hold = lockFile();
-    return wave->isOpen() && wave->length() > 0;
-}
-
-bool WaveRecording::mayPlay(const platform::WaveFormatPcm& output) {
+bool WaveRecording::mayPlay() {
+    const platform::WaveFormatPcm output = outputFormat();
     std::string text;
     {
         const auto hold = lockFile();
@@ -82,125 +64,21 @@ bool WaveRecording::mayPlay(const platform::WaveFormatPcm& output) {
                ", but the output is set to " + describe(output) +
                ".\nClose the recording or choose its format in the preferences before playing.";
     }
-    // Samples in another format would turn the recording into noise.
     services.messageBox.show(text, "bnplay", MessageBoxStyle::OkExclamation);
     return false;
 }
 
-bool WaveRecording::saveCheck() {
-    bool modified = false;
-    bool temporary = false;
-    {
-        const auto hold = lockFile();
-        if (!wave->isOpen()) {
-            return true;
-        }
-        modified = wave->isModified();
-        temporary = wave->isTemporary();
-        if (!modified && temporary) {
-            wave->discard();
-            return true;
-        }
-    }
-    if (!modified) {
-        return true;
-    }
-    if (temporary) {
-        const int choice = services.messageBox.show(
-            "Do you want to save?", "Sound file has changed", MessageBoxStyle::YesNoCancelQuestion);
-        if (choice == answer::IDCANCEL) {
-            return false;
-        }
-        if (choice == answer::IDNO) {
-            const auto hold = lockFile();
-            wave->discard();
-            return true;
-        }
-        if (choice != answer::IDYES) {
-            services.messageBox.show("error", "error", MessageBoxStyle::OkExclamation);
-            return true;
-        }
-        // A recording the user wanted kept stays open until it really has a name.
-        bool saved = false;
-        if (!saveAs(&saved) || !saved) {
-            return false;
-        }
-    }
-    bool closed = false;
-    {
-        const auto hold = lockFile();
-        closed = wave->close();
-    }
-    if (!closed) {
-        reportFailure("Can't close the recording " + wave->fileName() + ".");
-    }
-    return true;
-}
-
-bool WaveRecording::saveAs(bool* saved) {
-    if (saved != nullptr) {
-        *saved = false;
-    }
-    if (!isOpen()) {
-        return false;
-    }
-    const QString name =
-        services.fileDialogs.saveFileName(&page, waveFilter, startFolder, waveSuffix);
-    if (name.isEmpty()) {
-        return false;
-    }
-    bool named = false;
-    {
-        const auto hold = lockFile();
-        named = wave->saveAs(fileSystemName(name).c_str());
-    }
-    if (named) {
-        hooks.attach(wave.get());  // a recording stopped by a failed write goes on
-        showTitle();
-        if (saved != nullptr) {
-            *saved = true;
-        }
-    } else {
-        reportFailure("Can't save the recording as " + fileSystemName(name) + ".");
-    }
-    return true;
-}
-
-void WaveRecording::fileNew() {
-    if (!saveCheck()) {
-        return;
-    }
+bool WaveRecording::startNewFile() {
     const platform::WaveFormatPcm format = hooks.writtenFormat();
     auto next = std::make_unique<files::WaveFile>(nullptr, &format);
     // The engine lets go of the old file before it is deleted.
     hooks.attach(next.get());
     wave = std::move(next);
-    bool started = false;
-    {
-        const auto hold = lockFile();
-        started = wave->newFile(nullptr);
-    }
-    if (!started) {
-        reportFailure("Can't create a temporary file for the recording.");
-    }
-    showTitle();
+    const auto hold = lockFile();
+    return wave->newFile(nullptr);
 }
 
-void WaveRecording::fileOpen() {
-    if (!saveCheck()) {
-        return;
-    }
-    const QString name =
-        services.fileDialogs.openFileName(&page, waveFilter, startFolder, waveSuffix);
-    if (name.isEmpty()) {
-        return;
-    }
-    const std::string path = fileSystemName(name);
-    if (!QFileInfo(name).isFile()) {
-        services.messageBox.show("Can't find " + path + ".", "Lirveto",
-                                 MessageBoxStyle::OkExclamation);
-        return;
-    }
+bool WaveRecording::mayOpen(const std::string& path) {
     // Look first, without writing: recording goes on at the end of the file, so its samples must
     // be in the format the output plays.
     platform::WaveFormatPcm stored;
@@ -209,7 +87,7 @@ void WaveRecording::fileOpen() {
         if (!probe.open(path.c_str())) {
             services.messageBox.show(path + " is not a WAV file Lirveto can record into.",
                                      "Lirveto", MessageBoxStyle::OkExclamation);
-            return;
+            return false;
         }
         stored = probe.format();
     }
@@ -221,114 +99,17 @@ void WaveRecording::fileOpen() {
                 ".\nRecording into it would spoil it. Choose that format in the preferences "
                 "first, or record into a new file.",
             "Lirveto", MessageBoxStyle::OkExclamation);
-        return;
+        return false;
     }
-    bool opened = false;
-    {
-        const auto hold = lockFile();
-        opened = wave->open(path.c_str());
-    }
-    if (!opened) {
-        reportFailure("Can't open " + path + ".");
-    }
-    hooks.attach(wave.get());
-    showTitle();
+    return true;
 }
 
-bool WaveRecording::fileSave() {
-    bool unnamed = false;
-    bool updated = true;
-    {
-        const auto hold = lockFile();
-        unnamed = wave->isOpen() && wave->isTemporary();
-        if (wave->isOpen() && !unnamed) {
-            updated = wave->bringUpToDate();
-        }
-    }
-    // A recording without a name is saved by naming it, as Save does everywhere.
-    if (unnamed) {
-        return saveAs();
-    }
-    if (!updated) {
-        reportFailure("Can't save the recording " + wave->fileName() + ".");
-    }
-    return false;
+std::string WaveRecording::openFailure(const std::string& path) const {
+    return "Can't open " + path + ".";
 }
 
-void WaveRecording::fileClose() {
-    bool ask = false;
-    {
-        const auto hold = lockFile();
-        ask = wave->isOpen() && wave->isTemporary() && wave->isModified();
-    }
-    // A recording without a name would be left behind in the temporary folder: ask first.
-    if (ask && !saveCheck()) {
-        return;
-    }
-    bool failed = false;
-    {
-        const auto hold = lockFile();
-        failed = wave->isOpen() && !wave->close();
-    }
-    if (failed) {
-        reportFailure("Can't close the recording " + wave->fileName() + ".");
-    }
-    hooks.attach(wave.get());
-    showTitle();
+std::string WaveRecording::finish() {
+    return wave->close() ? std::string() : "Can't close the recording " + wave->fileName() + ".";
 }
 
-void WaveRecording::showTitle() {
-    QString fileTitle;
-    const bool open = isOpen();
-    if (open) {
-        const auto hold = lockFile();
-        fileTitle = shownName(wave->title());
-    }
-    if (playButton != nullptr) {
-        playButton->setText(open ? QStringLiteral("&Record") : QStringLiteral("&Play"));
-    }
-    page.window()->setWindowTitle(composeWindowTitle(fileTitle));
-}
-
-QString WaveRecording::rescue(const QString& folder, const QString& stem) {
-    QString kept;
-    {
-        const auto hold = lockFile();
-        if (wave->isOpen() && wave->isTemporary()) {
-            if (wave->isModified() && wave->length() > 0) {
-                const QString name = freeFileName(folder, stem, waveSuffix);
-                if (wave->saveAs(fileSystemName(name).c_str())) {
-                    kept = name;
-                } else {
-                    // Closing a changed temporary file keeps it: say where it stayed.
-                    kept = shownName(wave->fileName());
-                    wave->bringUpToDate();
-                    wave->close();
-                }
-            } else {
-                wave->discard();
-            }
-        }
-        if (wave->isOpen() && !wave->isTemporary()) {
-            wave->close();
-        }
-    }
-    hooks.attach(wave.get());
-    return kept;
-}
-
-void WaveRecording::reportFailure(const std::string& what) {
-    std::string text = what;
-    {
-        const auto hold = lockFile();
-        if (!wave->lastReason().empty()) {
-            text += "\n" + wave->lastReason();
-        }
-        if (!wave->lastReport().empty()) {
-            text += "\n" + wave->lastReport();
-        }
-    }
-    services.messageBox.show(text, "Lirveto", MessageBoxStyle::OkExclamation);
-}
-
-}  // namespace framework
+}  // namespace pages

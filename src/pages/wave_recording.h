@@ -1,28 +1,20 @@
 #pragma once
-// The WAV recording of a sample page (Wave, DirectSound): File New, Open, Save As, Save and
-// Close, the save check, the title, and keeping an unnamed recording when the program ends on a
-// signal. The page's engine appends to the file while it plays.
+// The take of a sample page (Wave, DirectSound): a WAV file in the output's sample format. A new
+// take, an opened file and playing into an open one must all agree on that format, or the file
+// would turn into noise.
 //
-// Thread: GUI. When the engine writes from another thread, the page gives the lock the engine
-// holds while it writes: every file operation here takes it, and no box or chooser opens while it
-// is held, so the stream never waits for the user.
+// Thread: GUI.
 
-#include <QAbstractButton>
-#include <QPointer>
-#include <QString>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <string>
 
 #include "files/wave_file.h"
-#include "framework/page_services.h"
+#include "pages/recording.h"
 
-class QWidget;
+namespace pages {
 
-namespace framework {
-
-class WaveRecording {
+class WaveRecording final : public Recording {
   public:
     struct Hooks {
         // The engine records into `file` (or nothing) from now on.
@@ -34,46 +26,28 @@ class WaveRecording {
         std::mutex* fileLock = nullptr;
     };
 
-    // `page` parents the choosers; both must outlive the recording.
-    WaveRecording(QWidget& page, PageServices& services, Hooks hooks);
+    WaveRecording(QWidget& page, framework::PageServices& services, Hooks hooks,
+                  std::function<void()> stopPage);
+    ~WaveRecording() override;
 
-    const files::WaveFile& file() const { return *wave; }
+    const files::WaveFile& waveFile() const { return *wave; }
 
     // The output format as the settings give it now.
     static platform::WaveFormatPcm outputFormat();
 
-    // False, after telling the user, when playing would add samples of another format to the
-    // open recording.
-    bool mayPlay(const platform::WaveFormatPcm& output);
-
-    // Before New and Open and as the can-close test: false only when the user keeps the recording.
-    bool saveCheck();
-    // Whether the user confirmed the chooser; `saved` tells whether the file was then named.
-    bool saveAs(bool* saved = nullptr);
-    void fileNew();
-    void fileOpen();
-    // A Save As when the recording has no name yet; its result then, else false.
-    bool fileSave();
-    void fileClose();
-    bool isOpen() const;
-    bool holdsSound() const;
-
-    // The button whose text says whether playing records ("&Record") or not ("&Play").
-    void setPlayButton(QAbstractButton* button) { playButton = button; }
-    // The main window's caption and the Play button's text.
-    void showTitle();
-    // RecordingRescue, for a page that has stopped playing.
-    QString rescue(const QString& folder, const QString& stem);
-
   private:
-    std::unique_lock<std::mutex> lockFile() const;
-    void reportFailure(const std::string& what);
+    files::RiffFile& file() override { return *wave; }
+    const files::RiffFile& file() const override { return *wave; }
+    std::unique_lock<std::mutex> lockFile() const override;
+    void attach() override { hooks.attach(wave.get()); }
+    bool startNewFile() override;
+    bool mayOpen(const std::string& path) override;
+    std::string openFailure(const std::string& path) const override;
+    bool mayPlay() override;
+    std::string finish() override;
 
-    QWidget& page;
-    PageServices& services;
     Hooks hooks;
     std::unique_ptr<files::WaveFile> wave;
-    QPointer<QAbstractButton> playButton;
 };
 
-}  // namespace framework
+}  // namespace pages

@@ -10,7 +10,7 @@
 #include <QScreen>
 #include <cmath>
 
-#include "engine/midi/midi_page.h"
+#include "pages/midi_page.h"
 #include "settings/settings_values.h"
 #include "surface/surface_painter.h"
 
@@ -29,8 +29,8 @@ int frameInterval(const QScreen* screen) {
 }  // namespace
 
 GuideMapping mappingOfPage(const QWidget* page) {
-    return dynamic_cast<const TMidiDialog*>(page) != nullptr ? GuideMapping::midi
-                                                             : GuideMapping::frequency;
+    return dynamic_cast<const pages::MidiPage*>(page) != nullptr ? GuideMapping::midi
+                                                                 : GuideMapping::frequency;
 }
 
 PlaySurface::PlaySurface(std::function<GuideMapping()> pageMapping)

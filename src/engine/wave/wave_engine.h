@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "engine/tone/refill_decision.h"
-#include "engine/wave/wave_engine_host.h"
 #include "engine/tone/wave_table.h"
+#include "engine/wave/wave_engine_host.h"
 #include "platform/cursor_source.h"
 #include "platform/message_box.h"
 #include "platform/thread_owner.h"

@@ -67,7 +67,7 @@ class SignalEnding : public ::testing::Test {
     void startApp() {
         app = std::make_unique<app::App>(services, [](PageServices& pageServices) {
             std::vector<std::unique_ptr<QWidget>> list;
-            list.push_back(std::make_unique<TAppDialog>(nullptr, pageServices));
+            list.push_back(std::make_unique<pages::WavePage>(nullptr, pageServices));
             return list;
         });
         app->initMainWindow();
@@ -100,7 +100,7 @@ TEST_F(SignalEnding, AnUnnamedRecordingIsKeptTheSettingsSavedAndTheNextStartSays
     out.finishNext();
     QCoreApplication::processEvents();
     settings::Volume = 37;
-    const uint32_t recorded = static_cast<TAppDialog*>(wave)->recordingFile().length();
+    const uint32_t recorded = static_cast<pages::WavePage*>(wave)->recordingFile().length();
     ASSERT_GT(recorded, 0u);
 
     app->endOnSignal();

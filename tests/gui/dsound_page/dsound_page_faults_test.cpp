@@ -12,31 +12,6 @@
 namespace dsoundpagetest {
 namespace {
 
-TEST_F(DirectSoundPageTest, AnOutputThatGoesAwayStopsThePageWithOneBoxAndPlayWorksAgain) {
-    makePage();
-    send(page::play);
-    ASSERT_TRUE(page->isPlaying());
-    runSteps(20);
-
-    library.buffer().lost = true;
-    runSteps(20);  // the steps go on meeting a lost buffer: no box of theirs
-    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
-    EXPECT_FALSE(page->isPlaying());
-    EXPECT_TRUE(library.buffer().released);
-    EXPECT_FALSE(timer.hasEvents()) << "no step runs after the stop";
-    EXPECT_EQ(button(106)->state(), controls::CoolButton::held);
-    EXPECT_EQ(shownCount(framework::outputLostText), 1);
-    EXPECT_EQ(messages.shown.size(), 1u);
-
-    send(page::play);
-    ASSERT_TRUE(page->isPlaying());
-    runSteps(20);
-    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
-    EXPECT_TRUE(page->isPlaying());
-    EXPECT_EQ(shownCount(framework::outputLostText), 1);
-    send(page::stop);
-}
-
 // sox reads the recording a full disk cut short, with every byte taken before the disk filled.
 TEST_F(DirectSoundPageTest, AFullDiskIsToldOnceAndLeavesTheRecordingReadableUpToItsLastGoodWrite) {
     makePage();

@@ -39,27 +39,6 @@ class DirectSoundPageFilesTest : public DirectSoundPageTest {
     QTemporaryDir folder;
 };
 
-TEST_F(DirectSoundPageFilesTest, TheTitleAndPlayCaptionFollowTheRecording) {
-    EXPECT_EQ(title(), QStringLiteral("Lirveto"));
-    EXPECT_EQ(playCaption(), QStringLiteral("&Play"));
-    EXPECT_EQ(send(page::queryFileOpen), 0);
-
-    send(page::fileNew);
-    EXPECT_EQ(title(), QStringLiteral("[noname.WAV] Lirveto"));
-    EXPECT_EQ(playCaption(), QStringLiteral("&Record"));
-    EXPECT_EQ(send(page::queryFileOpen), 1);
-    EXPECT_EQ(send(page::queryNotEmpty), 0);
-
-    dialogs.saveAnswers << path("take.wav");
-    EXPECT_EQ(send(page::fileSaveAs), 1);
-    EXPECT_EQ(title(), QStringLiteral("take.wav Lirveto"));
-
-    send(page::fileClose);
-    EXPECT_EQ(title(), QStringLiteral("Lirveto"));
-    EXPECT_EQ(playCaption(), QStringLiteral("&Play"));
-    EXPECT_TRUE(messages.shown.empty());
-}
-
 TEST_F(DirectSoundPageFilesTest, TheRecordingHoldsExactlyTheBytesWrittenToTheBuffer) {
     send(page::fileNew);
     send(page::play);
@@ -90,48 +69,6 @@ TEST_F(DirectSoundPageFilesTest, TheRecordingHoldsExactlyTheBytesWrittenToTheBuf
     ASSERT_EQ(back.read(stored.data(), static_cast<int32_t>(stored.size())),
               static_cast<int32_t>(stored.size()));
     EXPECT_EQ(stored, played);
-}
-
-TEST_F(DirectSoundPageFilesTest, TheSaveCheckAnswersCancelNoAndYes) {
-    const std::string first = recordSomething();
-
-    // Cancel keeps the recording and starts no new one.
-    messages.answer = answer::IDCANCEL;
-    send(page::fileNew);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Do you want to save?");
-    EXPECT_EQ(messages.shown[0].caption, "Sound file has changed");
-    EXPECT_EQ(page->recordingFile().fileName(), first);
-    EXPECT_FALSE(page->canClose());
-
-    // Yes names it and closes it; the new recording starts.
-    messages.answer = answer::IDYES;
-    dialogs.saveAnswers << path("kept.wav");
-    send(page::fileNew);
-    EXPECT_TRUE(QFile::exists(path("kept.wav")));
-    EXPECT_TRUE(page->recordingFile().isTemporary());
-    EXPECT_NE(page->recordingFile().fileName(), first);
-
-    // No deletes the unnamed recording.
-    const std::string second = recordSomething();
-    messages.answer = answer::IDNO;
-    EXPECT_TRUE(page->canClose());
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(second)));
-    EXPECT_FALSE(page->recordingFile().isOpen());
-}
-
-TEST_F(DirectSoundPageFilesTest, EndingOnASignalKeepsAnUnnamedRecordingWhilePlaying) {
-    send(page::fileNew);
-    send(page::play);
-    runSteps(10);
-    const std::string temporary = page->recordingFile().fileName();
-    const QString kept = page->rescueRecording(folder.path(), QStringLiteral("recording"));
-    EXPECT_FALSE(page->isPlaying());
-    EXPECT_EQ(kept, path("recording.wav"));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(temporary)));
-    files::WaveFile back(nullptr, nullptr, platform::MMIO_READ);
-    ASSERT_TRUE(back.open(kept.toStdString().c_str()));
-    EXPECT_GT(back.length(), 0u);
 }
 
 }  // namespace

@@ -167,12 +167,6 @@ TEST_F(DirectSoundPageTest, AltTPutsTheFocusOnThePitchSliderAndAltBDoesNothing) 
     EXPECT_EQ(focused(), page->slider(111));
 }
 
-TEST_F(DirectSoundPageTest, PlayOnStartTogglesThePageOn) {
-    settings::PlayOnStart = true;
-    makePage();
-    EXPECT_TRUE(page->isPlaying());
-}
-
 }  // namespace
 }  // namespace dsoundpagetest
 

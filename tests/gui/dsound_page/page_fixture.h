@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "../wave_page/page_fixture.h"
-#include "engine/dsound/dsound_page.h"
 #include "framework/message_box_service.h"
+#include "pages/dsound_page.h"
 #include "platform/mmtimer_manual.h"
 #include "support/fake_direct_sound.h"
 
@@ -19,18 +19,7 @@ using wavepagetest::ForwardingWaveOut;
 using wavepagetest::RecordingFrame;
 using wavepagetest::RecordingStatus;
 
-// Lets the test keep the fake library after the page that played through it is gone.
-class ForwardingDirectSound final : public platform::DirectSoundLibrary {
-  public:
-    explicit ForwardingDirectSound(platform::DirectSoundLibrary& real) : to(real) {}
-    Module loadLibrary(const char* name) override { return to.loadLibrary(name); }
-    platform::DirectSoundCreateFunction* getProcAddress(Module module, const char* name) override {
-        return to.getProcAddress(module, name);
-    }
-
-  private:
-    platform::DirectSoundLibrary& to;
-};
+using testing_support::ForwardingDirectSound;
 
 class DirectSoundPageTest : public ::testing::Test {
   protected:
@@ -57,7 +46,7 @@ class DirectSoundPageTest : public ::testing::Test {
     }
 
     void makePage() {
-        page = std::make_unique<TDirectSoundDlg>(&frame, services);
+        page = std::make_unique<pages::DirectSoundPage>(&frame, services);
         page->create();
         frame.resize(page->size());
         frame.show();
@@ -103,7 +92,7 @@ class DirectSoundPageTest : public ::testing::Test {
                           dialogs,  [this] {
                               return std::make_unique<ForwardingWaveOut>(out); }};
     RecordingFrame frame;
-    std::unique_ptr<TDirectSoundDlg> page;
+    std::unique_ptr<pages::DirectSoundPage> page;
 };
 
 }  // namespace dsoundpagetest

@@ -81,30 +81,7 @@ TEST_F(MidiPageFilesTest, TheTitleAndPlayCaptionFollowTheFileAndNeverTheOldTitle
     send(page::fileClose);
     EXPECT_EQ(title(), QStringLiteral("Lirveto"));
     EXPECT_EQ(playCaption(), QStringLiteral("&Play"));
-    EXPECT_TRUE(page->isPlaying()) << "Close does not stop the playing";
-}
-
-TEST_F(MidiPageFilesTest, AskToSaveCancelKeepsTheRecordingAndStartsNoNewOne) {
-    const std::string first = recordSomething();
-    messages.answer = answer::IDCANCEL;
-    send(page::fileNew);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Do you want to save?");
-    EXPECT_EQ(messages.shown[0].caption, "MIDI file has changed");
-    EXPECT_EQ(messages.shown[0].style, platform::MessageBoxStyle::YesNoCancelQuestion);
-    EXPECT_EQ(page->recordingFile().fileName(), first);
-    EXPECT_TRUE(page->recordingFile().isOpen());
-    EXPECT_FALSE(page->canClose());
-}
-
-TEST_F(MidiPageFilesTest, AskToSaveNoThrowsTheRecordingAwayAndNewStartsAnother) {
-    const std::string first = recordSomething();
-    messages.answer = answer::IDNO;
-    send(page::fileNew);
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(first)));
-    EXPECT_TRUE(page->recordingFile().isOpen());
-    EXPECT_TRUE(page->recordingFile().isTemporary());
-    EXPECT_NE(page->recordingFile().fileName(), first);
+    EXPECT_FALSE(page->isPlaying()) << "the take ends with its note-off, so the page stops";
 }
 
 TEST_F(MidiPageFilesTest, AskToSaveYesNamesTheRecordingAndLeavesItAStandardMidiFile) {
@@ -127,6 +104,22 @@ TEST_F(MidiPageFilesTest, AskToSaveYesNamesTheRecordingAndLeavesItAStandardMidiF
     send(page::fileNew);
     EXPECT_EQ(page->recordingFile().fileName(), second);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(second)));
+}
+
+// Closing while the page plays ends the sounding note in the take: it must not end held.
+TEST_F(MidiPageFilesTest, CloseWhilePlayingEndsTheTakeWithItsNoteOff) {
+    send(page::fileNew);
+    dialogs.saveAnswers = {path("held.mid")};
+    send(page::fileSaveAs);
+    send(page::play);
+    tickAt(100, 100);
+    tickAt(900, 300);
+    send(page::fileClose);
+    const QByteArray take = bytesOf(path("held.mid"));
+    ASSERT_GE(take.size(), 8);
+    // The last event before the end of track (delta, FF 2F 00) is a note-off.
+    EXPECT_EQ(take.right(4), QByteArray("\0\xFF\x2F\0", 4));
+    EXPECT_EQ(static_cast<uint8_t>(take.at(take.size() - 7)) & 0xF0, 0x80);
 }
 
 TEST_F(MidiPageFilesTest, NewAndOpenStopThePlayingAndOpenContinuesAFinishedRecording) {

@@ -15,7 +15,7 @@
 
 #include "controls/cool_button.h"
 #include "controls/tv_slider.h"
-#include "engine/midi/midi_page.h"
+#include "pages/midi_page.h"
 #include "platform/midiout.h"
 #include "platform/midiout_virtual.h"
 #include "platform/mmtimer_manual.h"
@@ -70,7 +70,7 @@ class MidiPageTest : public ::testing::Test {
     ~MidiPageTest() override { page.reset(); }
 
     void makePage() {
-        page = std::make_unique<TMidiDialog>(&frame, services);
+        page = std::make_unique<pages::MidiPage>(&frame, services);
         page->create();
         frame.resize(page->size());
         frame.show();
@@ -125,7 +125,7 @@ class MidiPageTest : public ::testing::Test {
                           [this] { return std::make_unique<platform::MidiOut>(*source); },
                           &timer};
     testing_support::RecordingFrame frame;
-    std::unique_ptr<TMidiDialog> page;
+    std::unique_ptr<pages::MidiPage> page;
 };
 
 }  // namespace midipagetest

@@ -108,60 +108,12 @@ TEST_F(MidiPageTest, WithoutADeviceThePageSaysSoOnceAndStaysUsable) {
     EXPECT_EQ(messages.shown.size(), 2u);
 }
 
-// The built-in synth's sound device going away: no message fails, so only the watch can tell.
-TEST_F(MidiPageTest, AnOutputThatGoesAwayStopsThePageWithOneQueuedBoxAndPlayWorksAgain) {
-    makePage();
-    QTest::mouseClick(button(105), Qt::LeftButton);
-    ASSERT_TRUE(page->isPlaying());
-    tickAt(100, 100);
-
-    port->loseOutput();
-    tickAt(900, 300);
-    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
-    EXPECT_FALSE(page->isPlaying());
-    EXPECT_FALSE(port->isOpen());
-    EXPECT_FALSE(timer.hasEvents()) << "no tick runs after the stop";
-    EXPECT_EQ(button(106)->state(), CoolButton::held);
-    ASSERT_EQ(messages.queued.size(), 1u);
-    EXPECT_EQ(messages.queued[0].text, framework::outputLostText);
-    EXPECT_EQ(messages.shown.size(), 1u) << "queued, never opened in the watch";
-
-    QTest::mouseClick(button(105), Qt::LeftButton);
-    ASSERT_TRUE(page->isPlaying());
-    tickAt(500, 500);
-    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
-    EXPECT_TRUE(page->isPlaying());
-    EXPECT_EQ(messages.queued.size(), 1u);
-    send(page::stop);
-}
-
 TEST_F(MidiPageTest, AltTPutsTheFocusOnTheLowPitchSlider) {
     makePage();
     button(105)->setFocus();
     QTest::keyClick(page.get(), Qt::Key_T, Qt::AltModifier);
     pump();
     EXPECT_EQ(frame.focusWidget(), slider(111));
-}
-
-TEST_F(MidiPageTest, MinimizeOnStartAskesTheMainWindowAndPlayOnStartPlaysThePageOnTop) {
-    settings::MinimizeOnStart = true;
-    settings::PlayOnStart = true;
-    makePage();
-    pump();
-    ASSERT_FALSE(frame.received.empty());
-    EXPECT_EQ(frame.received[0], (std::pair<UINT, WPARAM>{WM_SYSCOMMAND, SC_MINIMIZE}));
-    EXPECT_TRUE(page->isPlaying());
-}
-
-TEST_F(MidiPageTest, PlayOnStartLeavesAPageThatIsNotOnTopSilent) {
-    settings::PlayOnStart = true;
-    page = std::make_unique<TMidiDialog>(&frame, services);
-    page->create();
-    page->hide();  // the tab window shows another page
-    frame.show();
-    pump();
-    EXPECT_FALSE(page->isPlaying());
-    EXPECT_TRUE(frame.received.empty());
 }
 
 TEST_F(MidiPageTest, ClosingThePageWhilePlayingStopsTheTickAndTheDevice) {

@@ -13,11 +13,12 @@
 
 #include "controls/cool_button.h"
 #include "controls/tv_slider.h"
-#include "engine/wave/wave_page.h"
 #include "framework/page_services.h"
 #include "framework/window.h"
+#include "pages/wave_page.h"
 #include "settings/settings_values.h"
 #include "support/fake_wave_out.h"
+#include "support/forwarding_devices.h"
 #include "support/page_service_doubles.h"
 #include "support/recording_message_box.h"
 #include "support/scoped_settings.h"
@@ -31,42 +32,7 @@ using testing_support::FakeFileDialogs;
 using testing_support::RecordingFrame;
 using testing_support::RecordingStatus;
 
-// Lets the test keep the fake output after the page that played through it is gone.
-class ForwardingWaveOut final : public platform::WaveOutApi {
-  public:
-    explicit ForwardingWaveOut(platform::WaveOutApi& real) : to(real) {}
-    platform::mm::MmResult getDevCaps(uint32_t id, platform::WaveOutCaps* caps) override {
-        return to.getDevCaps(id, caps);
-    }
-    platform::mm::MmResult open(platform::HWAVEOUT* handle, uint32_t id,
-                                const platform::WaveFormatPcm* format,
-                                platform::WaveOutNotify* notify, uint32_t flags) override {
-        return to.open(handle, id, format, notify, flags);
-    }
-    platform::mm::MmResult prepareHeader(platform::HWAVEOUT h, platform::WaveHeader* w) override {
-        return to.prepareHeader(h, w);
-    }
-    platform::mm::MmResult unprepareHeader(platform::HWAVEOUT h, platform::WaveHeader* w) override {
-        return to.unprepareHeader(h, w);
-    }
-    platform::mm::MmResult write(platform::HWAVEOUT h, platform::WaveHeader* w) override {
-        return to.write(h, w);
-    }
-    platform::mm::MmResult breakLoop(platform::HWAVEOUT h) override { return to.breakLoop(h); }
-    platform::mm::MmResult reset(platform::HWAVEOUT h) override { return to.reset(h); }
-    platform::mm::MmResult close(platform::HWAVEOUT h) override { return to.close(h); }
-    platform::mm::MmResult getVolume(platform::HWAVEOUT h, uint32_t* v) override {
-        return to.getVolume(h, v);
-    }
-    platform::mm::MmResult setVolume(platform::HWAVEOUT h, uint32_t v) override {
-        return to.setVolume(h, v);
-    }
-    std::string lastDeviceError() const override { return to.lastDeviceError(); }
-    bool deviceLost(platform::HWAVEOUT h) const override { return to.deviceLost(h); }
-
-  private:
-    platform::WaveOutApi& to;
-};
+using testing_support::ForwardingWaveOut;
 
 class WavePageTest : public ::testing::Test {
   protected:
@@ -89,7 +55,7 @@ class WavePageTest : public ::testing::Test {
     }
 
     void makePage() {
-        page = std::make_unique<TAppDialog>(&frame, services);
+        page = std::make_unique<pages::WavePage>(&frame, services);
         page->create();
         frame.resize(page->size());
         frame.show();
@@ -120,7 +86,7 @@ class WavePageTest : public ::testing::Test {
     PageServices services{messages, messages, cursor,
                           status,   dialogs,  [this] { return makeWaveOut(); }};
     RecordingFrame frame;
-    std::unique_ptr<TAppDialog> page;
+    std::unique_ptr<pages::WavePage> page;
 };
 
 }  // namespace wavepagetest

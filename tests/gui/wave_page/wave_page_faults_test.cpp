@@ -27,37 +27,6 @@ std::vector<std::string> queuedBoxes(const testing_support::RecordingMessageBox&
     return texts;
 }
 
-// Long enough for the watch to look a few times.
-void waitForTheWatch() {
-    QTest::qWait(4 * framework::OutputWatch::kIntervalMs);
-}
-
-TEST_F(WavePagePlayingTest, AnOutputThatGoesAwayStopsThePageWithOneQueuedBoxAndPlayWorksAgain) {
-    makePage();
-    send(page::play);
-    ASSERT_TRUE(page->isPlaying());
-    playFor(300);
-
-    // The device stops pulling: no buffer comes back, so nothing in the page fails by itself.
-    device->loseOutput();
-    waitForTheWatch();
-    EXPECT_FALSE(page->isPlaying());
-    EXPECT_EQ(button(106)->state(), controls::CoolButton::held) << "Stop shows the page stopped";
-    EXPECT_EQ(button(105)->state(), controls::CoolButton::normal);
-    EXPECT_EQ(queuedBoxes(messages), std::vector<std::string>{lostBox});
-    EXPECT_EQ(messages.shown.size(), messages.queued.size()) << "no box opened in the watch";
-
-    // Play is usable again, on a device that is there.
-    QTest::mouseClick(button(105), Qt::LeftButton);
-    ASSERT_TRUE(page->isPlaying());
-    playFor(300);
-    EXPECT_FALSE(device->pulledBytes().empty());
-    waitForTheWatch();
-    EXPECT_TRUE(page->isPlaying());
-    EXPECT_EQ(messages.queued.size(), 1u);
-    send(page::stop);
-}
-
 // SDL's disk driver drops the device once its file refuses a write (/dev/full refuses all).
 TEST_F(WavePageTest, OnSdlTheDiskDriversFileTakingNoMoreStopsThePage) {
     testing_support::ScopedEnvironmentVariable driver("SDL_AUDIODRIVER");

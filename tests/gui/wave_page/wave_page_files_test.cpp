@@ -54,18 +54,6 @@ class WavePageFilesTest : public WavePageTest {
     QTemporaryDir folder;
 };
 
-TEST_F(WavePageFilesTest, WithoutAFileThePageOffersNothingToSave) {
-    EXPECT_EQ(send(page::queryFileOpen), 0);
-    EXPECT_EQ(send(page::queryNotEmpty), 0);
-    EXPECT_EQ(playCaption(), QStringLiteral("&Play"));
-    send(page::fileSaveAs);
-    EXPECT_TRUE(dialogs.saves.empty());
-    send(page::fileSave);
-    send(page::fileClose);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(title(), QStringLiteral("Lirveto"));
-}
-
 TEST_F(WavePageFilesTest, NewStartsARecordingAndNamesItInTheTitle) {
     send(page::fileNew);
     EXPECT_EQ(title(), QStringLiteral("[noname.WAV] Lirveto"));
@@ -102,51 +90,6 @@ TEST_F(WavePageFilesTest, TheTitleHoldsOnlyTheOpenFileAndTheProgramNameAndFitsIt
     const QString longTitle = QString(250, QLatin1Char('x')) + QStringLiteral(".wav");
     EXPECT_EQ(framework::composeWindowTitle(longTitle).size(), 259);
     EXPECT_TRUE(framework::composeWindowTitle(longTitle).startsWith(longTitle + " Lir"));
-}
-
-TEST_F(WavePageFilesTest, SaveOnAnUntitledRecordingAsksForANameFirst) {
-    const std::string temporary = recordSomething();
-    send(page::fileSave);  // cancelled: the recording stays where it was
-    ASSERT_EQ(dialogs.saves.size(), 1u);
-    EXPECT_TRUE(page->recordingFile().isTemporary());
-    EXPECT_EQ(page->recordingFile().fileName(), temporary);
-
-    dialogs.saveAnswers = {path("kept.wav")};
-    send(page::fileSave);
-    EXPECT_EQ(dialogs.saves.size(), 2u);
-    EXPECT_FALSE(page->recordingFile().isTemporary());
-    EXPECT_EQ(title(), QStringLiteral("kept.wav Lirveto"));
-    send(page::fileSave);  // named now: brought up to date without asking
-    EXPECT_EQ(dialogs.saves.size(), 2u);
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(WavePageFilesTest, CancelKeepsTheOldRecordingAndStartsNoNewOne) {
-    const std::string recording = recordSomething();
-    messages.answer = answer::IDCANCEL;
-    send(page::fileNew);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Do you want to save?");
-    EXPECT_EQ(messages.shown[0].caption, "Sound file has changed");
-    EXPECT_EQ(messages.shown[0].style, platform::MessageBoxStyle::YesNoCancelQuestion);
-    EXPECT_EQ(page->recordingFile().fileName(), recording);
-    EXPECT_TRUE(page->recordingFile().isOpen());
-    EXPECT_TRUE(page->recordingFile().isModified());
-    EXPECT_FALSE(page->canClose());
-    messages.answer = answer::IDNO;
-    EXPECT_TRUE(page->canClose());
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(recording)));
-}
-
-TEST_F(WavePageFilesTest, NoThrowsTheOldRecordingAwayAndStartsANewOne) {
-    const std::string recording = recordSomething();
-    messages.answer = answer::IDNO;
-    send(page::fileNew);
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(recording)));
-    EXPECT_TRUE(page->recordingFile().isOpen());
-    EXPECT_TRUE(page->recordingFile().isTemporary());
-    EXPECT_NE(page->recordingFile().fileName(), recording);
-    EXPECT_EQ(title(), QStringLiteral("[noname.WAV] Lirveto"));
 }
 
 TEST_F(WavePageFilesTest, YesSavesTheOldRecordingUnderTheChosenName) {

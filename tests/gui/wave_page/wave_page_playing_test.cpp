@@ -57,7 +57,7 @@ TEST_F(WavePagePlayingTest, AFailingRecordingWriteIsShownOnceWhileTheTonePlaysOn
     framework::MessageBoxService queue(boxes);
     PageServices withQueue{messages, queue,   cursor,
                            status,   dialogs, [this] { return makeWaveOut(); }};
-    page = std::make_unique<TAppDialog>(&frame, withQueue);
+    page = std::make_unique<pages::WavePage>(&frame, withQueue);
     page->create();
     frame.show();
     pump();

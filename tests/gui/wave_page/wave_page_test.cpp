@@ -207,22 +207,6 @@ TEST_F(WavePageTest, ANextControlMessageFollowsOnlyThePagesOwnControls) {
     EXPECT_EQ(focused(), page->slider(112));
 }
 
-TEST_F(WavePageTest, MinimizeOnStartAndPlayOnStartPostTheirMessages) {
-    settings::MinimizeOnStart = true;
-    settings::PlayOnStart = true;
-    makePage();  // pumps the posted messages
-    ASSERT_EQ(frame.received.size(), 1u);
-    EXPECT_EQ(frame.received[0].first, WM_SYSCOMMAND);
-    EXPECT_EQ(frame.received[0].second, SC_MINIMIZE);
-    EXPECT_TRUE(page->isPlaying());
-}
-
-TEST_F(WavePageTest, WithoutTheStartOptionsNothingIsPosted) {
-    makePage();
-    EXPECT_TRUE(frame.received.empty());
-    EXPECT_FALSE(page->isPlaying());
-}
-
 TEST_F(WavePageTest, TheCursorIsMappedOverTheScreenSizeTakenAtSetUp) {
     const platform::ScreenSize screen{2000, 1000};
     cursor.screen = screen;

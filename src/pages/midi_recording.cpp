@@ -1,0 +1,39 @@
+#include "pages/midi_recording.h"
+
+namespace pages {
+
+MidiRecording::MidiRecording(QWidget& owner, framework::PageServices& pageServices,
+                             files::MidiFile& file, Hooks fileHooks,
+                             std::function<void()> stopThePage)
+    : Recording(owner, pageServices,
+                {QStringLiteral("MIDI files (*.mid)"), QStringLiteral("mid"),
+                 "MIDI file has changed", true},
+                std::move(stopThePage)),
+      midi(file),
+      hooks(std::move(fileHooks)) {}
+
+void MidiRecording::attach() {
+    const auto hold = hooks.lock();
+    hooks.changed();
+}
+
+bool MidiRecording::startNewFile() {
+    const auto hold = hooks.lock();
+    return midi.newFile(nullptr);
+}
+
+std::string MidiRecording::openFailure(const std::string& path) const {
+    return path + " is not a MIDI recording Lirveto can record into.";
+}
+
+std::string MidiRecording::finish() {
+    midi.close();
+    if (midi.endOfTrackWasShort()) {
+        // Queued: finishing also runs inside the save check of a window that is closing.
+        services.messageQueue.request(
+            {"oops", "oops", platform::MessageBoxStyle::OkExclamation, "midi end of track", false});
+    }
+    return {};
+}
+
+}  // namespace pages

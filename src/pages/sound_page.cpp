@@ -1,0 +1,315 @@
+#include "pages/sound_page.h"
+
+#include <QShortcut>
+
+#include "controls/cool_button.h"
+#include "controls/tone_sliders.h"
+#include "controls/tv_slider.h"
+#include "settings/settings_values.h"
+
+namespace pages {
+
+using controls::CoolButton;
+using controls::TVSlider;
+using framework::LPARAM;
+using framework::LRESULT;
+using framework::Response;
+using framework::WPARAM;
+namespace page = framework::page;
+
+namespace {
+
+// The page's own messages, posted to itself.
+constexpr framework::UINT statusMessage = framework::WM_USER + 120;
+constexpr framework::UINT startUpPlay = framework::WM_USER + 121;
+
+}  // namespace
+
+std::span<const Response<SoundPage>> SoundPage::responseTable() {
+    static constexpr Response<SoundPage> table[] = {
+        {framework::WM_COMMAND, &SoundPage::cmPlay, playButtonId},
+        {framework::WM_COMMAND, &SoundPage::cmStop, stopButtonId},
+        {page::toggle, &SoundPage::toggle},
+        {page::stop, &SoundPage::stop},
+        {page::play, &SoundPage::playMessage},
+        {page::fileNew, &SoundPage::fileNew},
+        {page::fileOpen, &SoundPage::fileOpen},
+        {page::fileSaveAs, &SoundPage::fileSaveAs},
+        {page::fileSave, &SoundPage::fileSave},
+        {page::fileClose, &SoundPage::fileClose},
+        {page::queryNotEmpty, &SoundPage::queryNotEmpty},
+        {page::updateTitle, &SoundPage::updateTitle},
+        {page::queryFileOpen, &SoundPage::queryFileOpen},
+        {page::settingsChanged, &SoundPage::settingsChanged},
+        {page::tabLeft, &SoundPage::stop},
+        {framework::WM_NEXTDLGCTL, &SoundPage::nextControl},
+        {statusMessage, &SoundPage::statusReady},
+        {startUpPlay, &SoundPage::playOnStart},
+    };
+    return table;
+}
+
+SoundPage::SoundPage(QWidget* parent, const framework::DialogTemplate& dialogTemplate,
+                     const controls::HelpPair* helpTable, int helpContext,
+                     framework::PageServices& pageServices)
+    : TDialog(parent, dialogTemplate),
+      ContextHelpWin(this, helpTable, helpContext),
+      services(pageServices),
+      port(messagePort()),
+      outputWatch([this] { return engineOutputLost(); }, [this] { outputLost(); }) {
+    if (parent != nullptr) {
+        setWindowFlags(Qt::Widget);
+    }
+}
+
+SoundPage::~SoundPage() = default;
+
+void SoundPage::shutDown() {
+    port->close();
+    closing = true;
+    outputWatch.stop();
+    stopEngine();
+}
+
+QWidget* SoundPage::createItem(const framework::DialogItem& entry) {
+    if (entry.id != playButtonId && entry.id != stopButtonId) {
+        return TDialog::createItem(entry);
+    }
+    auto* button = new CoolButton(this, entry.id, playButtonId, stopButtonId);
+    button->setText(QString::fromUtf8(entry.text));
+    forwardClicks(button, entry.id);
+    if (entry.id == playButtonId) {
+        play = button;
+        recording().setPlayButton(button);
+    } else {
+        stopButton = button;
+    }
+    return button;
+}
+
+void SoundPage::setupWindow() {
+    play->setBitmap(5000, 0);
+    play->setBitmap(5001, 1);
+    stopButton->setBitmap(5002, 0);
+    stopButton->setBitmap(5003, 1);
+    stopButton->setState(CoolButton::held, true);
+
+    setupControls();
+
+    if (settings::MinimizeOnStart) {
+        framework::postMessage(QWidget::window(), framework::WM_SYSCOMMAND, framework::SC_MINIMIZE,
+                               0);
+    }
+    if (settings::PlayOnStart) {
+        framework::postMessage(this, startUpPlay);
+    }
+}
+
+// Only the page on top plays at start-up: the others would sound unseen, out of reach of Space,
+// Stop and the stop on losing the focus, which all go to the page on top.
+LRESULT SoundPage::playOnStart(WPARAM, LPARAM) {
+    if (isVisible()) {
+        toggle(0, 0);
+    }
+    return 0;
+}
+
+QString SoundPage::rescueRecording(const QString& folder, const QString& stem) {
+    return recording().rescue(folder, stem);
+}
+
+// Sliders and keys ------------------------------------------------------------------------------
+
+void SoundPage::makeSliders(std::initializer_list<SliderPlace> places, int thumbBitmap) {
+    for (const SliderPlace& place : places) {
+        TVSlider* made =
+            controls::makePageSlider(this, place.id, item(place.frame), place.maximum, thumbBitmap);
+        connect(made, &QSlider::valueChanged, this, [moved = place.moved] { moved(); });
+        sliders.emplace_back(place.id, made);
+    }
+}
+
+void SoundPage::makeToneSliders(std::initializer_list<ToneSliderPlace> places, int thumbBitmap,
+                                const std::function<void(const controls::ToneSlider&)>& moved) {
+    for (const ToneSliderPlace& place : places) {
+        const controls::ToneSlider* tone = &place.tone;
+        makeSliders({{place.id, place.frame, place.maximum,
+                      [this, id = place.id, label = place.valueLabel, tone, moved] {
+                          controls::takeToneSetting(*slider(id), *tone, item(label));
+                          moved(*tone);
+                      }}},
+                    thumbBitmap);
+        toneSliders.emplace_back(place.id, tone);
+    }
+}
+
+void SoundPage::placeToneSliders() {
+    for (const auto& [id, tone] : toneSliders) {
+        if (TVSlider* made = slider(id)) {
+            controls::placeToneSlider(*made, *tone);
+            emit made->valueChanged(made->value());
+        }
+    }
+}
+
+TVSlider* SoundPage::slider(int id) const {
+    for (const auto& [sliderId, made] : sliders) {
+        if (sliderId == id) {
+            return made;
+        }
+    }
+    return nullptr;
+}
+
+void SoundPage::focusSliderOnKey(QKeyCombination key, int sliderId) {
+    auto* shortcut = new QShortcut(QKeySequence(key), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    if (sliderId == 0) {
+        return;
+    }
+    connect(shortcut, &QShortcut::activated, this, [this, sliderId] {
+        framework::postMessage(this, framework::WM_NEXTDLGCTL,
+                               reinterpret_cast<WPARAM>(slider(sliderId)), 1);
+    });
+}
+
+LRESULT SoundPage::nextControl(WPARAM control, LPARAM byWindow) {
+    focusDialogControl(control, byWindow);
+    return 0;
+}
+
+// Playing ---------------------------------------------------------------------------------------
+
+void SoundPage::startPlaying() {
+    if (!enginePlaying() && recording().prepareToPlay()) {
+        forgetStatus();  // the first readout is shown whatever was shown before
+        startEngine();
+    }
+    showPlayState();
+}
+
+void SoundPage::stopPlaying() {
+    stopEngine();
+    showPlayState();
+}
+
+void SoundPage::outputLost() {
+    stopPlaying();
+    repaintButtons();
+    services.messageQueue.request(framework::outputLostBox());
+}
+
+void SoundPage::showPlayState() {
+    if (closing) {
+        return;
+    }
+    outputWatch.follow(enginePlaying());
+    if (play == nullptr || stopButton == nullptr) {
+        return;
+    }
+    CoolButton* inForce = enginePlaying() ? play.data() : stopButton.data();
+    CoolButton* next = enginePlaying() ? stopButton.data() : play.data();
+    inForce->setState(CoolButton::held, true);
+    next->setFocus(Qt::OtherFocusReason);
+}
+
+void SoundPage::repaintButtons() {
+    for (CoolButton* button : {play.data(), stopButton.data()}) {
+        if (button != nullptr) {
+            button->update();
+        }
+    }
+}
+
+LRESULT SoundPage::cmPlay(WPARAM, LPARAM) {
+    startPlaying();
+    return 0;
+}
+
+LRESULT SoundPage::cmStop(WPARAM, LPARAM) {
+    stopPlaying();
+    return 0;
+}
+
+LRESULT SoundPage::toggle(WPARAM, LPARAM) {
+    if (enginePlaying()) {
+        stopPlaying();
+    } else {
+        startPlaying();
+    }
+    repaintButtons();
+    return 0;
+}
+
+LRESULT SoundPage::stop(WPARAM, LPARAM) {
+    stopPlaying();
+    repaintButtons();
+    return 0;
+}
+
+LRESULT SoundPage::playMessage(WPARAM, LPARAM) {
+    startPlaying();
+    repaintButtons();
+    return 0;
+}
+
+// Status ----------------------------------------------------------------------------------------
+
+void SoundPage::publishStatus(const char* text) {
+    // One message at a time: a step every millisecond must not flood the GUI thread.
+    if (statusText.publish(text)) {
+        port->post(statusMessage);
+    }
+}
+
+LRESULT SoundPage::statusReady(WPARAM, LPARAM) {
+    std::string text;
+    statusText.take(text);
+    services.status.setStatusText(QString::fromUtf8(text));
+    return 0;
+}
+
+// Settings and files ----------------------------------------------------------------------------
+
+LRESULT SoundPage::settingsChanged(WPARAM, LPARAM) {
+    takeSettings();
+    return 0;
+}
+
+LRESULT SoundPage::fileNew(WPARAM, LPARAM) {
+    recording().fileNew();
+    return 0;
+}
+
+LRESULT SoundPage::fileOpen(WPARAM, LPARAM) {
+    recording().fileOpen();
+    return 0;
+}
+
+LRESULT SoundPage::fileSaveAs(WPARAM, LPARAM) {
+    return recording().saveAs() ? 1 : 0;
+}
+
+LRESULT SoundPage::fileSave(WPARAM, LPARAM) {
+    return recording().fileSave() ? 1 : 0;
+}
+
+LRESULT SoundPage::fileClose(WPARAM, LPARAM) {
+    recording().fileClose();
+    return 0;
+}
+
+LRESULT SoundPage::queryNotEmpty(WPARAM, LPARAM) {
+    return recording().holdsSound() ? 1 : 0;
+}
+
+LRESULT SoundPage::queryFileOpen(WPARAM, LPARAM) {
+    return recording().isOpen() ? 1 : 0;
+}
+
+LRESULT SoundPage::updateTitle(WPARAM, LPARAM) {
+    recording().showTitle();
+    return 0;
+}
+
+}  // namespace pages

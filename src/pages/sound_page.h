@@ -1,0 +1,150 @@
+#pragma once
+// What every sound page does the same way: the Play and Stop buttons with their held states,
+// toggle, play and stop from the frame, PlayOnStart and MinimizeOnStart, the stop when its tab is
+// left, the watch on the sound output, sliders laid out from a table, the status text a worker
+// thread hands to the GUI, the file commands over the page's recording, the save check and the
+// rescue on a signal. A page supplies its controls, its engine and its own messages.
+//
+// Thread: GUI, every operation, except publishStatus (any thread).
+
+#include <QKeyCombination>
+#include <QPointer>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "controls/context_help_win.h"
+#include "controls/cool_button.h"
+#include "controls/tv_slider.h"
+#include "framework/dialog.h"
+#include "framework/output_watch.h"
+#include "framework/page_services.h"
+#include "framework/recording_rescue.h"
+#include "pages/recording.h"
+#include "platform/latest_text.h"
+
+namespace controls {
+struct ToneSlider;
+}  // namespace controls
+
+namespace pages {
+
+class SoundPage : public framework::TDialog,
+                  public controls::ContextHelpWin,
+                  public framework::RecordingRescue {
+  public:
+    // The ids every page gives its buttons.
+    static constexpr int playButtonId = 105;
+    static constexpr int stopButtonId = 106;
+
+    // With a parent the page is a child window (as in the tab window); the page keeps a
+    // reference to `services`, which must outlive it.
+    SoundPage(QWidget* parent, const framework::DialogTemplate& dialogTemplate,
+              const controls::HelpPair* helpTable, int helpContext,
+              framework::PageServices& services);
+    ~SoundPage() override;
+
+    // The save check: false only when the user cancels.
+    bool canClose() override { return recording().saveCheck(); }
+    QString rescueRecording(const QString& folder, const QString& stem) override;
+
+    bool isPlaying() const { return enginePlaying(); }
+    controls::TVSlider* slider(int id) const;
+
+  protected:
+    // What the page plays with. startEngine and stopEngine do nothing when there is nothing to do.
+    virtual void startEngine() = 0;
+    virtual void stopEngine() = 0;
+    virtual bool enginePlaying() const = 0;
+    virtual bool engineOutputLost() = 0;
+    virtual Recording& recording() = 0;
+    // The page's own controls, at window set-up, after the buttons.
+    virtual void setupControls() = 0;
+    // The settings changed under the page (a settings file, the Options sheet).
+    virtual void takeSettings() = 0;
+
+    // Every page's derived destructor calls this first: nothing the engine still reports may
+    // reach a page being taken apart, and no output outlives it.
+    void shutDown();
+
+    void startPlaying();
+    void stopPlaying();
+    // Play held while playing, Stop held while stopped; the watch follows.
+    void showPlayState();
+    void repaintButtons();
+    controls::CoolButton* playButton() const { return play; }
+
+    // A worker thread's readout for the status bar: the GUI shows the newest, once.
+    void publishStatus(const char* text);
+    void forgetStatus() { statusText.clear(); }
+
+    struct SliderPlace {
+        int id;
+        int frame;  // the frame static that marks its place
+        int maximum;
+        std::function<void()> moved;
+    };
+    void makeSliders(std::initializer_list<SliderPlace> places, int thumbBitmap);
+    // A tone slider (Wave and DirectSound pages): its setting, shown in its value label.
+    struct ToneSliderPlace {
+        int id;
+        int frame;
+        int valueLabel;
+        int maximum;
+        const controls::ToneSlider& tone;
+    };
+    // `moved` runs after a slider gave its setting (the Timbre slider rebuilds the wave table).
+    void makeToneSliders(std::initializer_list<ToneSliderPlace> places, int thumbBitmap,
+                         const std::function<void(const controls::ToneSlider&)>& moved);
+    // Each tone slider where its setting says; the handlers run, so the labels follow.
+    void placeToneSliders();
+    // The key puts the focus on the slider wherever it is in the window; id 0 takes the key so
+    // that it does nothing on this page.
+    void focusSliderOnKey(QKeyCombination key, int sliderId);
+
+    QWidget* createItem(const framework::DialogItem& item) override;
+    void setupWindow() override;
+
+    framework::PageServices& services;
+    std::shared_ptr<framework::MessagePort> port;
+
+    using LRESULT = framework::LRESULT;
+    using WPARAM = framework::WPARAM;
+    using LPARAM = framework::LPARAM;
+
+  private:
+    LIRVETO_RESPONSE_TABLE2(SoundPage, framework::TDialog, controls::ContextHelpWin);
+
+    LRESULT cmPlay(WPARAM, LPARAM);
+    LRESULT cmStop(WPARAM, LPARAM);
+    LRESULT toggle(WPARAM, LPARAM);
+    LRESULT stop(WPARAM, LPARAM);
+    LRESULT playMessage(WPARAM, LPARAM);
+    LRESULT playOnStart(WPARAM, LPARAM);
+    LRESULT fileNew(WPARAM, LPARAM);
+    LRESULT fileOpen(WPARAM, LPARAM);
+    LRESULT fileSaveAs(WPARAM, LPARAM);
+    LRESULT fileSave(WPARAM, LPARAM);
+    LRESULT fileClose(WPARAM, LPARAM);
+    LRESULT queryNotEmpty(WPARAM, LPARAM);
+    LRESULT updateTitle(WPARAM, LPARAM);
+    LRESULT queryFileOpen(WPARAM, LPARAM);
+    LRESULT settingsChanged(WPARAM, LPARAM);
+    LRESULT nextControl(WPARAM control, LPARAM byWindow);
+    LRESULT statusReady(WPARAM, LPARAM);
+
+    // The output went away under the playing page: stop and say so once.
+    void outputLost();
+
+    QPointer<controls::CoolButton> play;
+    QPointer<controls::CoolButton> stopButton;
+    std::vector<std::pair<int, QPointer<controls::TVSlider>>> sliders;
+    std::vector<std::pair<int, const controls::ToneSlider*>> toneSliders;
+    framework::OutputWatch outputWatch;
+    platform::LatestText statusText;
+    bool closing = false;
+};
+
+}  // namespace pages
