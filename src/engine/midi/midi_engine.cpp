@@ -94,6 +94,7 @@ void MidiEngine::start() {
             }
             applyMidiVolume();
         }
+        tracking = Tracking{};
         sendPair(kProgramChange, dataByte(settings::Instrument), 0, false);
         sendBendRange(settings::PitchBend);
         sendPair(kController, kRpnMsb, 0, false);

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 #include "engine/midi/midi_engine_host.h"
 #include "platform/cursor_source.h"
@@ -65,8 +66,9 @@ class MidiEngine {
     uint32_t deviceId() const { return chosenId; }
 
     // GUI thread. Opens the device whose product name is the MidiDriver setting (the last of
-    // equal names; else the previous id), sets up both channels and starts the tick. "Can't open
-    // MIDI" when the device does not open. Does nothing more while a device is open.
+    // equal names; else the previous id), sets up both channels and starts the tick, whose first
+    // step sends the note, the bend and the volume wherever the cursor is. "Can't open MIDI" when
+    // the device does not open. Does nothing more while a device is open.
     void start();
     // GUI thread. Ends the tick, silences the sounding note, puts back the device volume and
     // closes the device. Does nothing before the first start.
@@ -119,14 +121,16 @@ class MidiEngine {
     std::atomic<int32_t> screenWidth{0};
     std::atomic<int32_t> screenHeight{0};
 
-    // What the tick tracks between steps; they start at 0 and outlive a stop.
+    // What the tick tracks between steps. Start clears them: the built-in synth is reset when it
+    // opens, and a take must carry its own note, bend and volume and no silence of an earlier
+    // play, so the first tick sends them wherever the cursor is (the bend with a range).
     struct Tracking {
-        int32_t lastX = 0;
-        int32_t lastY = 0;
+        std::optional<int32_t> lastX;
+        std::optional<int32_t> lastY;
         uint32_t tickCount = 0;
         int32_t note = 0;
         int32_t bend = 0;
-        int32_t lastBend = 0;
+        std::optional<int32_t> lastBend;
         float exactPitch = 0;
         int32_t level = 0;
     } tracking;
