@@ -78,7 +78,8 @@ class MidiEngine {
     // (programs above 127 are sent as 127).
     void setInstrument(int32_t instrument);
     // GUI thread. A negative range keeps the present one, one above 127 becomes 127; sends the
-    // range to both channels. Returns the range in force.
+    // range to both channels. Returns the range in force. A stored PitchBend outside 0..127 is
+    // taken as the nearest of them, by this and by the tick alike.
     int32_t setBendRange(int32_t semitones);
     // GUI thread. Sets the MidiVolume setting (0..100) and, while an open device can, its
     // volume.
@@ -97,6 +98,7 @@ class MidiEngine {
     void sendPair(uint8_t status, uint8_t data1, uint8_t data2, bool timed);
     void sendEvent(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2, uint32_t ticks);
     void sendBendRange(int32_t range);
+    static int32_t bendRangeInForce();
     void applyMidiVolume();
     void followX(int32_t x, int32_t width, bool& sent);
     void followY(int32_t y, int32_t height);

@@ -100,6 +100,15 @@ TEST_F(MidiEngineTest, EveryStartSendsBendNoteAndVolumeAtItsFirstTick) {
     }
 }
 
+TEST_F(MidiEngineTest, AStoredBendRangeAbove127BendsAs127) {
+    settings::PitchBend = 200;  // a registry byte is not range-checked
+    engine.start();
+    EXPECT_EQ(sent(), startMessages(79, 127));
+    playThrough({625});  // 62.5 on note 62: 0.5 * 8192 / 127 + 8192 = 8224
+    EXPECT_EQ(sentFrom(16)[0], (Message{0xED, 8224 & 0x7F, 8224 >> 7}));
+    engine.stop();
+}
+
 // The play surface's marker reads the exact pitch and level of each readout.
 TEST_F(MidiEngineTest, EachReadoutIsPublishedForTheSurfaceAndStopSilencesIt) {
     using engine::SoundingNote;
