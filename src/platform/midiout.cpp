@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/utf8_text.h"
+
 namespace platform {
 
 void setProductName(MidiOutCaps& caps, const char* name) {
-    std::strncpy(caps.productName, name, sizeof caps.productName - 1);
-    caps.productName[sizeof caps.productName - 1] = '\0';
+    const std::string_view kept = text::utf8Prefix(name, sizeof caps.productName - 1);
+    std::memcpy(caps.productName, kept.data(), kept.size());
+    caps.productName[kept.size()] = '\0';
 }
 
 MidiOut::~MidiOut() {

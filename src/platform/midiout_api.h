@@ -41,7 +41,7 @@ struct MidiOutCaps {
     uint32_t support = 0;  // mm::MIDICAPS_*
 };
 
-// Copies `name` into caps.productName, cut to fit.
+// Copies `name` into caps.productName, cut to fit on a character boundary.
 void setProductName(MidiOutCaps& caps, const char* name);
 
 struct MidiOutHandle;

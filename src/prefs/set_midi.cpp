@@ -9,6 +9,7 @@
 
 #include "framework/page_services.h"
 #include "platform/midiout_api.h"
+#include "platform/utf8_text.h"
 #include "settings/settings_values.h"
 
 namespace {
@@ -129,8 +130,10 @@ void TSetMidi::TransferData(framework::TransferDirection direction) {
         settings::PatchOffset = patchOffset->isChecked() ? 1 : 0;
     }
     if (combo != nullptr) {
+        // Cut in bytes, as it is stored, and never inside a character.
+        const std::string name = combo->currentText().toStdString();
         settings::MidiDriver.set(
-            combo->currentText().left(settings::midiDriverMaxLength).toStdString());
+            std::string(platform::text::utf8Prefix(name, settings::midiDriverMaxLength)));
     }
     if (soundFont != nullptr) {
         settings::SoundFont.set(

@@ -1,5 +1,6 @@
 #include "settings/midi_driver_settings.h"
 
+#include "platform/utf8_text.h"
 #include "settings/settings_values.h"
 #include "settings/store_selector.h"
 
@@ -30,9 +31,9 @@ bool writeMidiDriverSettings(platform::RegistryKey* key) {
         return true;
     }
     const bool ok = writeRegistryByte(*key, "PatchOffset", PatchOffset != 0 ? 1 : 0);
-    std::string driver = MidiDriver.get();
-    driver.resize(std::min(driver.size(), midiDriverMaxLength));
-    const bool driverStored = writeRegistryText(*key, "MidiDriver", driver);
+    const std::string driver = MidiDriver.get();
+    const bool driverStored = writeRegistryText(
+        *key, "MidiDriver", std::string(platform::text::utf8Prefix(driver, midiDriverMaxLength)));
     // Written only once the user names one, so a first start's file stays as it was.
     const std::string soundFont = SoundFont.get();
     const bool soundFontStored =

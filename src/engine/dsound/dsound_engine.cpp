@@ -4,6 +4,7 @@
 #include "engine/tone/note_readout.h"
 #include "engine/tone/sounding_note.h"
 #include "files/wave_file.h"
+#include "platform/audio_underruns.h"
 #include "settings/settings_values.h"
 
 namespace engine {
@@ -69,6 +70,7 @@ void DirectSoundEngine::startPlaying() {
         messages.show("Can't set timer resolution", "bnplay", MessageBoxStyle::Ok);
     }
     state.stepBusy.store(0);
+    state.flowing.store(false);  // the new buffer's first write starts at its cursor: no gap
     lockReported = unlockReported = writeReported = timerReported = backlogReported = false;
     backlog.reserve(static_cast<std::size_t>(format.bytesPerSecond()) * kBacklogSeconds);
     backlogLost = false;
@@ -218,6 +220,10 @@ void DirectSoundEngine::lockFailed() {
 
 void DirectSoundEngine::unlockFailed() {
     reportOnce(unlockReported, "Can't unlock buffer", "Lirveto sounddat");
+}
+
+void DirectSoundEngine::fellBehind() {
+    platform::noteUnderrun();
 }
 
 void DirectSoundEngine::reportOnce(std::atomic<bool>& reported, const char* text,

@@ -80,6 +80,8 @@ class DirectSoundEngine final : private FillAheadSink {
     void written(std::span<const uint8_t> first, std::span<const uint8_t> second) override;
     void lockFailed() override;
     void unlockFailed() override;
+    // Counted with the other outputs' underruns (LIRVETO_REPORT_UNDERRUNS, the soak).
+    void fellBehind() override;
 
     platform::TimerApi& timer;
     platform::CursorSource& cursor;

@@ -36,6 +36,9 @@ bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
         positionInBuffer(state.writePosition.load(std::memory_order_relaxed), layout);
     uint32_t lead = (layout.bufferSize - writeCursor + position) % layout.bufferSize;
     if (lead > layout.leadTarget + layout.blockBytes) {
+        if (state.flowing.load(std::memory_order_relaxed)) {
+            sink.fellBehind();
+        }
         position = writeCursor;
         lead = 0;
     }
@@ -66,6 +69,7 @@ bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
     state.streamPhase.store(phase, std::memory_order_relaxed);
 
     if (firstLength + secondLength != 0) {
+        state.flowing.store(true, std::memory_order_relaxed);
         sink.written({static_cast<const uint8_t*>(first), firstLength},
                      {static_cast<const uint8_t*>(second), secondLength});
     }

@@ -20,6 +20,9 @@ class FillAheadSink {
     virtual void written(std::span<const uint8_t> first, std::span<const uint8_t> second) = 0;
     virtual void lockFailed() = 0;
     virtual void unlockFailed() = 0;
+    // The write cursor had passed the write position after this play's first write: the device
+    // read what no step wrote in time.
+    virtual void fellBehind() = 0;
 
   protected:
     ~FillAheadSink() = default;
@@ -28,7 +31,8 @@ class FillAheadSink {
 // Writes block + lead target − lead bytes at the state's write position when the lead has fallen
 // below the target. A lead above target + block means the write cursor has passed the write
 // position (after a start, or steps held up): writing restarts at the write cursor instead of
-// waiting for the loop to come round. False after a lock or unlock failure.
+// waiting for the loop to come round; once the play has written sound that is an underrun
+// (FillAheadSink::fellBehind). False after a lock or unlock failure.
 bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
                const engine::WaveTable& table, int32_t frequency, int32_t amplitude,
                StreamState& state, FillAheadSink& sink);

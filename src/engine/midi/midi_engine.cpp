@@ -94,8 +94,9 @@ void MidiEngine::start() {
             }
             applyMidiVolume();
         }
+        tracking = Tracking{};
         sendPair(kProgramChange, dataByte(settings::Instrument), 0, false);
-        sendBendRange(settings::PitchBend);
+        sendBendRange(bendRangeInForce());
         sendPair(kController, kRpnMsb, 0, false);
         currentNote = kNoNote;
     }
@@ -141,11 +142,15 @@ void MidiEngine::setInstrument(int32_t instrument) {
     sendPair(kProgramChange, dataByte(instrument), 0, false);
 }
 
+int32_t MidiEngine::bendRangeInForce() {
+    return std::clamp(settings::PitchBend.load(), 0, 127);
+}
+
 int32_t MidiEngine::setBendRange(int32_t semitones) {
     if (semitones >= 0) {
         settings::PitchBend = std::min(semitones, 127);
     }
-    const int32_t range = settings::PitchBend;
+    const int32_t range = bendRangeInForce();
     std::lock_guard lock(recordingMutex);
     sendBendRange(range);
     return range;
@@ -236,7 +241,7 @@ void MidiEngine::tick() {
 
 void MidiEngine::followX(int32_t x, int32_t width, bool& sent) {
     const PitchRange range{settings::MidiPitch, settings::MidiPitch2};
-    const int32_t bendRange = settings::PitchBend;
+    const int32_t bendRange = bendRangeInForce();
     const float pitch = exactPitch(x, width, range);
     const int32_t sounding = currentNote;
     const int32_t note = chooseNote(pitch, sounding, bendRange, integerNote(x, width, range));

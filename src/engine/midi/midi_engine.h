@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 #include "engine/midi/midi_engine_host.h"
 #include "platform/cursor_source.h"
@@ -65,8 +66,9 @@ class MidiEngine {
     uint32_t deviceId() const { return chosenId; }
 
     // GUI thread. Opens the device whose product name is the MidiDriver setting (the last of
-    // equal names; else the previous id), sets up both channels and starts the tick. "Can't open
-    // MIDI" when the device does not open. Does nothing more while a device is open.
+    // equal names; else the previous id), sets up both channels and starts the tick, whose first
+    // step sends the note, the bend and the volume wherever the cursor is. "Can't open MIDI" when
+    // the device does not open. Does nothing more while a device is open.
     void start();
     // GUI thread. Ends the tick, silences the sounding note, puts back the device volume and
     // closes the device. Does nothing before the first start.
@@ -76,7 +78,8 @@ class MidiEngine {
     // (programs above 127 are sent as 127).
     void setInstrument(int32_t instrument);
     // GUI thread. A negative range keeps the present one, one above 127 becomes 127; sends the
-    // range to both channels. Returns the range in force.
+    // range to both channels. Returns the range in force. A stored PitchBend outside 0..127 is
+    // taken as the nearest of them, by this and by the tick alike.
     int32_t setBendRange(int32_t semitones);
     // GUI thread. Sets the MidiVolume setting (0..100) and, while an open device can, its
     // volume.
@@ -95,6 +98,7 @@ class MidiEngine {
     void sendPair(uint8_t status, uint8_t data1, uint8_t data2, bool timed);
     void sendEvent(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2, uint32_t ticks);
     void sendBendRange(int32_t range);
+    static int32_t bendRangeInForce();
     void applyMidiVolume();
     void followX(int32_t x, int32_t width, bool& sent);
     void followY(int32_t y, int32_t height);
@@ -119,14 +123,16 @@ class MidiEngine {
     std::atomic<int32_t> screenWidth{0};
     std::atomic<int32_t> screenHeight{0};
 
-    // What the tick tracks between steps; they start at 0 and outlive a stop.
+    // What the tick tracks between steps. Start clears them: the built-in synth is reset when it
+    // opens, and a take must carry its own note, bend and volume and no silence of an earlier
+    // play, so the first tick sends them wherever the cursor is (the bend with a range).
     struct Tracking {
-        int32_t lastX = 0;
-        int32_t lastY = 0;
+        std::optional<int32_t> lastX;
+        std::optional<int32_t> lastY;
         uint32_t tickCount = 0;
         int32_t note = 0;
         int32_t bend = 0;
-        int32_t lastBend = 0;
+        std::optional<int32_t> lastBend;
         float exactPitch = 0;
         int32_t level = 0;
     } tracking;

@@ -24,8 +24,9 @@ class XcbPointer {
 
     bool isConnected() const { return connection != nullptr; }
 
-    // The pointer on the default screen's root window; nothing when the server does not answer
-    // (gone, or the pointer is on another screen).
+    // The pointer on the default screen's root window, in device pixels of the whole desktop
+    // (AnyThreadCursorSource places it on the primary screen); nothing when the server does not
+    // answer (gone, or the pointer is on another X screen).
     std::optional<platform::CursorPosition> query() const;
 
   private:

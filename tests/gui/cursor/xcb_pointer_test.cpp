@@ -1,52 +1,16 @@
 #include "platform/backends/xcb_pointer.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <future>
-#include <string>
 
+#include "support/private_x_server.h"
 #include "support/scoped_environment_variable.h"
 
 namespace {
 
-// An X server of the test's own, on the display number it picks itself.
-class PrivateXServer {
-  public:
-    PrivateXServer() {
-        int pipeFds[2];
-        if (::pipe(pipeFds) != 0) {
-            return;
-        }
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(pipeFds[1], 3);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "800x600x24", "-nolisten",
-                     "tcp", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(pipeFds[1]);
-        char text[16] = {};
-        const ssize_t got = ::read(pipeFds[0], text, sizeof text - 1);
-        ::close(pipeFds[0]);
-        if (got > 0) {
-            display = ":" + std::to_string(std::atoi(text));
-        }
-    }
-    ~PrivateXServer() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-    std::string display;
-
-  private:
-    pid_t pid = -1;
-};
+using testing_support::PrivateXServer;
 
 TEST(XcbPointer, ReadsTheX11PointerFromAnyThread) {
     PrivateXServer server;

@@ -151,6 +151,31 @@ TEST_F(MidiDriverPage, ATypedNameIsStoredAsTypedAndShownAgainNextTime) {
     EXPECT_EQ(settings::MidiDriver.get().size(), settings::midiDriverMaxLength);
 }
 
+// A device name too long for its capabilities is listed, stored and looked for as the whole
+// characters that fit: a broken last one would never match the device again.
+TEST_F(MidiDriverPage, ALongNonAsciiNameIsListedAndStoredAsTheWholeCharactersThatFit) {
+    const auto repeated = [](const std::string& character, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += character;
+        }
+        return text;
+    };
+    const std::string e = "\xC3\xA9";  // é
+    settings::MidiDriver.set("-1");
+    auto page = shownPage({repeated(e, 60)});
+    page->driverBox()->setCurrentIndex(1);
+    page->apply();
+    platform::MidiOutCaps caps;
+    ASSERT_EQ(midiOut->getDevCaps(0, &caps), platform::mm::MMSYSERR_NOERROR);
+    EXPECT_EQ(std::string(caps.productName), repeated(e, 47)) << "95 bytes hold 47";
+    EXPECT_EQ(settings::MidiDriver.get(), caps.productName);
+
+    page->driverBox()->setEditText(QString(100, QChar(0xE9)));
+    page->apply();
+    EXPECT_EQ(settings::MidiDriver.get(), repeated(e, 79)) << "159 bytes hold 79";
+}
+
 TEST_F(MidiDriverPage, WithoutDevicesTheListHoldsAtMostTheMapper) {
     auto page = shownPage({});
     EXPECT_LE(page->driverBox()->count(), 1);

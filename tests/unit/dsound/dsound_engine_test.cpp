@@ -14,6 +14,7 @@
 #include "engine/tone/cursor_mapping.h"
 #include "engine/tone/sounding_note.h"
 #include "files/wave_file.h"
+#include "platform/audio_underruns.h"
 #include "support/failing_timer.h"
 #include "support/fake_direct_sound.h"
 #include "support/fake_wave_out.h"
@@ -270,6 +271,24 @@ TEST_F(DirectSoundEngineTest, PitchSlewsFiveHertzAStepFromWhereTheLastPlayEnded)
 
     // The readout follows every step, written or not.
     EXPECT_EQ(host.statuses.size(), static_cast<size_t>(timer.clock.nowMs() - 0));
+}
+
+// The soak and LIRVETO_REPORT_UNDERRUNS read the process-wide count.
+TEST_F(DirectSoundEngineTest, EachTimeTheReaderPassesTheWrittenSoundIsCountedAsAnUnderrun) {
+    const uint64_t before = platform::underrunCount();
+    make().startPlaying();
+    runTo(100, 22);  // the steps keep up with the device
+    EXPECT_EQ(platform::underrunCount(), before);
+    for (uint64_t heldUp = 1; heldUp <= 2; ++heldUp) {
+        auto& buffer = library.buffer();
+        buffer.writeCursor = (buffer.writeCursor + 600) % buffer.size();  // steps held up
+        runTo(timer.clock.nowMs() + 1);
+        EXPECT_EQ(platform::underrunCount(), before + heldUp);
+    }
+    engine->stopPlaying();
+    engine->startPlaying();  // a new buffer, written first at its cursor
+    runTo(timer.clock.nowMs() + 20, 22);
+    EXPECT_EQ(platform::underrunCount(), before + 2);
 }
 
 // The play surface's marker shows the slewed frequency the stream plays, not the cursor's.

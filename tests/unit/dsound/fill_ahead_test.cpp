@@ -22,10 +22,12 @@ class RecordingSink final : public engine::FillAheadSink {
     }
     void lockFailed() override { ++lockFailures; }
     void unlockFailed() override { ++unlockFailures; }
+    void fellBehind() override { ++underruns; }
 
     std::vector<uint8_t> bytes;
     int lockFailures = 0;
     int unlockFailures = 0;
+    int underruns = 0;
 };
 
 // The tone as a continuous run of frames from `phase`, the reference the stream must match.
@@ -156,6 +158,21 @@ TEST_F(FillAheadTest, AWriteCursorPastTheWritePositionRestartsWritingThere) {
     EXPECT_EQ(buffer.locks.back().offset, 9000u);
     EXPECT_EQ(buffer.locks.back().bytes, 463u);
     EXPECT_EQ(lead(), 463u);
+}
+
+// A new play starts writing at the cursor without a gap; once sound flows, each time the reader
+// passes it is one.
+TEST_F(FillAheadTest, EachRestartAtTheCursorAfterTheFirstWriteIsAnUnderrun) {
+    state.writePosition = 300;
+    buffer.writeCursor = 9000;
+    ASSERT_TRUE(fill(440, 100));
+    EXPECT_EQ(sink.underruns, 0) << "the first write of a play";
+    for (const uint32_t passed : {464u, 1u, 0u, 5000u}) {
+        const int before = sink.underruns;
+        buffer.writeCursor = (state.writePosition.load() + passed) % layout.bufferSize;
+        ASSERT_TRUE(fill(440, 100));
+        EXPECT_EQ(sink.underruns, before + (passed > 0 ? 1 : 0)) << passed;
+    }
 }
 
 TEST_F(FillAheadTest, APositionKeptFromAnotherFormatIsTakenAsAWholeFrameInThisBuffer) {

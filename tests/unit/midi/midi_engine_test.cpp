@@ -77,6 +77,38 @@ TEST_F(MidiEngineTest, WorkedExamplesAsMessages) {
     EXPECT_EQ(sent().size(), still) << "a still cursor sends nothing";
 }
 
+// The built-in synth is reset when it opens: each play's first tick sends the bend, the note and
+// the volume wherever the cursor is, even where it rested when the last play stopped.
+TEST_F(MidiEngineTest, EveryStartSendsBendNoteAndVolumeAtItsFirstTick) {
+    struct Play {
+        platform::CursorPosition at;
+        std::vector<Message> first;
+    };
+    const std::vector<Play> plays = {
+        {{0, 0}, concat({pair(0xE0, 0, 64), pair(0x90, 0, 127), pair(0xB0, 7, 127)})},
+        {{0, 0}, concat({pair(0xE0, 0, 64), pair(0x90, 0, 127), pair(0xB0, 7, 127)})},
+        // 62.5 is note 62 bent to 10240; so is 72.5 on note 72.
+        {{625, 500}, concat({pair(0xE0, 0, 80), pair(0x90, 62, 127), pair(0xB0, 7, 64)})},
+        {{725, 500}, concat({pair(0xE0, 0, 80), pair(0x90, 72, 127), pair(0xB0, 7, 64)})},
+    };
+    for (const Play& play : plays) {
+        cursor.position = play.at;
+        engine.start();  // the port forgets what it heard, as the synth does
+        step();
+        EXPECT_EQ(sentFrom(16), play.first) << play.at.x << "," << play.at.y;
+        engine.stop();
+    }
+}
+
+TEST_F(MidiEngineTest, AStoredBendRangeAbove127BendsAs127) {
+    settings::PitchBend = 200;  // a registry byte is not range-checked
+    engine.start();
+    EXPECT_EQ(sent(), startMessages(79, 127));
+    playThrough({625});  // 62.5 on note 62: 0.5 * 8192 / 127 + 8192 = 8224
+    EXPECT_EQ(sentFrom(16)[0], (Message{0xED, 8224 & 0x7F, 8224 >> 7}));
+    engine.stop();
+}
+
 // The play surface's marker reads the exact pitch and level of each readout.
 TEST_F(MidiEngineTest, EachReadoutIsPublishedForTheSurfaceAndStopSilencesIt) {
     using engine::SoundingNote;
@@ -190,6 +222,24 @@ TEST_F(MidiRecordingTest, PausesGoToTheNextTimedMessageAndStopEndsTheNoteAtStop)
     const auto track = events();
     ASSERT_GE(track.size(), afterStart);
     EXPECT_EQ(std::vector<uint8_t>(track.begin() + afterStart, track.end()), expected);
+}
+
+TEST_F(MidiRecordingTest, ATakeStartsAtItsOwnFirstTickNotWithTheTicksOfAnEarlierPlay) {
+    cursor.position = {0, 0};
+    engine.start();  // a play with the cursor at rest
+    playThrough({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0);
+    engine.stop();
+
+    ASSERT_TRUE(file.newFile(path.c_str()));
+    engine.start();
+    playThrough({600}, 1);
+    engine.stop();
+    ASSERT_TRUE(file.close());
+    const auto track = events();
+    ASSERT_GT(track.size(), 66U);
+    EXPECT_EQ(std::vector<uint8_t>(track.begin() + 62, track.begin() + 66),
+              (std::vector<uint8_t>{0x05, 0xED, 0, 64}))
+        << "the first bend, 5 ms after Play";
 }
 
 TEST_F(MidiRecordingTest, AProgramChangeIsRecordedWhileStoppedAndCarriesNoTime) {

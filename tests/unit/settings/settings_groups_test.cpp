@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
@@ -185,6 +187,26 @@ TEST_F(SettingsGroupsTest, LongestDriverNameReadsBack) {
     loadRegistry("\"MidiDriver\"=\"" + std::string(200, 'x') + "\"\n\"PatchOffset\"=hex:05\n");
     EXPECT_EQ(settings::MidiDriver.get(), "-1") << "too long for the buffer";
     EXPECT_EQ(settings::PatchOffset, 1);
+}
+
+// A name longer than the store keeps is cut where a character ends, so what reads back is the
+// whole characters that fit and nothing broken.
+TEST_F(SettingsGroupsTest, ALongNonAsciiDriverNameIsCutOnACharacterBoundary) {
+    for (const auto& [character, kept] : std::vector<std::pair<std::string, size_t>>{
+             {"\xC3\xA9", 158},          // é, 2 bytes: 79 of them
+             {"\xE9\x9F\xB3", 159},      // 音, 3 bytes: 53
+             {"\xF0\x9F\x8E\xB5", 156},  // 🎵, 4 bytes: 39
+             {"a\xE9\x9F\xB3", 157},     // "a音", 4 bytes: 39 and the a
+         }) {
+        std::string name;
+        while (name.size() <= settings::midiDriverMaxLength) {
+            name += character;
+        }
+        settings::MidiDriver.set(name);
+        ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+        ASSERT_TRUE(settings::loadSettings(nullptr));
+        EXPECT_EQ(settings::MidiDriver.get(), name.substr(0, kept)) << character;
+    }
 }
 
 TEST_F(SettingsGroupsTest, SoundFontLivesInTheRegistryOnlyAndIsWrittenOnceNamed) {

@@ -10,17 +10,36 @@
 
 namespace platform {
 
-AnyThreadCursorSource::AnyThreadCursorSource() : guiThread(std::this_thread::get_id()) {
-    // Only a session whose pointer is global on an X server we share with Qt qualifies: on the
-    // offscreen platform the cursor is Qt's own, and XWayland hides the pointer outside our
-    // windows.
-    if (QGuiApplication::platformName() == QStringLiteral("xcb") &&
-        QtCursorSource::positionIsGlobal()) {
-        auto connected = std::make_unique<XcbPointer>();
-        if (connected->isConnected() && connected->query()) {
-            pointer = std::move(connected);
-        }
+namespace {
+
+uint64_t pack(platform::CursorPosition position) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(position.x)) << 32 |
+           static_cast<uint32_t>(position.y);
+}
+
+platform::CursorPosition unpack(uint64_t packed) {
+    return {static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)),
+            static_cast<int32_t>(static_cast<uint32_t>(packed))};
+}
+
+// Only a session whose pointer is global on an X server we share with Qt qualifies: on the
+// offscreen platform the cursor is Qt's own, and XWayland hides the pointer outside our windows.
+std::unique_ptr<XcbPointer> sharedXPointer() {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb") ||
+        !QtCursorSource::positionIsGlobal()) {
+        return nullptr;
     }
+    auto connected = std::make_unique<XcbPointer>();
+    return connected->isConnected() && connected->query() ? std::move(connected) : nullptr;
+}
+
+}  // namespace
+
+AnyThreadCursorSource::AnyThreadCursorSource() : AnyThreadCursorSource(sharedXPointer()) {}
+
+AnyThreadCursorSource::AnyThreadCursorSource(std::unique_ptr<XcbPointer> xPointer)
+    : pointer(std::move(xPointer)), guiThread(std::this_thread::get_id()) {
+    takeFrame(QtCursorSource::primaryScreenFrame());
     if (QCoreApplication::instance() != nullptr) {
         QCoreApplication::instance()->installEventFilter(this);
     }
@@ -36,11 +55,12 @@ AnyThreadCursorSource::~AnyThreadCursorSource() {
 platform::CursorPosition AnyThreadCursorSource::cursorPosition() {
     if (pointer != nullptr) {
         if (const auto at = pointer->query()) {
-            return *at;
+            return frame().fromDevice(at->x, at->y);
         }
     }
     if (std::this_thread::get_id() == guiThread) {
-        const platform::CursorPosition at = QtCursorSource().cursorPosition();
+        const QPoint logical = QCursor::pos();
+        const platform::CursorPosition at = frame().fromLogical(logical.x(), logical.y());
         remember(at);
         return at;
     }
@@ -48,7 +68,19 @@ platform::CursorPosition AnyThreadCursorSource::cursorPosition() {
 }
 
 platform::ScreenSize AnyThreadCursorSource::primaryScreenSize() {
-    return QtCursorSource().primaryScreenSize();
+    const platform::ScreenFrame now = QtCursorSource::primaryScreenFrame();
+    takeFrame(now);
+    return now.size;
+}
+
+void AnyThreadCursorSource::takeFrame(const platform::ScreenFrame& taken) {
+    corner.store(pack({taken.left, taken.top}), std::memory_order_relaxed);
+    scale.store(taken.scale, std::memory_order_relaxed);
+}
+
+platform::ScreenFrame AnyThreadCursorSource::frame() const {
+    const platform::CursorPosition at = unpack(corner.load(std::memory_order_relaxed));
+    return {at.x, at.y, scale.load(std::memory_order_relaxed), {}};
 }
 
 bool AnyThreadCursorSource::eventFilter(QObject* watched, QEvent* event) {
@@ -59,7 +91,7 @@ bool AnyThreadCursorSource::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Enter: {
             const auto* pointed = static_cast<const QSinglePointEvent*>(event);
             const QPointF global = pointed->globalPosition();
-            remember({static_cast<int32_t>(global.x()), static_cast<int32_t>(global.y())});
+            remember(frame().fromLogical(global.x(), global.y()));
             break;
         }
         default:
@@ -69,15 +101,11 @@ bool AnyThreadCursorSource::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AnyThreadCursorSource::remember(platform::CursorPosition position) {
-    seen.store(static_cast<uint64_t>(static_cast<uint32_t>(position.x)) << 32 |
-                   static_cast<uint32_t>(position.y),
-               std::memory_order_relaxed);
+    seen.store(pack(position), std::memory_order_relaxed);
 }
 
 platform::CursorPosition AnyThreadCursorSource::lastSeen() const {
-    const uint64_t packed = seen.load(std::memory_order_relaxed);
-    return {static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)),
-            static_cast<int32_t>(static_cast<uint32_t>(packed))};
+    return unpack(seen.load(std::memory_order_relaxed));
 }
 
 }  // namespace platform

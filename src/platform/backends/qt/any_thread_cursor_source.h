@@ -4,6 +4,10 @@
 // read a global pointer (Wayland, the offscreen platform) it is the last position Lirveto's own
 // windows saw: the GUI thread keeps it in an atomic from every pointer event and from each read
 // it makes itself. A read never waits for the GUI thread.
+//
+// Positions and the size are in device pixels from the primary screen's corner (CursorSource).
+// The screen's place and scale are taken when the source is made and again at each
+// primaryScreenSize(), so the positions agree with the size the pages took.
 
 #include <QObject>
 #include <atomic>
@@ -19,6 +23,8 @@ class AnyThreadCursorSource final : public QObject, public platform::CursorSourc
   public:
     // GUI thread, after the application object exists. Watches the application's pointer events.
     AnyThreadCursorSource();
+    // The same over the given X server's pointer, whatever the platform (tests).
+    explicit AnyThreadCursorSource(std::unique_ptr<XcbPointer> xPointer);
     ~AnyThreadCursorSource() override;
 
     // Any thread.
@@ -33,11 +39,16 @@ class AnyThreadCursorSource final : public QObject, public platform::CursorSourc
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void takeFrame(const platform::ScreenFrame& taken);
+    platform::ScreenFrame frame() const;
     void remember(platform::CursorPosition position);
     platform::CursorPosition lastSeen() const;
 
     std::unique_ptr<XcbPointer> pointer;
     std::atomic<uint64_t> seen{0};  // x in the high half, y in the low half
+    // The primary screen's corner (packed as seen) and scale; written on the GUI thread only.
+    std::atomic<uint64_t> corner{0};
+    std::atomic<double> scale{1.0};
     std::thread::id guiThread;
 };
 

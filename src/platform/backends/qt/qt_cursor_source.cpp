@@ -8,16 +8,22 @@ namespace platform {
 
 platform::CursorPosition QtCursorSource::cursorPosition() {
     const QPoint at = QCursor::pos();
-    return {at.x(), at.y()};
+    return primaryScreenFrame().fromLogical(at.x(), at.y());
 }
 
 platform::ScreenSize QtCursorSource::primaryScreenSize() {
+    return primaryScreenFrame().size;
+}
+
+platform::ScreenFrame QtCursorSource::primaryScreenFrame() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return {};
     }
-    const QSize size = screen->size();
-    return {size.width(), size.height()};
+    const QRect area = screen->geometry();
+    const double scale = screen->devicePixelRatio();
+    const QSize pixels = area.size() * scale;
+    return {area.left(), area.top(), scale, {pixels.width(), pixels.height()}};
 }
 
 bool QtCursorSource::positionIsGlobal() {
