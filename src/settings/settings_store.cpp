@@ -11,6 +11,7 @@
 #include "settings/general_settings.h"
 #include "settings/midi_driver_settings.h"
 #include "settings/midi_page_settings.h"
+#include "settings/playing_settings.h"
 #include "settings/settings_section.h"
 #include "settings/settings_values.h"
 #include "settings/wave_format_settings.h"
@@ -65,6 +66,7 @@ void readGroups(platform::RegistryKey* key, const char* iniFile) {
     readMidiPageSettings(store);
     readWavePageSettings(store);
     readViewFlags(key, iniFile);
+    readPlayingSettings(store);
 }
 
 bool writeGroups(platform::RegistryKey* key, const char* iniFile) {
@@ -74,7 +76,8 @@ bool writeGroups(platform::RegistryKey* key, const char* iniFile) {
     ok = writeGeneralSettings(store) && ok;
     ok = writeMidiPageSettings(store) && ok;
     ok = writeWavePageSettings(store) && ok;
-    return writeViewFlags(key, iniFile) && ok;
+    ok = writeViewFlags(key, iniFile) && ok;
+    return writePlayingSettings(store) && ok;
 }
 
 // The system's reason, when there is one, goes on a second line.

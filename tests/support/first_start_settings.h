@@ -2,6 +2,7 @@
 // Puts the process-wide settings back to the values of a first start without stored settings,
 // so that a test starts from a known point and changes only what it is about.
 
+#include "settings/playing_values.h"
 #include "settings/settings_values.h"
 
 namespace testing_support {
@@ -22,9 +23,23 @@ inline void resetToneSettingsToFirstStart() {
     settings::ViewNoteVol = 1;
 }
 
+// The playing aids: hertz layout, A2..A6, no correction, the classic glide.
+inline void resetPlayingSettingsToFirstStart() {
+    settings::CursorLayout = settings::PitchLayout::Hertz;
+    settings::LowNote = settings::defaultLowNote;
+    settings::HighNote = settings::defaultHighNote;
+    settings::Correction = false;
+    settings::CorrectionScale = settings::MusicalScale::Chromatic;
+    settings::CorrectionRoot = 0;
+    settings::CorrectionStrength = settings::defaultStrength;
+    settings::CorrectionRate = settings::defaultCorrectionRate;
+    settings::Glide = settings::glideClassic;
+}
+
 // Every setting.
 inline void resetSettingsToFirstStart() {
     resetToneSettingsToFirstStart();
+    resetPlayingSettingsToFirstStart();
     settings::PlayOnStart = false;
     settings::MinimizeOnStart = false;
     settings::OnTop = false;
