@@ -74,6 +74,7 @@ void DirectSoundEngine::startPlaying() {
     lockReported = unlockReported = writeReported = timerReported = backlogReported = false;
     backlog.reserve(static_cast<std::size_t>(format.bytesPerSecond()) * kBacklogSeconds);
     backlogLost = false;
+    lost.clear();
     {
         const std::lock_guard guard(bufferGuard);
         streamBuffer = owner.soundBuffer();
@@ -132,10 +133,8 @@ void DirectSoundEngine::stopPlaying() {
     }
 }
 
-bool DirectSoundEngine::outputLost() {
-    const std::lock_guard guard(bufferGuard);
-    return streamBuffer != nullptr &&
-           streamBuffer->getCurrentPosition(nullptr, nullptr) == ds::DSERR_BUFFERLOST;
+bool DirectSoundEngine::outputLost() const {
+    return isPlaying() && lost.raised();
 }
 
 void DirectSoundEngine::onTimer(uint32_t /*timerId*/, uintptr_t user) {
@@ -174,6 +173,10 @@ void DirectSoundEngine::streamingStep() {
                                 state.lastFrequency.load(std::memory_order_relaxed));
         state.lastFrequency.store(frequency, std::memory_order_relaxed);
         fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
+        if (lost.timeToLook() &&
+            streamBuffer->getCurrentPosition(nullptr, nullptr) == ds::DSERR_BUFFERLOST) {
+            lost.raise();
+        }
     }
     engine::publishSoundingFrequency(frequency, amplitude);
     host.postStatus(engine::readoutFromFrequency(frequency, amplitude).c_str());

@@ -23,6 +23,7 @@
 #include "engine/tone/wave_table.h"
 #include "platform/cursor_source.h"
 #include "platform/mmtimer_api.h"
+#include "platform/output_lost_flag.h"
 
 namespace files {
 class WaveFile;
@@ -58,8 +59,9 @@ class DirectSoundEngine final : private FillAheadSink {
 
     // GUI.
     bool isPlaying() const { return owner.soundBuffer() != nullptr; }
-    // GUI thread. The output went away under the playing buffer: stopping is all that helps.
-    bool outputLost();
+    // GUI thread. The output went away under the playing buffer (a step found it gone): stopping
+    // is all that helps.
+    bool outputLost() const;
     // Play: opens the device and buffer, arms the chain, plays. Does nothing while playing.
     void startPlaying();
     // Stop: every step of it runs whatever state a failed start left.
@@ -120,6 +122,8 @@ class DirectSoundEngine final : private FillAheadSink {
     std::atomic<bool> writeReported{false};
     std::atomic<bool> timerReported{false};
     std::atomic<bool> backlogReported{false};
+    // Raised by the step that finds the buffer lost.
+    platform::OutputLostFlag lost;
 };
 
 // The frequency a step plays: `wanted`, but at most 5 Hz away from the last step's.

@@ -84,6 +84,7 @@ void MidiEngine::start() {
     {
         std::lock_guard lock(recordingMutex);
         device = opened;
+        lost.clear();
         // The mapper's capabilities decide, whichever device opened.
         platform::MidiOutCaps caps;
         volumeCapable = midiOut.getDevCaps(mm::MIDI_MAPPER, &caps) == mm::MMSYSERR_NOERROR &&
@@ -217,6 +218,9 @@ void MidiEngine::tick() {
     std::lock_guard lock(recordingMutex);
     if (device == nullptr) {
         return;
+    }
+    if (lost.timeToLook() && midiOut.deviceLost(device)) {
+        lost.raise();
     }
     ++tracking.tickCount;
     if (width <= 0 || height <= 0) {

@@ -13,7 +13,9 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+
 #include <optional>
+#include "platform/output_lost_flag.h"
 
 #include "engine/midi/midi_engine_host.h"
 #include "platform/cursor_source.h"
@@ -56,10 +58,7 @@ class MidiEngine {
     // GUI thread. A device is open.
     bool isPlaying() const { return device != nullptr; }
     // GUI thread. The output went away while playing: stopping is all that helps.
-    bool outputLost() {
-        std::lock_guard lock(recordingMutex);
-        return device != nullptr && midiOut.deviceLost(device);
-    }
+    bool outputLost() const { return device != nullptr && lost.raised(); }
     // GUI thread. Start has run at least once.
     bool hasStarted() const { return started; }
     // GUI thread. The id that the last start chose (0 until one matched).
@@ -109,6 +108,8 @@ class MidiEngine {
     MidiEngineHost& host;
 
     std::mutex recordingMutex;
+    // Raised by the tick that finds the device gone.
+    platform::OutputLostFlag lost;
     // Written by start and stop on the GUI thread under the lock; read by the tick under it.
     platform::HMIDIOUT device = nullptr;
     files::MidiFile* recording = nullptr;
