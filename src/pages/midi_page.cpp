@@ -128,6 +128,9 @@ void MidiPage::makeInstrumentList() {
     for (const Instrument& entry : instruments) {
         instrumentBox->addItem(QString::fromUtf8(entry.name), entry.program);
     }
+    // Enter keeps what was typed: a number was taken as it was typed, a name chooses its entry.
+    // Added as an entry, the text would carry no program and choose program 0.
+    instrumentBox->setInsertPolicy(QComboBox::NoInsert);
 }
 
 // The pitch sliders, the instrument and the bend range as the settings have them; no pushing.
@@ -209,10 +212,10 @@ void MidiPage::instrumentTyped(const QString& text) {
 }
 
 void MidiPage::instrumentChosen(int index) {
-    if (index < 0) {
-        return;
+    const QVariant program = index >= 0 ? instrumentBox->itemData(index) : QVariant();
+    if (program.isValid()) {
+        engine->setInstrument(program.toInt());
     }
-    engine->setInstrument(instrumentBox->itemData(index).toInt());
 }
 
 void MidiPage::bendRangeChanged() {

@@ -140,6 +140,26 @@ TEST_F(MidiPageControlsTest, TypedInstrumentsFollowTheirRules) {
     EXPECT_EQ(instrumentBox()->currentText(), QStringLiteral("128"));
 }
 
+// Enter in the box must keep what was typed: the editable list once took the text as a new entry
+// without a program, and chose program 0.
+TEST_F(MidiPageControlsTest, EnterKeepsTheTypedInstrument) {
+    makePage();
+    const struct {
+        int patchOffset;
+        const char* typed;
+        int instrument;
+    } cases[] = {{1, "20", 19}, {0, "20", 20}, {1, "1", 0}, {1, "Flute", 73}, {0, "Whistle", 78}};
+    for (const auto& entry : cases) {
+        settings::PatchOffset = entry.patchOffset;
+        QLineEdit* field = instrumentBox()->lineEdit();
+        field->selectAll();
+        QTest::keyClicks(field, QString::fromUtf8(entry.typed));
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(settings::Instrument, entry.instrument) << entry.typed;
+        EXPECT_EQ(instrumentBox()->count(), 6) << "no entry is added for " << entry.typed;
+    }
+}
+
 TEST_F(MidiPageControlsTest, ChoosingAnEntrySendsItsProgramAlsoIntoARecordingWhileStopped) {
     makePage();
     send(page::fileNew);
