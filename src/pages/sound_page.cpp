@@ -1,6 +1,9 @@
 #include "pages/sound_page.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QShortcut>
+#include <algorithm>
 
 #include "controls/cool_button.h"
 #include "controls/tone_sliders.h"
@@ -19,9 +22,15 @@ namespace page = framework::page;
 
 namespace {
 
-// The page's own messages, posted to itself.
-constexpr framework::UINT statusMessage = framework::WM_USER + 120;
+// The page's own message, posted to itself.
 constexpr framework::UINT startUpPlay = framework::WM_USER + 121;
+
+// One frame of the primary screen, in milliseconds: the status bar changes no faster.
+int displayFrameMs() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal rate = screen != nullptr ? screen->refreshRate() : 0.0;
+    return rate >= 24.0 ? std::max(4, static_cast<int>(1000.0 / rate)) : 16;
+}
 
 }  // namespace
 
@@ -43,7 +52,6 @@ std::span<const Response<SoundPage>> SoundPage::responseTable() {
         {page::settingsChanged, &SoundPage::settingsChanged},
         {page::tabLeft, &SoundPage::stop},
         {framework::WM_NEXTDLGCTL, &SoundPage::nextControl},
-        {statusMessage, &SoundPage::statusReady},
         {startUpPlay, &SoundPage::playOnStart},
     };
     return table;
@@ -60,6 +68,8 @@ SoundPage::SoundPage(QWidget* parent, const framework::DialogTemplate& dialogTem
     if (parent != nullptr) {
         setWindowFlags(Qt::Widget);
     }
+    readoutClock.setInterval(displayFrameMs());
+    connect(&readoutClock, &QTimer::timeout, this, [this] { showReadout(); });
 }
 
 SoundPage::~SoundPage() = default;
@@ -204,6 +214,12 @@ void SoundPage::showPlayState() {
         return;
     }
     outputWatch.follow(enginePlaying());
+    if (enginePlaying()) {
+        readoutClock.start();
+    } else if (readoutClock.isActive()) {
+        readoutClock.stop();
+        showReadout();  // the last readout of the play
+    }
     if (play == nullptr || stopButton == nullptr) {
         return;
     }
@@ -256,17 +272,14 @@ LRESULT SoundPage::playMessage(WPARAM, LPARAM) {
 // Status ----------------------------------------------------------------------------------------
 
 void SoundPage::publishStatus(const char* text) {
-    // One message at a time: a step every millisecond must not flood the GUI thread.
-    if (statusText.publish(text)) {
-        port->post(statusMessage);
-    }
+    // Nothing is posted: a step every millisecond must cost the GUI thread nothing.
+    statusText.publish(text);
 }
 
-LRESULT SoundPage::statusReady(WPARAM, LPARAM) {
-    std::string text;
-    statusText.take(text);
-    services.status.setStatusText(QString::fromUtf8(text));
-    return 0;
+void SoundPage::showReadout() {
+    if (statusText.take(readout)) {
+        services.status.setStatusText(QString::fromUtf8(readout));
+    }
 }
 
 // Settings and files ----------------------------------------------------------------------------

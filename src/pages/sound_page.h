@@ -9,9 +9,11 @@
 
 #include <QKeyCombination>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -76,7 +78,8 @@ class SoundPage : public framework::TDialog,
     void repaintButtons();
     controls::CoolButton* playButton() const { return play; }
 
-    // A worker thread's readout for the status bar: the GUI shows the newest, once.
+    // A worker thread's readout for the status bar: while the page plays, the GUI shows the
+    // newest once a display frame.
     void publishStatus(const char* text);
     void forgetStatus() { statusText.clear(); }
 
@@ -133,10 +136,10 @@ class SoundPage : public framework::TDialog,
     LRESULT queryFileOpen(WPARAM, LPARAM);
     LRESULT settingsChanged(WPARAM, LPARAM);
     LRESULT nextControl(WPARAM control, LPARAM byWindow);
-    LRESULT statusReady(WPARAM, LPARAM);
 
     // The output went away under the playing page: stop and say so once.
     void outputLost();
+    void showReadout();
 
     QPointer<controls::CoolButton> play;
     QPointer<controls::CoolButton> stopButton;
@@ -144,6 +147,8 @@ class SoundPage : public framework::TDialog,
     std::vector<std::pair<int, const controls::ToneSlider*>> toneSliders;
     framework::OutputWatch outputWatch;
     platform::LatestText statusText;
+    QTimer readoutClock;
+    std::string readout;  // the last text taken, its room kept between frames
     bool closing = false;
 };
 
