@@ -9,6 +9,7 @@
 
 #include "files/file_copy.h"
 #include "platform/temp_file_name.h"
+#include "platform/write_target.h"
 
 namespace files {
 
@@ -358,20 +359,31 @@ bool RiffFile::saveAs(const char* name) {
         return false;
     };
     errno = 0;
-    if (!bringUpToDate()) {
+    WriteTarget target;
+    if (!resolveWriteTarget(name, target) || !bringUpToDate()) {
         return failed();
+    }
+    if (target.method == WriteMethod::Direct) {
+        // A FIFO, a device or standard output takes a copy of the recording as it stands; the
+        // recording cannot go on in there, so it stays open under its own name.
+        errno = 0;
+        if (!copyFileDirectly(path, target)) {
+            report("Can't write the recording there", "rifffile saveas");
+            return failed();
+        }
+        return true;
     }
     const uint32_t remembered = chunkPosition;
     const bool wasTemporary = temporary;
     const std::string oldPath = path;
     temporary = false;
-    if (!RiffFile::close() || !moveOrCopy(oldPath, name, wasTemporary)) {
+    if (!RiffFile::close() || !moveOrCopy(oldPath, target.path, wasTemporary)) {
         failed();
         reopenAfterFailedSave(oldPath, wasTemporary, remembered);
         return false;
     }
     if (wasTemporary) {
-        giveOrdinaryPermissions(name);
+        giveOrdinaryPermissions(target.path);
     }
     errno = 0;
     if (!open(name)) {

@@ -56,8 +56,11 @@ class RiffFile {
     bool createChunk(const char* chunkName, bool form);
     // Closes without bringing up to date and deletes the file.
     bool discard();
-    // Names the recording. On failure the recording stays open under its old name, and
-    // lastReason() holds the system's reason when it gave one.
+    // Names the recording, by the rule of platform/write_target.h: a regular file or a new name
+    // is replaced in one step and a symbolic link's target replaced, the recording going on
+    // there; a FIFO, a device or "-" (standard output) gets a copy of the recording as it
+    // stands, which stays open under its old name. On failure the recording stays open under
+    // its old name, and lastReason() holds the system's reason when it gave one.
     bool saveAs(const char* name);
     // Every failed step is noted here with a message and a tag; the results carry the failure.
     void report(const char* message, const char* tag);
