@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 #include "files/file_copy.h"
 #include "platform/temp_file_name.h"
@@ -166,11 +167,13 @@ int32_t RiffFile::write(const void* bytes, int32_t count) {
     const int64_t end = static_cast<int64_t>(chunkPosition) + count;
     if (end > chunkSize && !appendable) {
         report("Can't grow a chunk that other chunks follow", "rifffile write");
+        reasonText.clear();
         return -1;
     }
     // The sizes in the headers are 32-bit: a recording stops at 4 GiB instead of wrapping.
     if (chunkStart + end > kLargestChunkEnd) {
         report("The file has reached its largest size", "rifffile write");
+        reasonText.clear();
         return -1;
     }
     if (mmioSeek(hmmio, static_cast<int64_t>(chunkStart) + chunkPosition, SEEK_SET) < 0) {
@@ -178,6 +181,8 @@ int32_t RiffFile::write(const void* bytes, int32_t count) {
     }
     const int32_t written = mmioWrite(hmmio, bytes, count);
     if (written != count) {
+        // Thread-safe, unlike strerror: the timer thread writes too.
+        reasonText = std::generic_category().message(errno);
         return -1;
     }
     if (end > chunkSize) {

@@ -40,7 +40,8 @@ class RiffFile {
     virtual uint32_t length() const { return chunkSize; }
     virtual bool writeHeader() { return true; }
     virtual bool readHeader() { return true; }
-    // Returns count, or -1 when nothing was written (the file stays as it was).
+    // Returns count, or -1 when nothing was written (the file stays as it was; lastReason() says
+    // why when the system did).
     virtual int32_t write(const void* bytes, int32_t count);
     // Reads up to count bytes, never past the end of the chunk; -1 on failure.
     virtual int32_t read(void* bytes, int32_t count);
@@ -69,7 +70,8 @@ class RiffFile {
     bool isTemporary() const { return temporary; }
     const std::string& fileName() const { return path; }
     const std::string& lastReport() const { return reportText; }
-    // The system's own words for the last failed save ("No space left on device"), or empty.
+    // The system's own words for the last failed save or write ("No space left on device"), or
+    // empty.
     const std::string& lastReason() const { return reasonText; }
 
   protected:
