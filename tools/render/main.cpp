@@ -13,12 +13,14 @@
 #include <string>
 #include <system_error>
 
+#include "app/version.h"
 #include "dsound_render.h"
 #include "engine/tone/render_buffer.h"
 #include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "gesture.h"
+#include "message_text.h"
 #include "midi_render.h"
 #include "platform/path_folder.h"
 #include "platform/write_target.h"
@@ -38,8 +40,9 @@ int fail(int status, const std::string& why) {
     return status;
 }
 
+// A path as it may appear in the one error line.
 std::string quotedPath(const std::string& path) {
-    return "'" + path + "'";
+    return "'" + shownForMessage(path) + "'";
 }
 
 std::string systemReason() {
@@ -171,9 +174,12 @@ int main(int argc, char** argv) {
     if (!options) {
         return fail(kBadInput, error + " (see --help)");
     }
-    if (options->helpWanted) {
-        // A full disk or closed pipe must not pass for a shown help text.
-        const bool shown = std::fputs(kRenderUsage, stdout) != EOF && std::fflush(stdout) == 0;
+    if (options->helpWanted || options->versionWanted) {
+        const std::string text = options->helpWanted
+                                     ? std::string(kRenderUsage)
+                                     : "lirveto-render " + app::productVersionText() + "\n";
+        // A full disk or closed pipe must not pass for a shown text.
+        const bool shown = std::fputs(text.c_str(), stdout) != EOF && std::fflush(stdout) == 0;
         return shown ? kRendered : kRenderFailed;
     }
     if (options->engine != "wave" && options->engine != "midi" && options->engine != "dsound") {
@@ -186,7 +192,7 @@ int main(int argc, char** argv) {
     }
     const auto gesture = Gesture::parse(*text, error);
     if (!gesture) {
-        return fail(kBadInput, options->gesturePath + ": " + error);
+        return fail(kBadInput, shownForMessage(options->gesturePath) + ": " + error);
     }
     // Without a settings file, the values stay those of a first start: no registry is read.
     if (!options->settingsPath.empty() && !settings::loadSettings(options->settingsPath.c_str())) {

@@ -158,11 +158,15 @@ TEST_F(RenderCliTest, TheDsoundEngineStreamsAHeldCursorAsASteadyToneAfterItsSlew
     EXPECT_NEAR(crossings, mappedHz(960), 3);
 }
 
-TEST_F(RenderCliTest, HelpPrintsTheUsage) {
-    const auto run = runProgram(kRender, {"--help"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("--engine wave|dsound|midi --gesture FILE --out FILE"),
+TEST_F(RenderCliTest, HelpPrintsTheUsageAndVersionTheVersion) {
+    const auto help = runProgram(kRender, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--engine wave|dsound|midi --gesture FILE --out FILE"),
               std::string::npos);
+    const auto version = runProgram(kRender, {"--version"});
+    EXPECT_EQ(version.status, 0) << version.err;
+    EXPECT_EQ(version.out, std::string("lirveto-render ") + LIRVETO_VERSION_TEXT + " (" +
+                               std::to_string(sizeof(void*) * 8) + "bit)\n");
 }
 
 TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
@@ -188,6 +192,29 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
         {"--engine", "wave", "--gesture", good, "--out", out(), "--duration", "90000000000"},
         "a WAV file at 22050 bytes per second holds at most 194777645 ms");
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--out", out()}, "twice");
+}
+
+// Whatever the gesture file holds or is called, the error stays one line of plain text: no
+// control byte (C0, DEL, C1) reaches the terminal; letters stay.
+TEST_F(RenderCliTest, ControlBytesInAGestureFileOrItsNameStayOutOfTheErrorLine) {
+    const std::string named = write("caf\xc3\xa9\x1b[31m.txt", "0 1 2\n5 5 5 x\n");
+    const std::string binary =
+        write("binary.txt", std::string("0 1 2\n\x9b\x01\x7f \xc2\x85 5\0 5\n", 19));
+    for (const std::string& path : {named, binary}) {
+        SCOPED_TRACE(path);
+        const auto run =
+            runProgram(kRender, {"--engine", "midi", "--gesture", path, "--out", out()});
+        EXPECT_EQ(run.status, 2);
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
+        for (const char c : run.err.substr(0, run.err.size() - 1)) {
+            const auto byte = static_cast<uint8_t>(c);
+            EXPECT_FALSE(byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) << static_cast<int>(byte);
+        }
+        EXPECT_NE(run.err.find("line 2"), std::string::npos) << run.err;
+    }
+    const auto run = runProgram(kRender, {"--engine", "midi", "--gesture", named, "--out", out()});
+    EXPECT_NE(run.err.find("caf\xc3\xa9?[31m.txt"), std::string::npos) << run.err;
 }
 
 // A disk that fills during the render (here: a file size limit the renderer inherits) fails it
