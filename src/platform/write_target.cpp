@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <utility>
 #include <vector>
 
 #include "platform/path_folder.h"
@@ -18,7 +19,7 @@ namespace {
 
 // As the system's own limit on links followed in one path.
 constexpr int kMostLinks = 40;
-constexpr size_t kBlockBytes = 64 * 1024;
+constexpr size_t kBlockBytes = size_t{64} * 1024;
 
 // A reader that goes away must fail the write, not end the program: SIGPIPE is held back in
 // this thread while it writes, and one that the write raised is taken before it is let through.
@@ -62,6 +63,22 @@ bool writeAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<size_t>(written));
     }
     return true;
+}
+
+bool copyAll(int source, int target) {
+    std::vector<char> block(kBlockBytes);
+    for (;;) {
+        const ssize_t got = ::read(source, block.data(), block.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0;
+        }
+        if (!writeAll(target, std::string_view(block.data(), static_cast<size_t>(got)))) {
+            return false;
+        }
+    }
 }
 
 // Standard output stays open: the caller's descriptor is not ours to close.
@@ -117,7 +134,10 @@ bool resolveWriteTarget(const std::string& path, WriteTarget& target) {
                 return false;
             }
             linked.resize(static_cast<size_t>(length));
-            current = linked.starts_with('/') ? linked : folderOf(current) + "/" + linked;
+            if (!linked.starts_with('/')) {
+                linked.insert(0, folderOf(current) + "/");
+            }
+            current = std::move(linked);
             continue;
         }
         if (S_ISDIR(info.st_mode)) {
@@ -151,23 +171,7 @@ bool copyFileDirectly(const std::string& from, const WriteTarget& target) {
         const BrokenPipeHeld held;
         const int fd = openTarget(target);
         if (fd >= 0) {
-            std::vector<char> block(kBlockBytes);
-            ok = true;
-            for (;;) {
-                const ssize_t got = ::read(source, block.data(), block.size());
-                if (got < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (got <= 0) {
-                    ok = got == 0;
-                    break;
-                }
-                if (!writeAll(fd, std::string_view(block.data(), static_cast<size_t>(got)))) {
-                    ok = false;
-                    break;
-                }
-            }
-            ok = closeTarget(target, fd, ok);
+            ok = closeTarget(target, fd, copyAll(source, fd));
         }
     }
     const int reason = errno;
