@@ -5,7 +5,8 @@
 #   SECONDS  optional cap per target; the short run in make test uses only this (RUNS = 0 means
 #            no limit on executions)
 # Prints the executions each target made; new inputs found go to build/fuzz/corpus, so the
-# committed seeds under tests/fuzz/corpus stay small.
+# committed seeds under tests/fuzz/corpus stay small, and the inputs a target stops on to
+# build/fuzz/artifacts (scripts/fuzz-one.sh), never into the source tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-1000000}
@@ -13,6 +14,7 @@ seconds=${2:-0}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 corpus_root=build/fuzz/corpus
+artifact_root=build/fuzz/artifacts
 shopt -s nullglob
 targets=(build/fuzz/bin/fuzz_*)
 if [ ${#targets[@]} -eq 0 ]; then
@@ -25,15 +27,16 @@ limits=()
 short=0
 for target in "${targets[@]}"; do
   name=$(basename "$target")
-  mkdir -p "$corpus_root/$name"
   seeds=tests/fuzz/corpus/$name
   if [ ! -d "$seeds" ]; then
     echo "run-fuzz: $name has no committed corpus in $seeds" >&2
     exit 1
   fi
   log=build/fuzz/$name.log
-  "$target" "${limits[@]}" -print_final_stats=1 "$corpus_root/$name" "$seeds" 2>"$log" ||
-    { echo "run-fuzz: $name found a failure:" >&2; tail -n 40 "$log" >&2; exit 1; }
+  scripts/fuzz-one.sh "$target" "$seeds" "$corpus_root/$name" "$artifact_root/$name" "$log" \
+    "${limits[@]}" ||
+    { echo "run-fuzz: $name found a failure (its input is in $artifact_root/$name):" >&2
+      tail -n 40 "$log" >&2; exit 1; }
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
   echo "run-fuzz: $name: ${executions:-?} executions"
   if [ "$runs" -gt 0 ] && [ "${executions:-0}" -lt "$runs" ]; then

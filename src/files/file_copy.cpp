@@ -8,6 +8,7 @@
 #include "platform/mmio.h"
 #include "platform/path_folder.h"
 #include "platform/temp_file_name.h"
+#include "platform/write_target.h"
 
 namespace files {
 
@@ -69,9 +70,18 @@ bool sameContents(HMMIO first, HMMIO second, std::vector<uint8_t>& a, std::vecto
 }  // namespace
 
 bool copyFileVerified(const std::string& from, const std::string& to) {
-    // Staged in the target's folder so that the final rename cannot cross file systems.
+    WriteTarget replaced;
+    if (!resolveWriteTarget(to, replaced)) {
+        return false;
+    }
+    if (replaced.method == WriteMethod::Direct) {
+        errno = EINVAL;  // nothing to rename over: see copyFileDirectly
+        return false;
+    }
+    // Staged in the folder of the file replaced (a link's target) so that the final rename
+    // cannot cross file systems.
     std::string staging;
-    if (getTempFileName(folderOf(to), "RIF", 0, staging) == 0) {
+    if (getTempFileName(folderOf(replaced.path), "RIF", 0, staging) == 0) {
         return false;
     }
     bool ok = false;
@@ -88,7 +98,7 @@ bool copyFileVerified(const std::string& from, const std::string& to) {
         ok = target.close() && ok;
     }
     ok = ok && giveOrdinaryPermissions(staging) &&
-         mmioRenameA(staging.c_str(), to.c_str(), nullptr, 0) == MMSYSERR_NOERROR;
+         mmioRenameA(staging.c_str(), replaced.path.c_str(), nullptr, 0) == MMSYSERR_NOERROR;
     if (!ok) {
         const int reason = errno;  // the cause, not the clean-up, is what the caller reports
         mmioOpenA(staging.c_str(), nullptr, MMIO_DELETE);

@@ -82,7 +82,67 @@ MidiFile::~MidiFile() {
 }
 
 bool MidiFile::open(const char* name) {
-    return RiffFile::open(name) && seek(length());
+    endOfTrackOnDisk = false;
+    if (!RiffFile::open(name) || !seek(length())) {
+        return false;
+    }
+    if (!writeStandardLayout()) {
+        // A file of ours made just now goes again; an existing one stays as readHeader left it.
+        if (isTemporary()) {
+            discard();
+        } else {
+            releaseHandle();
+        }
+        return false;
+    }
+    return true;
+}
+
+bool MidiFile::bringUpToDate() {
+    if (!isOpen()) {
+        return false;
+    }
+    const bool ok = writeStandardLayout() && seek(length());
+    setModified(!ok);
+    return ok;
+}
+
+int32_t MidiFile::write(const void* bytes, int32_t count) {
+    if (endOfTrackOnDisk && count > 0 && isOpen()) {
+        // The next event goes over the saved end of track: a track that declared it would end
+        // in half an event.
+        uint8_t field[4];
+        putBigEndian(field, length());
+        putBytes(kEventLengthField, field, 4);
+        endOfTrackOnDisk = false;
+    }
+    return RiffFile::write(bytes, count);
+}
+
+bool MidiFile::writeStandardLayout() {
+    constexpr const char* kTag = "midifile update";
+    const uint32_t eventLength = length();
+    // With an odd number of event bytes the track is odd too and takes a pad byte.
+    const uint8_t tail[5] = {kEndOfTrack[0], kEndOfTrack[1], kEndOfTrack[2], kEndOfTrack[3], 0};
+    const int32_t tailLength = (eventLength & 1U) != 0 ? 5 : 4;
+    if (!putBytes(static_cast<int64_t>(dataStart()) + eventLength, tail, tailLength)) {
+        report("Can't end the track", kTag);
+        return false;
+    }
+    endOfTrackOnDisk = true;
+    uint8_t field[4];
+    putBigEndian(field, eventLength + sizeof kEndOfTrack);
+    bool ok = putBytes(kEventLengthField, field, 4);
+    ok = putBytes(kTrack0LetterField, "k", 1) && ok;
+    putBigEndian(field, kTrack0Length);
+    ok = putBytes(kTrack0LengthField, field, 4) && ok;
+    putBigEndian(field, 6);
+    ok = putBytes(kHeaderLengthField, field, 4) && ok;
+    ok = mmioFlush(fileHandle(), 0) == MMSYSERR_NOERROR && ok;
+    if (!ok) {
+        report("Can't write the standard layout", kTag);
+    }
+    return ok;
 }
 
 bool MidiFile::putBytes(int64_t offset, const void* bytes, int32_t count) {

@@ -2,10 +2,13 @@
 // A Standard MIDI File of format 1 with a fixed tempo track and one event track that grows while
 // the user plays.
 //
-// While open the file keeps a working layout that the chunk functions can handle: the three
-// length fields little-endian and track 0 named "MTrr", so that the only "MTrk" chunk is the
-// event track. Closing converts it in place into the standard big-endian layout; opening a
-// finished file brings it back into the working layout and continues after its last event.
+// After every open, bring up to date, save as and close the file on disk is a Standard MIDI File
+// holding everything recorded so far: big-endian lengths and an end of track after the events.
+// That end of track is not part of the recording's length: the next event is written over it,
+// and until the next save the track declares only the events saved before, so a file left by a
+// crash still reads. The chunk functions, which know only little-endian lengths, find the event
+// track in a working layout (lengths little-endian, track 0 named "MTrr" so that the only
+// "MTrk" chunk is the event track); open passes through it, and reads a file left in it too.
 //
 // Threads: as RiffFile. The MIDI engine writes from its timer thread under the lock that the
 // page takes for its file commands.
@@ -20,9 +23,15 @@ class MidiFile : public RiffFile {
     explicit MidiFile(void* owner);
     ~MidiFile() override;
 
-    // Positions at the end of the recorded events, so that new ones follow them. Refuses a file
-    // that is in neither layout.
+    // Positions at the end of the recorded events, so that new ones follow them, and leaves the
+    // standard layout on disk. Refuses a file that is in neither layout.
     bool open(const char* name) override;
+    // Ends the track on disk after the events and writes the standard layout, then makes the
+    // file durable; recording goes on at the end of the events.
+    bool bringUpToDate() override;
+    // Before the first event over an end of track on disk, the track length on disk drops to
+    // the events before it.
+    int32_t write(const void* bytes, int32_t count) override;
     // Header chunk and track 0, in the working layout.
     bool writeHeader() override;
     // Checks the layout and brings a finished file back into the working layout, without its
@@ -40,9 +49,13 @@ class MidiFile : public RiffFile {
 
   private:
     bool putBytes(int64_t offset, const void* bytes, int32_t count);
+    // The end of track (and a pad byte) after the events, and the standard length fields.
+    bool writeStandardLayout();
 
     void* ownerToken;
     bool shortEndOfTrack = false;
+    // An end of track that is not part of the recording follows the events on disk.
+    bool endOfTrackOnDisk = false;
     platform::MMCKINFO headerInfo{};
 };
 

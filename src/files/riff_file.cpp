@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 #include "files/file_copy.h"
 #include "platform/temp_file_name.h"
+#include "platform/write_target.h"
 
 namespace files {
 
@@ -165,11 +167,13 @@ int32_t RiffFile::write(const void* bytes, int32_t count) {
     const int64_t end = static_cast<int64_t>(chunkPosition) + count;
     if (end > chunkSize && !appendable) {
         report("Can't grow a chunk that other chunks follow", "rifffile write");
+        reasonText.clear();
         return -1;
     }
     // The sizes in the headers are 32-bit: a recording stops at 4 GiB instead of wrapping.
     if (chunkStart + end > kLargestChunkEnd) {
         report("The file has reached its largest size", "rifffile write");
+        reasonText.clear();
         return -1;
     }
     if (mmioSeek(hmmio, static_cast<int64_t>(chunkStart) + chunkPosition, SEEK_SET) < 0) {
@@ -177,6 +181,8 @@ int32_t RiffFile::write(const void* bytes, int32_t count) {
     }
     const int32_t written = mmioWrite(hmmio, bytes, count);
     if (written != count) {
+        // Thread-safe, unlike strerror: the timer thread writes too.
+        reasonText = std::generic_category().message(errno);
         return -1;
     }
     if (end > chunkSize) {
@@ -358,20 +364,31 @@ bool RiffFile::saveAs(const char* name) {
         return false;
     };
     errno = 0;
-    if (!bringUpToDate()) {
+    WriteTarget target;
+    if (!resolveWriteTarget(name, target) || !bringUpToDate()) {
         return failed();
+    }
+    if (target.method == WriteMethod::Direct) {
+        // A FIFO, a device or standard output takes a copy of the recording as it stands; the
+        // recording cannot go on in there, so it stays open under its own name.
+        errno = 0;
+        if (!copyFileDirectly(path, target)) {
+            report("Can't write the recording there", "rifffile saveas");
+            return failed();
+        }
+        return true;
     }
     const uint32_t remembered = chunkPosition;
     const bool wasTemporary = temporary;
     const std::string oldPath = path;
     temporary = false;
-    if (!RiffFile::close() || !moveOrCopy(oldPath, name, wasTemporary)) {
+    if (!RiffFile::close() || !moveOrCopy(oldPath, target.path, wasTemporary)) {
         failed();
         reopenAfterFailedSave(oldPath, wasTemporary, remembered);
         return false;
     }
     if (wasTemporary) {
-        giveOrdinaryPermissions(name);
+        giveOrdinaryPermissions(target.path);
     }
     errno = 0;
     if (!open(name)) {

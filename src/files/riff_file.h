@@ -40,7 +40,8 @@ class RiffFile {
     virtual uint32_t length() const { return chunkSize; }
     virtual bool writeHeader() { return true; }
     virtual bool readHeader() { return true; }
-    // Returns count, or -1 when nothing was written (the file stays as it was).
+    // Returns count, or -1 when nothing was written (the file stays as it was; lastReason() says
+    // why when the system did).
     virtual int32_t write(const void* bytes, int32_t count);
     // Reads up to count bytes, never past the end of the chunk; -1 on failure.
     virtual int32_t read(void* bytes, int32_t count);
@@ -56,8 +57,11 @@ class RiffFile {
     bool createChunk(const char* chunkName, bool form);
     // Closes without bringing up to date and deletes the file.
     bool discard();
-    // Names the recording. On failure the recording stays open under its old name, and
-    // lastReason() holds the system's reason when it gave one.
+    // Names the recording, by the rule of platform/write_target.h: a regular file or a new name
+    // is replaced in one step and a symbolic link's target replaced, the recording going on
+    // there; a FIFO, a device or "-" (standard output) gets a copy of the recording as it
+    // stands, which stays open under its old name. On failure the recording stays open under
+    // its old name, and lastReason() holds the system's reason when it gave one.
     bool saveAs(const char* name);
     // Every failed step is noted here with a message and a tag; the results carry the failure.
     void report(const char* message, const char* tag);
@@ -66,7 +70,8 @@ class RiffFile {
     bool isTemporary() const { return temporary; }
     const std::string& fileName() const { return path; }
     const std::string& lastReport() const { return reportText; }
-    // The system's own words for the last failed save ("No space left on device"), or empty.
+    // The system's own words for the last failed save or write ("No space left on device"), or
+    // empty.
     const std::string& lastReason() const { return reasonText; }
 
   protected:

@@ -6,11 +6,10 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <ctime>
 
 #include "platform/path_folder.h"
+#include "platform/write_target.h"
 
 namespace platform {
 
@@ -28,18 +27,6 @@ bool writeAll(int fd, std::string_view data) {
         data.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
-}
-
-// Replacing a link would cut it; replace what it points to instead.
-std::string resolveTarget(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) != nullptr) {
-            return resolved;
-        }
-    }
-    return path;
 }
 
 int createTemporary(const std::string& target, mode_t mode, std::string& tempPath) {
@@ -98,14 +85,17 @@ FileRead readWholeFile(const std::string& path, std::string& contents, std::size
 }
 
 bool replaceFileAtomically(const std::string& path, std::string_view contents) {
-    const std::string target = resolveTarget(path);
+    WriteTarget where;
+    if (!resolveWriteTarget(path, where)) {
+        return false;
+    }
+    if (where.method == WriteMethod::Direct) {
+        return writeDirectly(where, contents);
+    }
+    const std::string& target = where.path;
     mode_t mode = 0666;  // narrowed by the umask for a new file
     struct stat existing {};
     if (::stat(target.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode)) {
-            errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
-            return false;
-        }
         mode = existing.st_mode & 07777;
     }
     std::string tempPath;

@@ -17,10 +17,11 @@ enum class FileRead {
 // Reads the whole file into `contents`. Thread: any thread (no shared state).
 FileRead readWholeFile(const std::string& path, std::string& contents, std::size_t maxBytes);
 
-// Writes `contents` to a new file beside `path`, flushes it to disk and renames it over `path`.
-// A symbolic link is followed, so the file it names is replaced. On failure the temporary file is
-// removed, `path` is untouched and errno tells why. The mode of an existing file is kept.
-// Thread: any thread.
+// Writes `contents` where a write to `path` goes (platform/write_target.h): for a regular file or
+// a new name, to a new file beside it, flushed to disk and renamed over it, so a symbolic link is
+// followed and the file it names replaced; a FIFO or a device is written directly. On failure
+// the temporary file is removed, the file is untouched and errno tells why. The mode of an
+// existing file is kept. Thread: any thread.
 bool replaceFileAtomically(const std::string& path, std::string_view contents);
 
 }  // namespace platform

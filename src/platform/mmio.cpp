@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
+
+#include "platform/write_target.h"
 
 namespace platform {
 
@@ -332,7 +335,16 @@ uint32_t mmioRenameA(const char* oldName, const char* newName, const MMIOINFO* /
     if (oldName == nullptr || newName == nullptr || *newName == '\0') {
         return MMIOERR_FILENOTFOUND;
     }
-    if (::rename(oldName, newName) != 0) {
+    WriteTarget target;
+    if (!resolveWriteTarget(newName, target)) {
+        return openError(errno);
+    }
+    // Renaming over a FIFO or a device would put a plain file in its place.
+    if (target.method == WriteMethod::Direct) {
+        errno = EINVAL;
+        return MMIOERR_CANNOTWRITE;
+    }
+    if (::rename(oldName, target.path.c_str()) != 0) {
         return errno == EXDEV ? MMIOERR_CANNOTWRITE : openError(errno);
     }
     return MMSYSERR_NOERROR;

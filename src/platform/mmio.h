@@ -107,8 +107,9 @@ uint32_t mmioDescend(HMMIO handle, MMCKINFO* chunk, const MMCKINFO* parent, uint
 // written into its header and padded to even length; the offset moves past the (padded) chunk.
 uint32_t mmioAscend(HMMIO handle, MMCKINFO* chunk, uint32_t flags);
 
-// Renames a closed file. An existing file of the new name is replaced atomically. Fails across
-// file systems.
+// Renames a closed file. An existing file of the new name is replaced atomically; a symbolic link
+// is followed and its target replaced (platform/write_target.h). A FIFO or a device of the new
+// name is left alone and MMIOERR_CANNOTWRITE returned. Fails across file systems.
 uint32_t mmioRenameA(const char* oldName, const char* newName, const MMIOINFO* info,
                      uint32_t flags);
 

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(!error.empty() && error.find('\n') == std::string::npos);
         return 0;
     }
-    if (options->helpWanted) {
+    if (options->helpWanted || options->versionWanted) {
         return 0;
     }
     check(options->engine == "wave" || options->engine == "dsound" || options->engine == "midi");

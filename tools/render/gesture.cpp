@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "render_limits.h"
+#include "message_text.h"
 
 namespace {
 

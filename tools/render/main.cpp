@@ -13,13 +13,17 @@
 #include <string>
 #include <system_error>
 
+#include "app/version.h"
 #include "dsound_render.h"
 #include "engine/tone/render_buffer.h"
 #include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "gesture.h"
+#include "message_text.h"
 #include "midi_render.h"
+#include "platform/path_folder.h"
+#include "platform/write_target.h"
 #include "render_limits.h"
 #include "render_options.h"
 #include "settings/settings_store.h"
@@ -36,108 +40,130 @@ int fail(int status, const std::string& why) {
     return status;
 }
 
+// A path as it may appear in the one error line.
+std::string quotedPath(const std::string& path) {
+    return "'" + shownForMessage(path) + "'";
+}
+
+std::string systemReason() {
+    return std::generic_category().message(errno);
+}
+
 std::optional<std::string> readText(const std::string& path, std::string& error) {
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) {
-        error = "'" + path + "' is a directory";
+        error = quotedPath(path) + " is a directory";
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = "cannot read '" + path + "': " + std::generic_category().message(errno);
+        error = "cannot read " + quotedPath(path) + ": " + systemReason();
         return std::nullopt;
     }
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) {
-        error = "cannot read '" + path + "'";
+        error = "cannot read " + quotedPath(path);
         return std::nullopt;
     }
     return text.str();
 }
 
-// The output must be a file in an existing folder we may write to; checked before rendering so
-// that a long render is not thrown away at the end.
+// The output must be somewhere we may write, by the rule every save follows; checked before
+// rendering so that a long render is not thrown away at the end.
 bool writableOutput(const std::string& path, std::string& error) {
-    namespace fs = std::filesystem;
+    const std::string out = "--out " + quotedPath(path);
+    platform::WriteTarget target;
+    if (!platform::resolveWriteTarget(path, target)) {
+        error = errno == EISDIR ? out + " is a directory"
+                                : "cannot write " + out + ": " + systemReason();
+        return false;
+    }
+    if (target.isStandardOutput()) {
+        return true;
+    }
+    if (target.method == platform::WriteMethod::Direct) {
+        if (::access(target.path.c_str(), W_OK) != 0) {
+            error = "cannot write " + out + ": " + systemReason();
+            return false;
+        }
+        return true;
+    }
+    // Replaced by a file made beside the one replaced (a link's target) and renamed over it.
+    const std::string folder = platform::folderOf(target.path);
     std::error_code ignored;
-    if (fs::is_directory(path, ignored)) {
-        error = "--out '" + path + "' is a directory";
+    if (!std::filesystem::is_directory(folder, ignored) ||
+        ::access(folder.c_str(), W_OK | X_OK) != 0) {
+        error = "cannot write " + out + ": its folder is missing or not writable";
         return false;
     }
-    fs::path folder = fs::path(path).parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-    if (!fs::is_directory(folder, ignored) || ::access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = "cannot write --out '" + path + "': its folder is missing or not writable";
-        return false;
-    }
-    if (fs::exists(path, ignored) && ::access(path.c_str(), W_OK) != 0) {
-        error = "cannot write --out '" + path + "': the file is not writable";
+    if (std::filesystem::exists(target.path, ignored) && ::access(target.path.c_str(), W_OK) != 0) {
+        error = "cannot write " + out + ": the file is not writable";
         return false;
     }
     return true;
 }
 
-// Records what the chosen engine plays of the gesture, as File New, Play, Stop at the duration,
-// Save As.
+// `text`, and after it the system's reason for the recording's last failed write or save.
+std::string withReason(const std::string& text, const files::RiffFile& recording) {
+    const std::string& reason = recording.lastReason();
+    if (reason.empty()) {
+        return text;
+    }
+    return text.empty() ? reason : text + ": " + reason;
+}
+
+// Records what `render` plays into `recording` as File New, Play, Stop at the duration, Save As
+// would, and closes it. Nothing is left at the output path when any step fails before Save As.
+template <typename Render>
+int recordAndSave(files::RiffFile& recording, const std::string& outPath, Render render) {
+    // As File New then Play: the recording starts in a temporary file and is named at the end.
+    if (!recording.newFile(nullptr)) {
+        return fail(kRenderFailed, "cannot start a temporary recording: " +
+                                       withReason(recording.lastReport(), recording));
+    }
+    std::string error;
+    if (!render(error)) {
+        error = withReason(error, recording);
+        recording.discard();
+        return fail(kRenderFailed, error);
+    }
+    if (!recording.saveAs(outPath.c_str())) {
+        const std::string report = withReason(recording.lastReport(), recording);
+        recording.discard();
+        return fail(kRenderFailed, "cannot write --out " + quotedPath(outPath) +
+                                       (report.empty() ? "" : ": " + report));
+    }
+    if (recording.isTemporary()) {
+        // A FIFO, a device or standard output took a copy: the temporary recording goes.
+        recording.discard();
+        return kRendered;
+    }
+    // The MIDI close ends the track as a Save does; a WAV file is already up to date.
+    if (!recording.close()) {
+        return fail(kRenderFailed, "cannot finish --out " + quotedPath(outPath) + ": " +
+                                       withReason(recording.lastReport(), recording));
+    }
+    return kRendered;
+}
+
 int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
     const engine::OutputFormat output = engine::currentOutputFormat();
     const platform::WaveFormatPcm format =
         files::pcmWaveFormat(output.stereo, output.highRate, output.sixteenBit);
     files::WaveFile recording(nullptr, &format);
-    // As File New then Play: the recording starts in a temporary file and is named at the end.
-    if (!recording.newFile(nullptr)) {
-        return fail(kRenderFailed, "cannot start a temporary recording: " + recording.lastReport());
-    }
-    std::string error;
-    const bool rendered =
-        options.engine == "dsound"
-            ? renderDirectSound(gesture, options.screen, durationMs, recording, error)
-            : renderWave(gesture, options.screen, durationMs, recording, error);
-    if (!rendered) {
-        recording.discard();
-        return fail(kRenderFailed, error);
-    }
-    if (!recording.saveAs(options.outPath.c_str())) {
-        std::string report = recording.lastReport();
-        if (!recording.lastReason().empty()) {
-            report += (report.empty() ? "" : ": ") + recording.lastReason();
-        }
-        recording.discard();
-        return fail(kBadInput, "cannot write --out '" + options.outPath + "'" +
-                                   (report.empty() ? "" : ": " + report));
-    }
-    if (!recording.close()) {
-        return fail(kRenderFailed,
-                    "cannot finish '" + options.outPath + "': " + recording.lastReport());
-    }
-    return kRendered;
+    return recordAndSave(recording, options.outPath, [&](std::string& error) {
+        return options.engine == "dsound"
+                   ? renderDirectSound(gesture, options.screen, durationMs, recording, error)
+                   : renderWave(gesture, options.screen, durationMs, recording, error);
+    });
 }
 
 int renderMidiFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
     files::MidiFile recording(nullptr);
-    if (!recording.newFile(nullptr)) {
-        return fail(kRenderFailed, "cannot start a temporary recording: " + recording.lastReport());
-    }
-    std::string error;
-    if (!renderMidi(gesture, options.screen, durationMs, recording, error)) {
-        recording.discard();
-        return fail(kRenderFailed, error);
-    }
-    if (!recording.saveAs(options.outPath.c_str())) {
-        const std::string report = recording.lastReport();
-        recording.discard();
-        return fail(kBadInput, "cannot write --out '" + options.outPath + "'" +
-                                   (report.empty() ? "" : ": " + report));
-    }
-    // The MIDI close ends the track and converts the file to the standard layout.
-    if (!recording.close()) {
-        return fail(kRenderFailed,
-                    "cannot finish '" + options.outPath + "': " + recording.lastReport());
-    }
-    return kRendered;
+    return recordAndSave(recording, options.outPath, [&](std::string& error) {
+        return renderMidi(gesture, options.screen, durationMs, recording, error);
+    });
 }
 
 }  // namespace
@@ -148,9 +174,12 @@ int main(int argc, char** argv) {
     if (!options) {
         return fail(kBadInput, error + " (see --help)");
     }
-    if (options->helpWanted) {
-        // A full disk or closed pipe must not pass for a shown help text.
-        const bool shown = std::fputs(kRenderUsage, stdout) != EOF && std::fflush(stdout) == 0;
+    if (options->helpWanted || options->versionWanted) {
+        const std::string text = options->helpWanted
+                                     ? std::string(kRenderUsage)
+                                     : "lirveto-render " + app::productVersionText() + "\n";
+        // A full disk or closed pipe must not pass for a shown text.
+        const bool shown = std::fputs(text.c_str(), stdout) != EOF && std::fflush(stdout) == 0;
         return shown ? kRendered : kRenderFailed;
     }
     if (options->engine != "wave" && options->engine != "midi" && options->engine != "dsound") {
@@ -163,11 +192,11 @@ int main(int argc, char** argv) {
     }
     const auto gesture = Gesture::parse(*text, error);
     if (!gesture) {
-        return fail(kBadInput, options->gesturePath + ": " + error);
+        return fail(kBadInput, shownForMessage(options->gesturePath) + ": " + error);
     }
     // Without a settings file, the values stay those of a first start: no registry is read.
     if (!options->settingsPath.empty() && !settings::loadSettings(options->settingsPath.c_str())) {
-        return fail(kBadInput, "cannot read settings file '" + options->settingsPath + "'");
+        return fail(kBadInput, "cannot read settings file " + quotedPath(options->settingsPath));
     }
     if (!writableOutput(options->outPath, error)) {
         return fail(kBadInput, error);

@@ -41,12 +41,17 @@ bool renderMidi(const Gesture& gesture, platform::ScreenSize screen, int64_t dur
         error = host.failures.first.empty() ? "the MIDI engine did not play" : host.failures.first;
         return false;
     }
-    for (int64_t t = engine::MidiEngine::kTickMs; t <= durationMs;
+    // A failed write stops the recording, and with it the render.
+    for (int64_t t = engine::MidiEngine::kTickMs; t <= durationMs && host.failures.first.empty();
          t += engine::MidiEngine::kTickMs) {
         cursor.nowMs = t;
         timer.advanceTo(t);
     }
     midi.stop();
     midi.setRecordingFile(nullptr);
+    if (!host.failures.first.empty()) {
+        error = host.failures.first;
+        return false;
+    }
     return true;
 }

@@ -13,6 +13,7 @@ class MidiFile;
 
 // Plays `gesture` through the MIDI engine with the current settings: the start messages at t = 0,
 // a tick at t = 5, 10, 15 ... ms up to and including `durationMs`, then Stop; every message goes
-// into `recording` (open). On failure returns false with `error` set to one line.
+// into `recording` (open). On failure (a write to the recording among them) returns false with
+// `error` set to one line.
 bool renderMidi(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
                 files::MidiFile& recording, std::string& error);

@@ -13,21 +13,10 @@ constexpr int64_t kLargestFileEnd = int64_t{std::numeric_limits<uint32_t>::max()
 // Both buffers are appended to the recording when queued, ahead of the play position, and one
 // more may be queued just before Stop.
 constexpr int64_t kQueuedPastTheEnd = int64_t{3} * engine::WaveEngine::kBufferBytes;
-constexpr std::size_t kLongestQuote = 80;
 
 }  // namespace
 
 int64_t longestWaveRenderMs(int64_t bytesPerSecond) {
     const int64_t dataBytes = kLargestFileEnd - kWaveHeaderBytes - kQueuedPastTheEnd;
     return bytesPerSecond > 0 ? dataBytes * 1000 / bytesPerSecond : 0;
-}
-
-std::string quotedForMessage(std::string_view text) {
-    // Control bytes (a newline, an escape sequence) would break the one line or the terminal.
-    std::string quoted = "'";
-    for (const char c : text.substr(0, kLongestQuote)) {
-        const auto byte = static_cast<unsigned char>(c);
-        quoted += byte < 0x20 || byte == 0x7F ? '?' : c;
-    }
-    return quoted + (text.size() > kLongestQuote ? "...'" : "'");
 }

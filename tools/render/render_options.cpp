@@ -4,7 +4,7 @@
 #include <set>
 #include <string_view>
 
-#include "render_limits.h"
+#include "message_text.h"
 
 namespace {
 
@@ -65,6 +65,10 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
         std::string_view name = argv[i];
         if (name == "--help" || name == "-h") {
             options.helpWanted = true;
+            return options;
+        }
+        if (name == "--version") {
+            options.versionWanted = true;
             return options;
         }
         std::string_view value;

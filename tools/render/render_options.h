@@ -15,11 +15,14 @@ struct RenderOptions {
     platform::ScreenSize screen{1920, 1080};
     std::optional<int64_t> durationMs;  // default: the gesture's last time
     bool helpWanted = false;
+    bool versionWanted = false;
 };
 
 inline constexpr const char* kRenderUsage =
     "usage: lirveto-render --engine wave|dsound|midi --gesture FILE --out FILE\n"
-    "                      [--settings FILE.ini] [--screen WIDTHxHEIGHT] [--duration MS]\n";
+    "                      [--settings FILE.ini] [--screen WIDTHxHEIGHT] [--duration MS]\n"
+    "       lirveto-render --help | --version\n"
+    "--out - writes to standard output.\n";
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error` to
 // one line saying what is wrong.

@@ -93,11 +93,48 @@ TEST_F(InteropTest, SoxReadsTheWaveRecordings) {
     }
 }
 
-// 24 ticks a quarter at 24000 us a quarter: ticks are milliseconds.
-TEST_F(InteropTest, MidoReadsTheMidiRecordings) {
-    const std::string python = "/usr/bin/python3";
+const std::string kPython = "/usr/bin/python3";  // Debian's, with python3-mido
+
+bool haveMido() {
     std::string ignored;
-    if (!run(python + " -c 'import mido'", ignored)) {
+    return run(kPython + " -c 'import mido'", ignored);
+}
+
+// The file as mido reads it, one line a message with its absolute time; false when mido refuses.
+bool midoListing(const std::string& folderPath, const std::string& name, std::string& listing) {
+    const std::string script =
+        "import sys, mido\n"
+        "m = mido.MidiFile(sys.argv[1])\n"
+        "print(m.type, len(m.tracks), m.ticks_per_beat)\n"
+        "for track in m.tracks:\n"
+        "    t = 0\n"
+        "    for msg in track:\n"
+        "        t += msg.time\n"
+        "        if msg.type == 'set_tempo': print(t, 'tempo', msg.tempo)\n"
+        "        elif msg.type == 'time_signature': print(t, 'sig', msg.numerator, "
+        "msg.denominator)\n"
+        "        elif msg.type == 'end_of_track': print(t, 'end')\n"
+        "        elif msg.is_meta: print(t, msg.type)\n"
+        "        else: print(t, msg.type, *msg.bytes()[1:])\n";
+    const std::string scriptName = folderPath + "/read.py";
+    {
+        std::ofstream out(scriptName);
+        out << script;
+    }
+    return run(kPython + " " + shellQuoted(scriptName) + " " + shellQuoted(name), listing);
+}
+
+// The header and track 0 of every recording. 24 ticks a quarter at 24000 us a quarter: ticks
+// are milliseconds.
+const std::string kHeadListing =
+    "1 2 24\n"
+    "0 sequencer_specific\n"
+    "0 sig 4 4\n"
+    "0 tempo 24000\n"
+    "0 end\n";
+
+TEST_F(InteropTest, MidoReadsTheMidiRecordings) {
+    if (!haveMido()) {
         GTEST_SKIP() << "/usr/bin/python3 with mido (package python3-mido) is not available";
     }
     const std::string name = pathOf("played.mid");
@@ -115,39 +152,50 @@ TEST_F(InteropTest, MidoReadsTheMidiRecordings) {
         ASSERT_TRUE(file.saveAs(name.c_str()));
         ASSERT_TRUE(file.close());
     }
-    const std::string script =
-        "import sys, mido\n"
-        "m = mido.MidiFile(sys.argv[1])\n"
-        "print(m.type, len(m.tracks), m.ticks_per_beat)\n"
-        "for track in m.tracks:\n"
-        "    t = 0\n"
-        "    for msg in track:\n"
-        "        t += msg.time\n"
-        "        if msg.type == 'set_tempo': print(t, 'tempo', msg.tempo)\n"
-        "        elif msg.type == 'time_signature': print(t, 'sig', msg.numerator, "
-        "msg.denominator)\n"
-        "        elif msg.type == 'end_of_track': print(t, 'end')\n"
-        "        elif msg.is_meta: print(t, msg.type)\n"
-        "        else: print(t, msg.type, *msg.bytes()[1:])\n";
-    const std::string scriptName = pathOf("read.py");
-    {
-        std::ofstream out(scriptName);
-        out << script;
-    }
     std::string out;
-    ASSERT_TRUE(run(python + " " + shellQuoted(scriptName) + " " + shellQuoted(name), out)) << out;
+    ASSERT_TRUE(midoListing(folder.string(), name, out)) << out;
+    EXPECT_EQ(out, kHeadListing +
+                       "0 program_change 73\n"
+                       "0 control_change 7 100\n"
+                       "5 note_on 60 100\n"
+                       "205 pitchwheel 0 80\n"
+                       "505 note_off 60 0\n"
+                       "505 end\n");
+}
+
+// What a crash at each point would leave: Save As and Save give a file every program reads,
+// while the recording goes on in it.
+TEST_F(InteropTest, MidoReadsAMidiRecordingAfterEverySaveWhileItGoesOn) {
+    if (!haveMido()) {
+        GTEST_SKIP() << "/usr/bin/python3 with mido (package python3-mido) is not available";
+    }
+    int owner = 0;
+    MidiFile file(&owner);
+    ASSERT_TRUE(file.newFile(nullptr));
+    const auto put = [&file](const Bytes& bytes) {
+        return file.write(bytes.data(), static_cast<int32_t>(bytes.size())) ==
+               static_cast<int32_t>(bytes.size());
+    };
+    ASSERT_TRUE(put({0x00, 0xC0, 0x49}));  // program 73: an odd track, padded
+    const std::string name = pathOf("going-on.mid");
+    ASSERT_TRUE(file.saveAs(name.c_str()));
+    std::string out;
+    ASSERT_TRUE(midoListing(folder.string(), name, out)) << "after Save As";
+    EXPECT_EQ(out, kHeadListing + "0 program_change 73\n0 end\n");
+
+    ASSERT_TRUE(put({0x05, 0x90, 0x3C, 0x64}));  // over the end of track
+    ASSERT_TRUE(midoListing(folder.string(), name, out)) << "an unsaved event";
+    EXPECT_EQ(out, kHeadListing + "0 program_change 73\n");
+
+    ASSERT_TRUE(file.bringUpToDate());
+    ASSERT_TRUE(midoListing(folder.string(), name, out)) << "after Save";
+    EXPECT_EQ(out, kHeadListing + "0 program_change 73\n5 note_on 60 100\n5 end\n");
+
+    ASSERT_TRUE(put({0x0A, 0x80, 0x3C, 0x00}));
+    ASSERT_TRUE(file.bringUpToDate());
+    ASSERT_TRUE(midoListing(folder.string(), name, out)) << "after a second Save";
     EXPECT_EQ(out,
-              "1 2 24\n"
-              "0 sequencer_specific\n"
-              "0 sig 4 4\n"
-              "0 tempo 24000\n"
-              "0 end\n"
-              "0 program_change 73\n"
-              "0 control_change 7 100\n"
-              "5 note_on 60 100\n"
-              "205 pitchwheel 0 80\n"
-              "505 note_off 60 0\n"
-              "505 end\n");
+              kHeadListing + "0 program_change 73\n5 note_on 60 100\n15 note_off 60 0\n15 end\n");
 }
 
 TEST_F(InteropTest, FluidsynthRendersTheMidiRecordings) {

@@ -1,9 +1,10 @@
-// MIDI recordings: the working layout while open, the standard layout after close, and
-// recording on into a finished file.
+// MIDI recordings: the standard layout on disk after every open, save and close, and recording
+// on into a finished file or one a crash left in the working layout.
 
 #include "files/midi_file.h"
 
 #include "file_test_support.h"
+#include "support/file_size_limit.h"
 
 namespace {
 
@@ -68,56 +69,97 @@ TEST_F(MidiFileTest, AnOddEventTrackIsPaddedAndTrack0IsAlwaysTheSame) {
     EXPECT_EQ(Bytes(bytes.begin() + 22, bytes.begin() + 48), kTrack0);
 }
 
-TEST_F(MidiFileTest, ClosingConvertsThreeLengthFieldsAndOneLetter) {
+TEST_F(MidiFileTest, EverySaveLeavesAStandardFileAndTheNextEventGoesOverItsEnd) {
     MidiFile file(&owner);
     ASSERT_TRUE(file.newFile(nullptr));
     EXPECT_EQ(file.title(), "[noname.MID]");
-    ASSERT_EQ(put(file, {0x00, 0x90, 0x40, 0x50, 0x81, 0x00, 0x80, 0x40, 0x00}), 9);
-    ASSERT_EQ(put(file, {0x00, 0xFF, 0x2F, 0x00}), 4);  // as close would write it
-    ASSERT_TRUE(file.bringUpToDate());
     const std::string name = file.fileName();
-    const Bytes working = readBytes(name);
-    // A direct look at the working layout.
-    EXPECT_EQ(le32At(working, 4), 6U);
-    EXPECT_EQ(std::string(working.begin() + 14, working.begin() + 18), "MTrr");
-    EXPECT_EQ(le32At(working, 18), 26U);
-    EXPECT_EQ(le32At(working, 52), 13U);
+    EXPECT_EQ(readBytes(name), finalLayout(withEnd({}))) << "a new recording";
 
-    // Write the end of track again at the same place, then close.
-    ASSERT_TRUE(file.seek(9));
+    const Bytes first = {0x00, 0x90, 0x40, 0x50, 0x81, 0x00, 0x80, 0x40, 0x00};  // odd: padded
+    ASSERT_EQ(put(file, first), 9);
+    ASSERT_TRUE(file.bringUpToDate());
+    EXPECT_FALSE(file.isModified());
+    EXPECT_EQ(file.length(), 9U) << "the end of track is not part of the recording";
+    EXPECT_EQ(readBytes(name), finalLayout(withEnd(first)));
+
+    const Bytes second = {0x05, 0xB0, 0x07, 0x64};
+    ASSERT_EQ(put(file, second), 4);
+    // Unsaved: the track on disk declares the saved events only, not half of the new one.
+    const Bytes unsaved = readBytes(name);
+    const Bytes saved = finalLayout(first);
+    ASSERT_GE(unsaved.size(), saved.size());
+    EXPECT_EQ(Bytes(unsaved.begin(), unsaved.begin() + 65), Bytes(saved.begin(), saved.end() - 1));
+
+    ASSERT_TRUE(file.bringUpToDate());
+    Bytes both = first;
+    append(both, second);
+    const Bytes upToDate = readBytes(name);
+    EXPECT_EQ(upToDate, finalLayout(withEnd(both)));
     ASSERT_TRUE(file.close()) << "the file is kept: close never deletes a MIDI recording";
-    const Bytes finished = readBytes(name);
-    ASSERT_EQ(finished.size(), working.size());
-    std::vector<size_t> changed;
-    for (size_t i = 0; i < finished.size(); ++i) {
-        if (finished[i] != working[i]) {
-            changed.push_back(i);
-        }
-    }
-    // 4..7, the letter at 17, 18..21, 52..55; a byte equal in both orders does not change.
-    for (size_t i : changed) {
-        EXPECT_TRUE((i >= 4 && i < 8) || i == 17 || (i >= 18 && i < 22) || (i >= 52 && i < 56))
-            << "byte " << i << " changed";
-    }
-    EXPECT_EQ(finished[17], 'k');
-    EXPECT_EQ(finished,
-              finalLayout(withEnd({0x00, 0x90, 0x40, 0x50, 0x81, 0x00, 0x80, 0x40, 0x00})));
+    EXPECT_EQ(readBytes(name), upToDate) << "nothing left for close to convert";
     std::filesystem::remove(name);
 }
 
-TEST_F(MidiFileTest, SaveAsKeepsTheWorkingLayoutUntilTheRecordingEnds) {
+TEST_F(MidiFileTest, SaveAsLeavesAStandardFileAndRecordingGoesOn) {
     MidiFile file(&owner);
     ASSERT_TRUE(file.newFile(nullptr));
     ASSERT_EQ(put(file, {0x00, 0xB0, 0x07, 0x64}), 4);
     const std::string name = pathOf("saved.mid");
     ASSERT_TRUE(file.saveAs(name.c_str()));
     EXPECT_EQ(file.title(), "saved.mid");
-    EXPECT_EQ(le32At(readBytes(name), 4), 6U) << "still the working layout";
+    EXPECT_EQ(readBytes(name), finalLayout(withEnd({0x00, 0xB0, 0x07, 0x64})));
+    EXPECT_EQ(file.position(), 4U);
     ASSERT_EQ(put(file, {0x0A, 0x90, 0x3C, 0x40}), 4);
     ASSERT_TRUE(file.close());
     EXPECT_EQ(readBytes(name),
               finalLayout(withEnd({0x00, 0xB0, 0x07, 0x64, 0x0A, 0x90, 0x3C, 0x40})));
     EXPECT_EQ(filesInFolder(), std::vector<std::string>{"saved.mid"});
+}
+
+// Files that a crash left in the working layout: little-endian lengths, "MTrr", no end of track.
+TEST_F(MidiFileTest, AFileLeftInTheWorkingLayoutOpensAsAStandardOne) {
+    const Bytes events = {0x00, 0x90, 0x40, 0x50, 0x05, 0x80, 0x40, 0x00};
+    Bytes working;
+    append(working, "MThd");
+    appendLe32(working, 6);
+    append(working, {0x00, 0x01, 0x00, 0x02, 0x00, 0x18});
+    append(working, "MTrr");
+    appendLe32(working, 26);
+    append(working, kTrack0);
+    append(working, "MTrk");
+    appendLe32(working, static_cast<uint32_t>(events.size()));
+    append(working, events);
+    const std::string name = pathOf("crashed.mid");
+    writeBytes(name, working);
+
+    MidiFile file(&owner);
+    ASSERT_TRUE(file.open(name.c_str()));
+    EXPECT_EQ(file.length(), 8U);
+    EXPECT_EQ(readBytes(name), finalLayout(withEnd(events)));
+}
+
+// A save keeps room for the end of track; events recorded after it can take that room, and a
+// disk full then (a file size limit here) leaves close short of it.
+TEST_F(MidiFileTest, CloseOnAFullDiskAfterMoreEventsSaysTheEndOfTrackIsShort) {
+    const std::string name = pathOf("full.mid");
+    MidiFile file(&owner);
+    ASSERT_TRUE(file.newFile(nullptr));
+    ASSERT_EQ(put(file, {0x00, 0xC0, 0x49}), 3);
+    ASSERT_TRUE(file.saveAs(name.c_str()));
+    {
+        const testing_support::FileSizeLimit fullDisk(readBytes(name).size());
+        EXPECT_TRUE(file.close()) << "the saved end of track is in place";
+    }
+    EXPECT_FALSE(file.endOfTrackWasShort());
+
+    ASSERT_TRUE(file.open(name.c_str()));
+    ASSERT_EQ(put(file, {0x05, 0x90, 0x3C, 0x64, 0x05, 0x80, 0x3C, 0x00}), 8);
+    {
+        const testing_support::FileSizeLimit fullDisk(readBytes(name).size());
+        EXPECT_FALSE(file.close());
+    }
+    EXPECT_TRUE(file.endOfTrackWasShort());
 }
 
 TEST_F(MidiFileTest, SaveAsThenQuittingLeavesTheFinalLayout) {

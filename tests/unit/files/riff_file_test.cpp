@@ -2,11 +2,13 @@
 
 #include "files/riff_file.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include "file_test_support.h"
@@ -227,6 +229,41 @@ TEST_F(RiffFileTest, SaveAsAcrossFileSystemsCopiesAndRemovesTheTemporary) {
     EXPECT_TRUE(file.close());
     EXPECT_EQ(dataOf(target), samples + "+");
     std::filesystem::remove_all(otherFolder);
+}
+
+// Save As follows the rule of every write: a link stays a link and its target takes the
+// recording, which goes on there; a FIFO takes a copy and stays a FIFO, the recording staying
+// where it was.
+TEST_F(RiffFileTest, SaveAsOntoALinkReplacesItsTargetAndOntoAFifoWritesIntoIt) {
+    namespace fs = std::filesystem;
+    fs::create_directory(folder / "takes");
+    writeBytes(folder / "takes" / "take.wav", {1, 2, 3});
+    fs::create_symlink("takes/take.wav", folder / "latest.wav");
+    WaveFile file(nullptr, nullptr);
+    ASSERT_TRUE(file.newFile(nullptr));
+    ASSERT_EQ(put(file, "linked"), 6);
+    ASSERT_TRUE(file.saveAs(pathOf("latest.wav").c_str()));
+    EXPECT_TRUE(fs::is_symlink(folder / "latest.wav"));
+    EXPECT_EQ(file.title(), "latest.wav");
+    ASSERT_EQ(put(file, "+"), 1);
+    ASSERT_TRUE(file.bringUpToDate());
+    EXPECT_EQ(dataOf(pathOf("takes/take.wav")), "linked+");
+
+    const std::string pipe = pathOf("pipe.wav");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(file.saveAs(pipe.c_str()));
+    Bytes got(4096);
+    const ssize_t length = ::read(reader, got.data(), got.size());
+    ::close(reader);
+    got.resize(static_cast<size_t>(std::max<ssize_t>(length, 0)));
+    EXPECT_EQ(got, readBytes(pathOf("takes/take.wav")));
+    struct stat info {};
+    ASSERT_EQ(::lstat(pipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(file.title(), "latest.wav");
+    EXPECT_TRUE(file.close());
 }
 
 // A child process with a small file size limit: its writes fail for real, as on a full disk.

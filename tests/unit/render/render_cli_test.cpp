@@ -1,8 +1,11 @@
-// lirveto-render as users run it: a sweep comes out as a WAV whose pitch follows the cursor, and
-// bad input exits 2 with one line on stderr and no output file.
+// lirveto-render as users run it: a sweep comes out as a WAV whose pitch follows the cursor, bad
+// input exits 2 with one line on stderr and no output file, a failed render leaves none either,
+// and the output goes where every write of the program goes.
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,8 +14,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "support/file_size_limit.h"
 #include "support/run_program.h"
 #include "support/scoped_environment_variable.h"
 
@@ -153,11 +158,15 @@ TEST_F(RenderCliTest, TheDsoundEngineStreamsAHeldCursorAsASteadyToneAfterItsSlew
     EXPECT_NEAR(crossings, mappedHz(960), 3);
 }
 
-TEST_F(RenderCliTest, HelpPrintsTheUsage) {
-    const auto run = runProgram(kRender, {"--help"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("--engine wave|dsound|midi --gesture FILE --out FILE"),
+TEST_F(RenderCliTest, HelpPrintsTheUsageAndVersionTheVersion) {
+    const auto help = runProgram(kRender, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--engine wave|dsound|midi --gesture FILE --out FILE"),
               std::string::npos);
+    const auto version = runProgram(kRender, {"--version"});
+    EXPECT_EQ(version.status, 0) << version.err;
+    EXPECT_EQ(version.out, std::string("lirveto-render ") + LIRVETO_VERSION_TEXT + " (" +
+                               std::to_string(sizeof(void*) * 8) + "bit)\n");
 }
 
 TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
@@ -183,6 +192,104 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
         {"--engine", "wave", "--gesture", good, "--out", out(), "--duration", "90000000000"},
         "a WAV file at 22050 bytes per second holds at most 194777645 ms");
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--out", out()}, "twice");
+}
+
+// Whatever the gesture file holds or is called, the error stays one line of plain text: no
+// control byte (C0, DEL, C1) reaches the terminal; letters stay.
+TEST_F(RenderCliTest, ControlBytesInAGestureFileOrItsNameStayOutOfTheErrorLine) {
+    const std::string named = write("caf\xc3\xa9\x1b[31m.txt", "0 1 2\n5 5 5 x\n");
+    const std::string binary =
+        write("binary.txt", std::string("0 1 2\n\x9b\x01\x7f \xc2\x85 5\0 5\n", 19));
+    for (const std::string& path : {named, binary}) {
+        SCOPED_TRACE(path);
+        const auto run =
+            runProgram(kRender, {"--engine", "midi", "--gesture", path, "--out", out()});
+        EXPECT_EQ(run.status, 2);
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
+        for (const char c : run.err.substr(0, run.err.size() - 1)) {
+            const auto byte = static_cast<uint8_t>(c);
+            EXPECT_FALSE(byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) << static_cast<int>(byte);
+        }
+        EXPECT_NE(run.err.find("line 2"), std::string::npos) << run.err;
+    }
+    const auto run = runProgram(kRender, {"--engine", "midi", "--gesture", named, "--out", out()});
+    EXPECT_NE(run.err.find("caf\xc3\xa9?[31m.txt"), std::string::npos) << run.err;
+}
+
+// A disk that fills during the render (here: a file size limit the renderer inherits) fails it
+// with the system's reason; nothing is left at the output path or in the temporary folder.
+TEST_F(RenderCliTest, AFullDiskFailsTheRenderWithTheSystemsReasonAndLeavesNothing) {
+    std::string moves;
+    for (int t = 0; t <= 20000; t += 5) {
+        moves += std::to_string(t) + " " + std::to_string(t * 7 % 1900) + " " +
+                 std::to_string(t * 3 % 1000) + "\n";
+    }
+    const std::string gesture = write("moves.txt", moves);
+    for (const char* engine : {"midi", "wave", "dsound"}) {
+        SCOPED_TRACE(engine);
+        testing_support::ProgramRun run;
+        {
+            const testing_support::FileSizeLimit fullDisk(20000);
+            run = runProgram(kRender, {"--engine", engine, "--gesture", gesture, "--out", out()});
+        }
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_NE(run.err.find("Can't write"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(std::generic_category().message(EFBIG)), std::string::npos)
+            << run.err;
+        EXPECT_FALSE(fs::exists(out()));
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            EXPECT_EQ(entry.path().extension(), ".txt") << entry.path();
+        }
+    }
+}
+
+// The output goes where a write to its path goes: a link stays a link and its target (made when
+// missing) takes the render; a FIFO and standard output are written as they are.
+TEST_F(RenderCliTest, TheOutputFollowsLinksAndWritesFifosAndStandardOutputDirectly) {
+    const std::string gesture = write("g.txt", "0 100 100\n300 900 500\n600 1500 200\n");
+    const auto render = [&gesture](const std::string& outPath) {
+        return runProgram(kRender, {"--engine", "midi", "--gesture", gesture, "--out", outPath});
+    };
+    const std::string plain = (folder / "plain.mid").string();
+    ASSERT_EQ(render(plain).status, 0);
+    const std::string expected = testing_support::readAll(plain);
+    ASSERT_GT(expected.size(), 56U);
+
+    fs::create_directory(folder / "takes");
+    std::ofstream(folder / "takes" / "old.mid") << "an older render";
+    fs::create_symlink("takes/old.mid", folder / "latest.mid");
+    fs::create_symlink("takes/new.mid", folder / "dangling.mid");
+    for (const char* link : {"latest.mid", "dangling.mid"}) {
+        SCOPED_TRACE(link);
+        const auto run = render((folder / link).string());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(fs::is_symlink(folder / link));
+        EXPECT_EQ(testing_support::readAll(
+                      (folder / "takes" / fs::read_symlink(folder / link).filename()).string()),
+                  expected);
+    }
+
+    const std::string pipe = (folder / "pipe.mid").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const auto run = render(pipe);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string got(64 * 1024, '\0');
+    const ssize_t length = ::read(reader, got.data(), got.size());
+    ::close(reader);
+    got.resize(static_cast<size_t>(std::max<ssize_t>(length, 0)));
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(fs::is_fifo(pipe));
+
+    const auto toStandardOutput = render("-");
+    EXPECT_EQ(toStandardOutput.status, 0) << toStandardOutput.err;
+    EXPECT_EQ(toStandardOutput.out, expected);
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        EXPECT_NE(entry.path().extension(), ".TMP") << "temporary recording left behind";
+    }
 }
 
 TEST_F(RenderCliTest, ARefusedRenderKeepsAnExistingOutputFile) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "message_text.h"
 #include "render_limits.h"
 #include "render_options.h"
 
@@ -68,12 +69,27 @@ TEST(RenderOptions, AnOptionGivenTwiceIsRefused) {
 TEST(RenderOptions, WhatEverTheArgumentsHoldTheErrorIsOneLine) {
     std::string error;
     EXPECT_FALSE(parse({"-\x8f\n\xfa"}, error));  // found by fuzzing: a name without a value
-    EXPECT_EQ(error, "option '-\x8f?\xfa' needs a value");
+    EXPECT_EQ(error, "option '-?\?\?' needs a value");
     EXPECT_FALSE(parse({"--engine", "wave", "--lo\rud", "yes"}, error));
     EXPECT_EQ(error, "unknown option '--lo?ud'");
     EXPECT_FALSE(
         parse({"--engine", "wave", "--gesture", "g", "--out", "o", "--screen", "1\n2"}, error));
     EXPECT_EQ(error.find('\n'), std::string::npos);
+}
+
+// C0 and C1 controls, DEL and bytes outside UTF-8 would break the line or work on the terminal.
+TEST(RenderOptions, MessagesShowControlsAndStrayBytesAsQuestionMarksAndKeepLetters) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"plain name.txt", "plain name.txt"},
+        {"caf\xc3\xa9 \xe2\x99\xaa \xf0\x9f\x8e\xb5", "caf\xc3\xa9 \xe2\x99\xaa \xf0\x9f\x8e\xb5"},
+        {"bell\x07 esc\x1b[31m del\x7f", "bell? esc?[31m del?"},
+        {"c1 \xc2\x9b and \xc2\x85 but \xc2\xa0", "c1 ? and ? but \xc2\xa0"},
+        {"raw \x9b \xff \xc3 \xe2\x99 \xed\xa0\x80 \xc0\xaf", "raw ? ? ? ?? ??? ??"},
+    };
+    for (const auto& [text, shown] : cases) {
+        EXPECT_EQ(shownForMessage(text), shown) << text;
+    }
+    EXPECT_EQ(quotedForMessage("\x1b]0;title\x07"), "'?]0;title?'");
 }
 
 TEST(RenderOptions, NumbersTooBigAreReportedAsSuchAndLongTextIsCut) {
