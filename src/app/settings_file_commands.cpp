@@ -23,8 +23,9 @@ bool SettingsFileCommands::openSettingsFile(QWidget* owner, QObject* tabWindow) 
     }
     lastName = chosen;
     const QByteArray name = QFile::encodeName(chosen);
-    if (!settings::loadSettings(name.constData())) {
-        messages.show("can't read the settings file " + chosen.toStdString(), "Open settings file",
+    settings::SettingsFileFault fault = settings::SettingsFileFault::none;
+    if (!settings::loadSettings(name.constData(), &fault)) {
+        messages.show(settings::settingsFileFaultText(fault, chosen.toStdString()), openTitle,
                       platform::MessageBoxStyle::OkExclamation);
         return false;
     }
@@ -41,7 +42,7 @@ bool SettingsFileCommands::saveSettingsAs(QWidget* owner) {
     lastName = chosen;
     const QByteArray name = QFile::encodeName(chosen);
     if (!settings::saveSettings(name.constData(), messages)) {
-        messages.show("can't write the settings file " + chosen.toStdString(), "Save settings as",
+        messages.show("can't write the settings file " + chosen.toStdString(), saveTitle,
                       platform::MessageBoxStyle::OkExclamation);
         return false;
     }

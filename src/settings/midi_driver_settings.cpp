@@ -25,6 +25,11 @@ void readMidiDriverSettings(const platform::RegistryKey* key) {
     SoundFont.set(readRegistryText(*key, "SoundFont", soundFontBuffer).value_or(""));
 }
 
+void resetMidiDriverForSettingsFile() {
+    PatchOffset = 1;
+    MidiDriver.set("-1");
+}
+
 bool writeMidiDriverSettings(platform::RegistryKey* key) {
     if (key == nullptr) {
         return true;

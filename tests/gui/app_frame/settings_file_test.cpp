@@ -96,4 +96,24 @@ TEST_F(AppFixture, AFileThatCannotBeReadOrWrittenIsReportedAndChangesNothing) {
     EXPECT_NE(messages.shown[1].text.find("folder.ini"), std::string::npos);
 }
 
+// An empty or unrelated file would set every value to its settings-file default.
+TEST_F(AppFixture, AFileWithoutTheVersionSectionIsRefusedAndChangesNothing) {
+    app::SDIDecFrame* frame = start();
+    const QString empty = folder.filePath("empty.ini");
+    ASSERT_TRUE(QFile(empty).open(QIODevice::WriteOnly));
+    settings::Pitch = 3;
+    settings::Volume = 33;
+    dialogs.answers << empty;
+    frame->menuAction(command::openSettingsFile)->trigger();
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              empty.toStdString() + " is not a settings file: it has no [Version] section");
+    EXPECT_EQ(messages.shown[0].caption, "Open settings file");
+    EXPECT_EQ(settings::Pitch.load(), 3);
+    EXPECT_EQ(settings::Volume.load(), 33);
+    EXPECT_EQ(wavePage->count(page::settingsChanged), 0);
+}
+
 }  // namespace
