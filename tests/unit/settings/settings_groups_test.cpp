@@ -205,8 +205,9 @@ TEST_F(SettingsGroupsTest, SoundFontLivesInTheRegistryOnlyAndIsWrittenOnceNamed)
     settings::SoundFont.set("");
 }
 
-// A settings file resets the driver choice but holds no SoundFont, so it keeps ours.
-TEST_F(SettingsGroupsTest, TheSoundFontSurvivesSettingsFiles) {
+// A settings file resets the driver choice but holds no SoundFont, so it keeps ours; a cleared
+// field stays cleared, so the old SoundFont does not come back at the next start.
+TEST_F(SettingsGroupsTest, TheSoundFontSurvivesSettingsFilesAndCanBeCleared) {
     settings::SoundFont.set("/home/u/big.sf2");
     settings::MidiDriver.set("Lirveto");
     settings::PatchOffset = 0;
@@ -214,6 +215,13 @@ TEST_F(SettingsGroupsTest, TheSoundFontSurvivesSettingsFiles) {
     EXPECT_EQ(settings::SoundFont.get(), "/home/u/big.sf2");
     EXPECT_EQ(settings::MidiDriver.get(), "-1");
     EXPECT_EQ(settings::PatchOffset, 1);
+
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    settings::SoundFont.set("");
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    settings::SoundFont.set("/elsewhere.sf2");
+    ASSERT_TRUE(settings::loadSettings(nullptr));
+    EXPECT_EQ(settings::SoundFont.get(), "") << readFile(registryFile());
 }
 
 }  // namespace
