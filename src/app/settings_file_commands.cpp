@@ -16,8 +16,9 @@ QString SettingsFileCommands::startingPoint() const {
 }
 
 bool SettingsFileCommands::openSettingsFile(QWidget* owner, QObject* tabWindow) {
-    const QString chosen = dialogs.openFileName(owner, QString::fromUtf8(filter), startingPoint(),
-                                                QString::fromUtf8(defaultExtension));
+    const QString chosen =
+        dialogs.openFileName(owner, QString::fromUtf8(openTitle), QString::fromUtf8(filter),
+                             startingPoint(), QString::fromUtf8(defaultExtension));
     if (chosen.isEmpty()) {
         return false;
     }
@@ -34,8 +35,9 @@ bool SettingsFileCommands::openSettingsFile(QWidget* owner, QObject* tabWindow) 
 }
 
 bool SettingsFileCommands::saveSettingsAs(QWidget* owner) {
-    const QString chosen = dialogs.saveFileName(owner, QString::fromUtf8(filter), startingPoint(),
-                                                QString::fromUtf8(defaultExtension));
+    const QString chosen =
+        dialogs.saveFileName(owner, QString::fromUtf8(saveTitle), QString::fromUtf8(filter),
+                             startingPoint(), QString::fromUtf8(defaultExtension));
     if (chosen.isEmpty()) {
         return false;
     }

@@ -15,7 +15,7 @@ class SettingsFileCommands {
   public:
     static constexpr const char* filter = "Lirveto settings files (*.ini)";
     static constexpr const char* defaultExtension = "ini";
-    // The captions of the boxes that report a failure.
+    // The dialogs' titles, and the captions of the boxes that report their failures.
     static constexpr const char* openTitle = "Open settings file";
     static constexpr const char* saveTitle = "Save settings as";
 

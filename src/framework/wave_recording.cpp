@@ -144,8 +144,8 @@ bool WaveRecording::saveAs(bool* saved) {
     if (!isOpen()) {
         return false;
     }
-    const QString name =
-        services.fileDialogs.saveFileName(&page, waveFilter, startFolder, waveSuffix);
+    const QString name = services.fileDialogs.saveFileName(&page, QStringLiteral("Save As"),
+                                                           waveFilter, startFolder, waveSuffix);
     if (name.isEmpty()) {
         return false;
     }
@@ -190,8 +190,8 @@ void WaveRecording::fileOpen() {
     if (!saveCheck()) {
         return;
     }
-    const QString name =
-        services.fileDialogs.openFileName(&page, waveFilter, startFolder, waveSuffix);
+    const QString name = services.fileDialogs.openFileName(&page, QStringLiteral("Open"),
+                                                           waveFilter, startFolder, waveSuffix);
     if (name.isEmpty()) {
         return;
     }

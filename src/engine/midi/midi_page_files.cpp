@@ -91,8 +91,8 @@ bool TMidiDialog::saveAs(bool* saved) {
     if (!file->isOpen()) {
         return false;
     }
-    const QString name =
-        services.fileDialogs.saveFileName(this, midiFilter, startFolder, midiSuffix);
+    const QString name = services.fileDialogs.saveFileName(this, QStringLiteral("Save As"),
+                                                           midiFilter, startFolder, midiSuffix);
     if (name.isEmpty()) {
         return false;
     }
@@ -161,8 +161,8 @@ LRESULT TMidiDialog::fileOpen(WPARAM, LPARAM) {
     if (!askToSave()) {
         return 0;
     }
-    const QString name =
-        services.fileDialogs.openFileName(this, midiFilter, startFolder, midiSuffix);
+    const QString name = services.fileDialogs.openFileName(this, QStringLiteral("Open"), midiFilter,
+                                                           startFolder, midiSuffix);
     if (name.isEmpty()) {
         return 0;
     }

@@ -45,22 +45,23 @@ class AnsweringPage : public testpages::FakePage {
 struct FakeFileDialogs : FileDialogs {
     struct Call {
         bool save;
-        QString filter, folder, suffix;
+        QString title, filter, folder, suffix;
     };
     QStringList answers;
     std::vector<Call> calls;
 
-    QString next(bool save, const QString& filter, const QString& folder, const QString& suffix) {
-        calls.push_back({save, filter, folder, suffix});
+    QString next(bool save, const QString& title, const QString& filter, const QString& folder,
+                 const QString& suffix) {
+        calls.push_back({save, title, filter, folder, suffix});
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
-    QString openFileName(QWidget*, const QString& filter, const QString& folder,
-                         const QString& suffix) override {
-        return next(false, filter, folder, suffix);
+    QString openFileName(QWidget*, const QString& title, const QString& filter,
+                         const QString& folder, const QString& suffix) override {
+        return next(false, title, filter, folder, suffix);
     }
-    QString saveFileName(QWidget*, const QString& filter, const QString& folder,
-                         const QString& suffix) override {
-        return next(true, filter, folder, suffix);
+    QString saveFileName(QWidget*, const QString& title, const QString& filter,
+                         const QString& folder, const QString& suffix) override {
+        return next(true, title, filter, folder, suffix);
     }
 };
 

@@ -29,6 +29,7 @@ TEST_F(AppFixture, SaveSettingsAsWritesTheFileAndLeavesTheRegistryAlone) {
 
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_TRUE(dialogs.calls[0].save);
+    EXPECT_EQ(dialogs.calls[0].title, "Save settings as");
     EXPECT_EQ(dialogs.calls[0].filter, "Lirveto settings files (*.ini)");
     EXPECT_EQ(dialogs.calls[0].suffix, "ini");
     const QByteArray text = contents(ini);
@@ -51,6 +52,7 @@ TEST_F(AppFixture, OpenSettingsFileLoadsItTellsThePagesAndOffersTheNameAgain) {
     QCoreApplication::processEvents();
     EXPECT_EQ(settings::Pitch.load(), 4);
     EXPECT_FALSE(dialogs.calls[0].save);
+    EXPECT_EQ(dialogs.calls[0].title, "Open settings file");
     // The tab window hands the news to every page.
     QCoreApplication::processEvents();
     EXPECT_EQ(wavePage->count(page::settingsChanged), 1);
