@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -75,8 +76,9 @@ class AppFixture : public ::testing::Test {
         settings::ViewNoteName = 1;
         makeApp();
     }
-    void makeApp() {
-        app = std::make_unique<app::App>(services, [this](PageServices&) {
+    void makeApp() { makeApp(services); }
+    void makeApp(const app::AppServices& with) {
+        app = std::make_unique<app::App>(with, [this](PageServices&) {
             std::vector<std::unique_ptr<QWidget>> list;
             auto wave = std::make_unique<AnsweringPage>(testpages::waveTemplate);
             wavePage = wave.get();
