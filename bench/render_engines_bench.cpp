@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
         }
     }
     const std::string full = (folder / "full.ini").string();
-    std::ofstream(full)
-        << "[Setup]\nStereo=1\nSampleRate=44kHz\nResolution=16bit\nPitch=1\nVolume=100\n";
+    std::ofstream(full) << "[Version]\n[Setup]\nStereo=1\nSampleRate=44kHz\nResolution="
+                           "16bit\nPitch=1\nVolume=100\n";
     const std::string wav = (folder / "out.wav").string();
     const std::string mid = (folder / "out.mid").string();
     const std::vector<Case> cases{

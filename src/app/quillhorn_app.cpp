@@ -87,6 +87,13 @@ bool QuillhornApp::openWebAddress(std::string_view address) {
 }
 
 bool QuillhornApp::openInBrowser(const std::string& address) {
+    // As for the mixers: a missing program is named before anything is tried.
+    if (!shell.browserAvailable()) {
+        if (statusText) {
+            statusText(QStringLiteral("No web browser found: install one, or xdg-utils"));
+        }
+        return false;
+    }
     if (shell.openUrl(address)) {
         return true;
     }

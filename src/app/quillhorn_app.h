@@ -73,7 +73,8 @@ class QuillhornApp : public QObject, public controls::HelpProvider {
     bool showHelpTopic(const std::string& topic) override;
 
   private:
-    // Opens the address as it stands; says so on the status line when no browser took it.
+    // Opens the address as it stands; says on the status line when no browser is found or none
+    // took it.
     bool openInBrowser(const std::string& address);
 
     platform::Shell& shell;

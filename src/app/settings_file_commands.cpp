@@ -16,15 +16,17 @@ QString SettingsFileCommands::startingPoint() const {
 }
 
 bool SettingsFileCommands::openSettingsFile(QWidget* owner, QObject* tabWindow) {
-    const QString chosen = dialogs.openFileName(owner, QString::fromUtf8(filter), startingPoint(),
-                                                QString::fromUtf8(defaultExtension));
+    const QString chosen =
+        dialogs.openFileName(owner, QString::fromUtf8(openTitle), QString::fromUtf8(filter),
+                             startingPoint(), QString::fromUtf8(defaultExtension));
     if (chosen.isEmpty()) {
         return false;
     }
     lastName = chosen;
     const QByteArray name = QFile::encodeName(chosen);
-    if (!settings::loadSettings(name.constData())) {
-        messages.show("can't read the settings file " + chosen.toStdString(), "Open settings file",
+    settings::SettingsFileFault fault = settings::SettingsFileFault::none;
+    if (!settings::loadSettings(name.constData(), &fault)) {
+        messages.show(settings::settingsFileFaultText(fault, chosen.toStdString()), openTitle,
                       platform::MessageBoxStyle::OkExclamation);
         return false;
     }
@@ -33,15 +35,16 @@ bool SettingsFileCommands::openSettingsFile(QWidget* owner, QObject* tabWindow) 
 }
 
 bool SettingsFileCommands::saveSettingsAs(QWidget* owner) {
-    const QString chosen = dialogs.saveFileName(owner, QString::fromUtf8(filter), startingPoint(),
-                                                QString::fromUtf8(defaultExtension));
+    const QString chosen =
+        dialogs.saveFileName(owner, QString::fromUtf8(saveTitle), QString::fromUtf8(filter),
+                             startingPoint(), QString::fromUtf8(defaultExtension));
     if (chosen.isEmpty()) {
         return false;
     }
     lastName = chosen;
     const QByteArray name = QFile::encodeName(chosen);
     if (!settings::saveSettings(name.constData(), messages)) {
-        messages.show("can't write the settings file " + chosen.toStdString(), "Save settings as",
+        messages.show("can't write the settings file " + chosen.toStdString(), saveTitle,
                       platform::MessageBoxStyle::OkExclamation);
         return false;
     }

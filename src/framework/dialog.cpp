@@ -95,7 +95,10 @@ void TDialog::create() {
         }
         setDialogControlId(control, entry.id);
         control->setGeometry(MapDialogRect(QRect(entry.x, entry.y, entry.cx, entry.cy)));
-        control->show();
+        // A control that createItem hid stays hidden, as a template item without WS_VISIBLE.
+        if (!control->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+            control->show();
+        }
     }
     setupWindow();
 }

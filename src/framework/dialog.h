@@ -61,7 +61,8 @@ class TDialog : public TWindowT<QDialog> {
     int exec() override;
 
   protected:
-    // The widget for one template entry; pages override it for their own controls.
+    // The widget for one template entry; pages override it for their own controls. It is shown
+    // unless the override has already shown or hidden it.
     virtual QWidget* createItem(const DialogItem& item);
     // Runs after the children exist, as a window's set-up does.
     virtual void setupWindow() {}

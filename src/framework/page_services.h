@@ -27,12 +27,13 @@ class StatusText {
 class FileDialogs {
   public:
     virtual ~FileDialogs() = default;
-    // filter: Qt form, e.g. "Wave files (*.wav)"; defaultSuffix without the dot.
-    virtual QString openFileName(QWidget* parent, const QString& filter, const QString& folder,
-                                 const QString& defaultSuffix) = 0;
+    // title: the dialog's window title; filter: Qt form, e.g. "Wave files (*.wav)";
+    // defaultSuffix without the dot.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& folder, const QString& defaultSuffix) = 0;
     // Asks before overwriting an existing file; the chosen folder must exist.
-    virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& folder,
-                                 const QString& defaultSuffix) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& folder, const QString& defaultSuffix) = 0;
 };
 
 struct PageServices {

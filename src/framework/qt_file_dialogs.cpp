@@ -18,18 +18,18 @@ QString choose(QFileDialog& dialog) {
 
 }  // namespace
 
-QString QtFileDialogs::openFileName(QWidget* parent, const QString& filter, const QString& folder,
-                                    const QString& defaultSuffix) {
-    QFileDialog dialog(parent, QString(), QDir(folder).absolutePath(), filter);
+QString QtFileDialogs::openFileName(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& folder, const QString& defaultSuffix) {
+    QFileDialog dialog(parent, title, QDir(folder).absolutePath(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultSuffix);
     return choose(dialog);
 }
 
-QString QtFileDialogs::saveFileName(QWidget* parent, const QString& filter, const QString& folder,
-                                    const QString& defaultSuffix) {
-    QFileDialog dialog(parent, QString(), QDir(folder).absolutePath(), filter);
+QString QtFileDialogs::saveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& folder, const QString& defaultSuffix) {
+    QFileDialog dialog(parent, title, QDir(folder).absolutePath(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);

@@ -119,8 +119,8 @@ bool Recording::saveAs(bool* saved) {
     if (!isOpen()) {
         return false;
     }
-    const QString name =
-        services.fileDialogs.saveFileName(&page, kind.filter, startFolder, kind.suffix);
+    const QString name = services.fileDialogs.saveFileName(&page, QStringLiteral("Save As"),
+                                                           kind.filter, startFolder, kind.suffix);
     if (name.isEmpty()) {
         return false;
     }
@@ -159,8 +159,8 @@ void Recording::fileOpen() {
     if (!saveCheck()) {
         return;
     }
-    const QString name =
-        services.fileDialogs.openFileName(&page, kind.filter, startFolder, kind.suffix);
+    const QString name = services.fileDialogs.openFileName(&page, QStringLiteral("Open"),
+                                                           kind.filter, startFolder, kind.suffix);
     if (name.isEmpty()) {
         return;
     }

@@ -10,6 +10,10 @@ class Shell {
   public:
     virtual ~Shell() = default;
 
+    // True when a web browser, or a program that opens web addresses in one, can be found;
+    // false means that openUrl would find none. Thread: GUI.
+    virtual bool browserAvailable() = 0;
+
     // Opens the address in the user's browser; false when nothing took it. Thread: GUI.
     virtual bool openUrl(const std::string& address) = 0;
 

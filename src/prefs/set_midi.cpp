@@ -148,9 +148,10 @@ framework::LRESULT TSetMidi::browseSoundFont(framework::WPARAM, framework::LPARA
     }
     const QString folder = field->text().isEmpty() ? QStringLiteral("/usr/share/sounds/sf2")
                                                    : QFileInfo(field->text()).absolutePath();
-    const QString chosen = fileDialogs.openFileName(
-        this, QStringLiteral("SoundFont files (*.sf2 *.sf3);;All files (*)"), folder,
-        QStringLiteral("sf2"));
+    const QString chosen =
+        fileDialogs.openFileName(this, QStringLiteral("Open"),
+                                 QStringLiteral("SoundFont files (*.sf2 *.sf3);;All files (*)"),
+                                 folder, QStringLiteral("sf2"));
     if (!chosen.isEmpty()) {
         field->setText(chosen);
     }

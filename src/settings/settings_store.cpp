@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -7,6 +9,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/profile.h"
+#include "platform/profile_text.h"
 #include "platform/registry.h"
 #include "settings/general_settings.h"
 #include "settings/midi_driver_settings.h"
@@ -22,6 +25,7 @@ namespace settings {
 namespace {
 
 constexpr const char* viewSection = "Main";
+constexpr const char* versionSection = "Version";
 constexpr const char* swoopKey = "SwoopMode";
 // Kept in the registry only: a settings file describes the instrument, not the screen it is
 // played on.
@@ -31,12 +35,26 @@ bool named(const char* iniFile) {
     return iniFile != nullptr && iniFile[0] != '\0';
 }
 
-// Confirms that the file exists and can be read, so that a vanished or unreadable settings
-// file does not replace every setting with its defaults.
-bool readable(const char* iniFile) {
-    std::string ignored;
-    return platform::readWholeFile(iniFile, ignored, std::size_t{16} * 1024 * 1024) ==
-           platform::FileRead::Ok;
+bool sameSectionName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// A vanished or unreadable file, or one that is no settings file, must not replace every setting
+// with its defaults.
+SettingsFileFault checkSettingsFile(const char* iniFile) {
+    std::string text;
+    if (platform::readWholeFile(iniFile, text, std::size_t{16} * 1024 * 1024) !=
+        platform::FileRead::Ok) {
+        return SettingsFileFault::unreadable;
+    }
+    const auto sections = platform::profile::sectionNames(text);
+    const bool versioned = std::any_of(sections.begin(), sections.end(), [](std::string_view name) {
+        return sameSectionName(name, versionSection);
+    });
+    return versioned ? SettingsFileFault::none : SettingsFileFault::notSettingsFile;
 }
 
 void readViewFlags(platform::RegistryKey* key, const char* iniFile) {
@@ -60,7 +78,11 @@ bool writeViewFlags(platform::RegistryKey* key, const char* iniFile) {
 
 void readGroups(platform::RegistryKey* key, const char* iniFile) {
     const StoreSelector store{key, iniFile};
-    readMidiDriverSettings(key);
+    if (store.useIni()) {
+        resetMidiDriverForSettingsFile();
+    } else {
+        readMidiDriverSettings(key);
+    }
     readWaveFormatSettings(store);
     readGeneralSettings(store);
     readMidiPageSettings(store);
@@ -92,9 +114,16 @@ void reportRegistryFailure(platform::MessageBox& messages, int reason) {
 
 }  // namespace
 
-bool loadSettings(const char* iniFileOrNull) {
+bool loadSettings(const char* iniFileOrNull, SettingsFileFault* fault) {
+    if (fault != nullptr) {
+        *fault = SettingsFileFault::none;
+    }
     if (named(iniFileOrNull)) {
-        if (!readable(iniFileOrNull)) {
+        const SettingsFileFault found = checkSettingsFile(iniFileOrNull);
+        if (found != SettingsFileFault::none) {
+            if (fault != nullptr) {
+                *fault = found;
+            }
             return false;
         }
         readGroups(nullptr, iniFileOrNull);
@@ -112,9 +141,23 @@ bool loadSettings(const char* iniFileOrNull) {
     return true;
 }
 
+std::string settingsFileFaultText(SettingsFileFault fault, std::string_view fileName) {
+    const std::string name(fileName);
+    switch (fault) {
+        case SettingsFileFault::none:
+            break;
+        case SettingsFileFault::unreadable:
+            return "can't read the settings file " + name;
+        case SettingsFileFault::notSettingsFile:
+            return name + " is not a settings file: it has no [Version] section";
+    }
+    return {};
+}
+
 bool saveSettings(const char* iniFileOrNull, platform::MessageBox& messages) {
     if (named(iniFileOrNull)) {
-        bool ok = platform::writePrivateProfileString("Version", "Version", "1.0", iniFileOrNull);
+        bool ok =
+            platform::writePrivateProfileString(versionSection, "Version", "1.0", iniFileOrNull);
         ok = writeIniInt(iniFileOrNull, swoopKey, SwoopMode != 0 ? 1 : 0) && ok;
         return writeGroups(nullptr, iniFileOrNull) && ok;
     }

@@ -111,7 +111,7 @@ settings_round_trip() {  # Save settings as an INI file, then Open settings file
   # Up from a freshly opened File menu lands on Exit at its bottom; above it are Save settings
   # as and then Open settings file (neither has an access key).
   file_menu_item Up Up Return
-  answer_file_dialog 'Save As' "$ini"
+  answer_file_dialog 'Save settings as' "$ini"
   # Each key is written on its own: wait until the file has settled.
   for _ in $(seq 50); do
     local size
@@ -121,7 +121,7 @@ settings_round_trip() {  # Save settings as an INI file, then Open settings file
   done
   [ -s "$ini" ] || fail "round $round: Save settings as wrote nothing to $ini"
   file_menu_item Up Up Up Return
-  answer_file_dialog 'Open' "$ini"
+  answer_file_dialog 'Open settings file' "$ini"
   sleep 0.5
   rm -f "$ini"
 }

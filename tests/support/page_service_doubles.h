@@ -26,21 +26,21 @@ struct RecordingStatus : StatusText {
 // Answers each chooser from a list (an empty answer, or none left, is Cancel).
 struct FakeFileDialogs : FileDialogs {
     struct Asked {
-        QString filter, folder, suffix;
+        QString title, filter, folder, suffix;
     };
     QStringList openAnswers;
     QStringList saveAnswers;
     std::vector<Asked> opens;
     std::vector<Asked> saves;
 
-    QString openFileName(QWidget*, const QString& filter, const QString& folder,
-                         const QString& suffix) override {
-        opens.push_back({filter, folder, suffix});
+    QString openFileName(QWidget*, const QString& title, const QString& filter,
+                         const QString& folder, const QString& suffix) override {
+        opens.push_back({title, filter, folder, suffix});
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
-    QString saveFileName(QWidget*, const QString& filter, const QString& folder,
-                         const QString& suffix) override {
-        saves.push_back({filter, folder, suffix});
+    QString saveFileName(QWidget*, const QString& title, const QString& filter,
+                         const QString& folder, const QString& suffix) override {
+        saves.push_back({title, filter, folder, suffix});
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
 };

@@ -195,8 +195,11 @@ int main(int argc, char** argv) {
         return fail(kBadInput, shownForMessage(options->gesturePath) + ": " + error);
     }
     // Without a settings file, the values stay those of a first start: no registry is read.
-    if (!options->settingsPath.empty() && !settings::loadSettings(options->settingsPath.c_str())) {
-        return fail(kBadInput, "cannot read settings file " + quotedPath(options->settingsPath));
+    settings::SettingsFileFault fault = settings::SettingsFileFault::none;
+    if (!options->settingsPath.empty() &&
+        !settings::loadSettings(options->settingsPath.c_str(), &fault)) {
+        return fail(kBadInput,
+                    settings::settingsFileFaultText(fault, shownForMessage(options->settingsPath)));
     }
     if (!writableOutput(options->outPath, error)) {
         return fail(kBadInput, error);

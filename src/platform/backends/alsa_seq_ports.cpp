@@ -2,6 +2,8 @@
 
 #include <alsa/asoundlib.h>
 
+#include "platform/backends/alsa_messages.h"
+
 namespace platform {
 
 namespace {
@@ -43,6 +45,7 @@ int messageLength(uint8_t status) {
 }  // namespace
 
 std::shared_ptr<AlsaSequencer> AlsaSequencer::open() {
+    routeAlsaMessages();
     snd_seq_t* handle = nullptr;
     if (snd_seq_open(&handle, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK) < 0) {
         return nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // MIDI output through the ALSA sequencer: Lirveto's own output port, which users connect to any
 // synth or hardware with aconnect or a patchbay, and every writable port of the other clients,
-// each named "client:port". Without a sequencer (no /dev/snd/seq) there are no ports.
+// each named "client:port". Without a sequencer (no /dev/snd/seq) there are no ports, and nothing
+// is said about it (see alsa_messages.h).
 //
 // Threads: as MidiOutPort. One lock guards the sequencer handle, which alsa-lib does not
 // share between threads; it is held only for a single call, never for slow work. Output never

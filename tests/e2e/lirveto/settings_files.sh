@@ -31,7 +31,7 @@ settings_item() {  # UPS DIALOG_TITLE PATH
 # The file is written key by key after the dialog closes: wait until it rests for a second.
 save_settings_as() {
   local size=-1
-  settings_item 2 "Save As" "$1"
+  settings_item 2 "Save settings as" "$1"
   for _ in $(seq 20); do
     sleep 1
     [ -f "$1" ] && [ "$(file_size "$1")" = "$size" ] && return 0
@@ -39,7 +39,7 @@ save_settings_as() {
   done
   fail "Save settings as did not finish $1"
 }
-open_settings_file() { settings_item 3 "Open" "$1"; }
+open_settings_file() { settings_item 3 "Open settings file" "$1"; }
 
 # FILE: the window as it shows, once two dumps half a second apart agree.
 dump_window() {

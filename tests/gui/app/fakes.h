@@ -15,7 +15,9 @@ struct RecordingShell : platform::Shell {
     std::set<std::string> installed;
     std::vector<std::string> started;  // program and arguments joined by blanks
     bool browserStarts = true;
+    bool browserFound = true;
     std::set<std::string> failsToStart;
+    bool browserAvailable() override { return browserFound; }
     bool openUrl(const std::string& address) override {
         opened.push_back(address);
         return browserStarts;

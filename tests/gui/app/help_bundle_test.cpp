@@ -40,6 +40,16 @@ TEST(HelpBundle, EveryWindowsContextLeadsToAPage) {
     EXPECT_TRUE(QFile::exists(QStringLiteral(LIRVETO_HELP_SOURCE "/Controls.html")));
 }
 
+// The driver list's first entry and the way back to the default SoundFont are not obvious.
+TEST(HelpBundle, TheMidiDriverPageExplainsTheMapperAndClearingTheSoundFont) {
+    const QString page = readBundleFile("mididriver.html");
+    EXPECT_TRUE(page.contains(QStringLiteral("<b>MIDI Mapper</b>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("clear the field")));
+    const auto texts = platform::parsePopupTexts(readBundleFile("CSLirveto.txt"));
+    EXPECT_TRUE(texts.value(402).contains(QStringLiteral("MIDI Mapper")));
+    EXPECT_TRUE(texts.value(406).contains(QStringLiteral("clear it")));
+}
+
 TEST(HelpBundle, PopupTextsParseOnePerTopic) {
     const auto texts = platform::parsePopupTexts(
         QStringLiteral("ignored\n.topic 7\nfirst line\nsecond\n\n.topic 8\n  only  \n.topic x\n"));

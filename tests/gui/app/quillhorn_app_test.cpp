@@ -107,6 +107,10 @@ TEST_F(AppFixture, ABrowserOrMixerThatCannotBeStartedIsNamedOnTheStatusLine) {
     shell.browserStarts = false;
     quill.runCommand(command::checkForUpdates);
     EXPECT_EQ(status, QStringLiteral("No web browser could be started"));
+    shell.browserFound = false;
+    quill.runCommand(command::makerSite);
+    EXPECT_EQ(status, QStringLiteral("No web browser found: install one, or xdg-utils"));
+    EXPECT_EQ(shell.opened.size(), 1U) << "nothing is tried without a browser";
 
     status.clear();
     shell.installed = {"pavucontrol"};

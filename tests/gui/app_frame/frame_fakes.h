@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -45,22 +46,23 @@ class AnsweringPage : public testpages::FakePage {
 struct FakeFileDialogs : FileDialogs {
     struct Call {
         bool save;
-        QString filter, folder, suffix;
+        QString title, filter, folder, suffix;
     };
     QStringList answers;
     std::vector<Call> calls;
 
-    QString next(bool save, const QString& filter, const QString& folder, const QString& suffix) {
-        calls.push_back({save, filter, folder, suffix});
+    QString next(bool save, const QString& title, const QString& filter, const QString& folder,
+                 const QString& suffix) {
+        calls.push_back({save, title, filter, folder, suffix});
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
-    QString openFileName(QWidget*, const QString& filter, const QString& folder,
-                         const QString& suffix) override {
-        return next(false, filter, folder, suffix);
+    QString openFileName(QWidget*, const QString& title, const QString& filter,
+                         const QString& folder, const QString& suffix) override {
+        return next(false, title, filter, folder, suffix);
     }
-    QString saveFileName(QWidget*, const QString& filter, const QString& folder,
-                         const QString& suffix) override {
-        return next(true, filter, folder, suffix);
+    QString saveFileName(QWidget*, const QString& title, const QString& filter,
+                         const QString& folder, const QString& suffix) override {
+        return next(true, title, filter, folder, suffix);
     }
 };
 
@@ -74,8 +76,9 @@ class AppFixture : public ::testing::Test {
         settings::ViewNoteName = 1;
         makeApp();
     }
-    void makeApp() {
-        app = std::make_unique<app::App>(services, [this](PageServices&) {
+    void makeApp() { makeApp(services); }
+    void makeApp(const app::AppServices& with) {
+        app = std::make_unique<app::App>(with, [this](PageServices&) {
             std::vector<std::unique_ptr<QWidget>> list;
             auto wave = std::make_unique<AnsweringPage>(testpages::waveTemplate);
             wavePage = wave.get();

@@ -29,6 +29,7 @@ TEST_F(AppFixture, SaveSettingsAsWritesTheFileAndLeavesTheRegistryAlone) {
 
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_TRUE(dialogs.calls[0].save);
+    EXPECT_EQ(dialogs.calls[0].title, "Save settings as");
     EXPECT_EQ(dialogs.calls[0].filter, "Lirveto settings files (*.ini)");
     EXPECT_EQ(dialogs.calls[0].suffix, "ini");
     const QByteArray text = contents(ini);
@@ -51,6 +52,7 @@ TEST_F(AppFixture, OpenSettingsFileLoadsItTellsThePagesAndOffersTheNameAgain) {
     QCoreApplication::processEvents();
     EXPECT_EQ(settings::Pitch.load(), 4);
     EXPECT_FALSE(dialogs.calls[0].save);
+    EXPECT_EQ(dialogs.calls[0].title, "Open settings file");
     // The tab window hands the news to every page.
     QCoreApplication::processEvents();
     EXPECT_EQ(wavePage->count(page::settingsChanged), 1);
@@ -94,6 +96,26 @@ TEST_F(AppFixture, AFileThatCannotBeReadOrWrittenIsReportedAndChangesNothing) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_NE(messages.shown[0].text.find("missing.ini"), std::string::npos);
     EXPECT_NE(messages.shown[1].text.find("folder.ini"), std::string::npos);
+}
+
+// An empty or unrelated file would set every value to its settings-file default.
+TEST_F(AppFixture, AFileWithoutTheVersionSectionIsRefusedAndChangesNothing) {
+    app::SDIDecFrame* frame = start();
+    const QString empty = folder.filePath("empty.ini");
+    ASSERT_TRUE(QFile(empty).open(QIODevice::WriteOnly));
+    settings::Pitch = 3;
+    settings::Volume = 33;
+    dialogs.answers << empty;
+    frame->menuAction(command::openSettingsFile)->trigger();
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              empty.toStdString() + " is not a settings file: it has no [Version] section");
+    EXPECT_EQ(messages.shown[0].caption, "Open settings file");
+    EXPECT_EQ(settings::Pitch.load(), 3);
+    EXPECT_EQ(settings::Volume.load(), 33);
+    EXPECT_EQ(wavePage->count(page::settingsChanged), 0);
 }
 
 }  // namespace

@@ -167,6 +167,10 @@ TEST_F(MidiPageFilesTest, ACloseThatCannotWriteTheEndOfTrackSaysOops) {
     recordSomething();
     dialogs.saveAnswers = {path("full.mid")};
     send(page::fileSaveAs);
+    // A save leaves room for the end of track: only events recorded after it can take that room.
+    send(page::play);
+    tickAt(300, 200);
+    send(page::stop);
     const auto size = static_cast<rlim_t>(bytesOf(path("full.mid")).size());
     rlimit before{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);

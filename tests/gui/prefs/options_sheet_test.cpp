@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QTest>
 #include <vector>
 
 #include "controls/help_provider.h"
@@ -82,6 +83,25 @@ TEST_F(OptionsSheet, OkAppliesTheOpenedPagesAndCancelNone) {
     EXPECT_TRUE(settings::Stereo);
     EXPECT_FALSE(sheet->page(2)->isCreated());
     settings::PlayOnStart = false;
+}
+
+// Swoop mode has no place on the page: its box rides through the transfer buffer unseen.
+TEST_F(OptionsSheet, TheShownGeneralPageHidesTheSwoopModeBoxAndCarriesItsValue) {
+    settings::SwoopMode = 1;
+    sheet = prefs::makeOptionsSheet(nullptr, {[](bool) {}, &waveOut, nullptr, dialogs});
+    sheet->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
+    auto* general = static_cast<TSetApp*>(sheet->page(0));
+    EXPECT_TRUE(general->item(TSetApp::playOnStartBox)->isVisible());
+    auto* swoop = qobject_cast<QCheckBox*>(general->item(TSetApp::swoopModeBox));
+    ASSERT_NE(swoop, nullptr);
+    EXPECT_FALSE(swoop->isVisible());
+    EXPECT_FALSE(swoop->isEnabled());
+    EXPECT_TRUE(swoop->isChecked());
+
+    settings::SwoopMode = 0;
+    sheet->pressOk();
+    EXPECT_EQ(settings::SwoopMode.load(), 1) << "OK hands the carried value back";
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ int32_t mappedHz(int32_t x) {
 }
 
 TEST_F(RenderCliTest, ASweepLeftToRightRisesInPitchAsTheMappingSays) {
-    const std::string ini = write("sweep.ini", "[Setup]\nPitch=1\nVolume=100\n");
+    const std::string ini = write("sweep.ini", "[Version]\n[Setup]\nPitch=1\nVolume=100\n");
     // Hold at 120 Hz for 0.5 s, glide to 920 Hz over 2 s, hold for 1 s.
     std::string gesture = "# t_ms x y\n0 192 540\n";
     for (int t = 500; t <= 2500; t += 20) {
@@ -133,7 +133,7 @@ TEST_F(RenderCliTest, ASweepLeftToRightRisesInPitchAsTheMappingSays) {
 }
 
 TEST_F(RenderCliTest, TheDsoundEngineStreamsAHeldCursorAsASteadyToneAfterItsSlew) {
-    const std::string ini = write("held.ini", "[Setup]\nPitch=1\nVolume=100\n");
+    const std::string ini = write("held.ini", "[Version]\n[Setup]\nPitch=1\nVolume=100\n");
     const std::string path = write("held.txt", "0 960 0\n2000 960 0\n");
     const auto run = runProgram(
         kRender, {"--engine", "dsound", "--gesture", path, "--out", out(), "--settings", ini});
@@ -183,6 +183,10 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--settings",
                    (folder / "none.ini").string()},
                   "none.ini");
+    // Read as settings, a file that is none would set every value to its INI default.
+    expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--settings",
+                   write("notes.txt", "[Setup]\nPitch=1\n")},
+                  "notes.txt is not a settings file: it has no [Version] section");
     expectRefused({"--engine", "wave", "--gesture", good, "--out",
                    (folder / "no-such-folder" / "x.wav").string()},
                   "no-such-folder");

@@ -117,7 +117,8 @@ TEST_F(PlayingSettingsTest, BadValuesReadAsTheirDefaults) {
     for (const auto& [key, text] : bad) {
         // LowNote 93 alone, HighNote 45 alone: the range left with the other default is empty.
         apply(kValueSets[0]);
-        settings_test::writeFile(ini, std::string("[Playing]\n") + key + "=" + text + "\n");
+        settings_test::writeFile(ini,
+                                 std::string("[Version]\n[Playing]\n") + key + "=" + text + "\n");
         ASSERT_TRUE(settings::loadSettings(ini.c_str()));
         EXPECT_EQ(current(), kDefaults) << "INI " << key << "=" << text;
 

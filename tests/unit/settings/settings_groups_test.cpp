@@ -21,7 +21,7 @@ class SettingsGroupsTest : public settings_test::SettingsEnvironment {
     std::string ini() const { return (root / "s.ini").string(); }
 
     void loadIni(const std::string& setupLines, const std::string& more = "") {
-        writeFile(ini(), "[Setup]\n" + setupLines + more);
+        writeFile(ini(), "[Version]\nVersion=1.0\n[Setup]\n" + setupLines + more);
         ASSERT_TRUE(settings::loadSettings(ini().c_str()));
     }
 
@@ -169,7 +169,7 @@ TEST_F(SettingsGroupsTest, ViewFlagsAreDecimalTextInEitherStore) {
     EXPECT_EQ(settings::ViewNoteName, 1) << "a zero byte is an empty text";
     EXPECT_EQ(settings::ViewNoteVol, 1) << "too large for 32 bits";
 
-    writeFile(ini(), "[Main]\nViewNoteMid= 2 \nViewNoteName=\nViewNoteFreq=0\n");
+    writeFile(ini(), "[Version]\n[Main]\nViewNoteMid= 2 \nViewNoteName=\nViewNoteFreq=0\n");
     ASSERT_TRUE(settings::loadSettings(ini().c_str()));
     EXPECT_EQ(settings::ViewNoteMid, 2);
     EXPECT_EQ(settings::ViewNoteName, 1) << "an empty value reads as nothing";
@@ -225,6 +225,25 @@ TEST_F(SettingsGroupsTest, SoundFontLivesInTheRegistryOnlyAndIsWrittenOnceNamed)
     EXPECT_EQ(settings_test::readFile(ini()).find("SoundFont"), std::string::npos)
         << "not in settings files";
     settings::SoundFont.set("");
+}
+
+// A settings file resets the driver choice but holds no SoundFont, so it keeps ours; a cleared
+// field stays cleared, so the old SoundFont does not come back at the next start.
+TEST_F(SettingsGroupsTest, TheSoundFontSurvivesSettingsFilesAndCanBeCleared) {
+    settings::SoundFont.set("/home/u/big.sf2");
+    settings::MidiDriver.set("Lirveto");
+    settings::PatchOffset = 0;
+    loadIni("Volume=10\n");
+    EXPECT_EQ(settings::SoundFont.get(), "/home/u/big.sf2");
+    EXPECT_EQ(settings::MidiDriver.get(), "-1");
+    EXPECT_EQ(settings::PatchOffset, 1);
+
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    settings::SoundFont.set("");
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    settings::SoundFont.set("/elsewhere.sf2");
+    ASSERT_TRUE(settings::loadSettings(nullptr));
+    EXPECT_EQ(settings::SoundFont.get(), "") << readFile(registryFile());
 }
 
 }  // namespace

@@ -172,10 +172,42 @@ TEST_F(SettingsStoreTest, SavingIntoAnExistingFileKeepsItsOtherLines) {
 
 TEST_F(SettingsStoreTest, UnreadableSettingsFileChangesNothing) {
     setEveryValueAwayFromItsDefault();
-    EXPECT_FALSE(settings::loadSettings((root / "vanished.ini").c_str()));
+    settings::SettingsFileFault fault = settings::SettingsFileFault::none;
+    EXPECT_FALSE(settings::loadSettings((root / "vanished.ini").c_str(), &fault));
+    EXPECT_EQ(fault, settings::SettingsFileFault::unreadable);
     std::filesystem::create_directory(root / "folder.ini");
     EXPECT_FALSE(settings::loadSettings((root / "folder.ini").c_str()));
     expectEveryValueAwayFromItsDefault(true);
+}
+
+// Read as a settings file, an empty or unrelated file would set every value to its INI default.
+TEST_F(SettingsStoreTest, AFileWithoutTheVersionSectionIsRefusedAndChangesNothing) {
+    static const char raw[] = "\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR";
+    const struct {
+        const char* what;
+        std::string text;
+    } files[] = {
+        {"empty", ""},
+        {"binary", std::string(raw, sizeof raw - 1)},
+        {"text", "Dear diary,\ntoday I played the mouse.\n"},
+        {"values but no version", "[Setup]\nVolume=77\n[Main]\nViewNoteMid=2\n"},
+        {"version only as a key", "[Setup]\nVersion=1.0\nVolume=77\n"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.what);
+        setEveryValueAwayFromItsDefault();
+        settings::SoundFont.set("/my.sf2");
+        writeFile(ini(), file.text);
+        settings::SettingsFileFault fault = settings::SettingsFileFault::none;
+        EXPECT_FALSE(settings::loadSettings(ini().c_str(), &fault));
+        EXPECT_EQ(fault, settings::SettingsFileFault::notSettingsFile);
+        expectEveryValueAwayFromItsDefault(true);
+        EXPECT_EQ(settings::SoundFont.get(), "/my.sf2");
+    }
+    EXPECT_EQ(
+        settings::settingsFileFaultText(settings::SettingsFileFault::notSettingsFile, "/a/b.ini"),
+        "/a/b.ini is not a settings file: it has no [Version] section");
+    settings::SoundFont.set("");
 }
 
 TEST_F(SettingsStoreTest, DamagedSettingsFilesLoadWhatTheyCan) {
@@ -186,11 +218,12 @@ TEST_F(SettingsStoreTest, DamagedSettingsFilesLoadWhatTheyCan) {
         const char* what;
         std::string text;
     } files[] = {
-        {"binary garbage", garbage + "[Setup]\nVolume=77\n" + garbage},
-        {"very long lines", longLine + "\n[Setup]\nJunk=" + longLine + "\nVolume=77\n"},
-        {"no sections", "Volume=12\nPitch=3\n[Setup]\nVolume=77\n"},
-        {"duplicate keys", "[Setup]\nVolume=77\nVolume=12\n[Setup]\nPitch=3\n"},
-        {"no final newline", "[Setup]\nVolume=77"},
+        {"binary garbage", garbage + "[Version]\n[Setup]\nVolume=77\n" + garbage},
+        {"very long lines",
+         longLine + "\n[Setup]\nJunk=" + longLine + "\nVolume=77\n[version]\nVersion=1.0\n"},
+        {"no sections", "Volume=12\nPitch=3\n[Setup]\nVolume=77\n[VERSION]\n"},
+        {"duplicate keys", "[Version]\n[Setup]\nVolume=77\nVolume=12\n[Setup]\nPitch=3\n"},
+        {"no final newline", "[Version]\nVersion=1.0\n[Setup]\nVolume=77"},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.what);

@@ -180,7 +180,7 @@ TEST_F(VirtualWaveTest, LirvetoRenderWritesWhatARecordingOfTheSameGestureHolds) 
         for (const Point& point : kGesture) {
             gesture << point.ms << ' ' << point.at.x << ' ' << point.at.y << '\n';
         }
-        std::ofstream(iniPath) << "[Setup]\nPitch=1\nVolume=100\n";
+        std::ofstream(iniPath) << "[Version]\n[Setup]\nPitch=1\nVolume=100\n";
     }
     const auto run = testing_support::runProgram(
         LIRVETO_RENDER_PATH,

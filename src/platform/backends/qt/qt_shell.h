@@ -9,6 +9,9 @@ namespace platform {
 
 class QtShell : public Shell {
   public:
+    // The programs Qt's handler of web addresses starts on Linux, found on the PATH; or a
+    // sandbox whose desktop portal takes the address.
+    bool browserAvailable() override;
     bool openUrl(const std::string& address) override;
     bool isInstalled(const std::string& program) override;
     bool startDetached(const std::string& program, const std::vector<std::string>& args) override;
