@@ -129,5 +129,36 @@ TEST_F(MidiPageTest, ClosingThePageWhilePlayingStopsTheTickAndTheDevice) {
     EXPECT_EQ(timer.periodsHeld(), 0);
 }
 
+// Making the output loads the built-in synth's SoundFont: a start that never shows the page (it
+// sits behind the Wave tab) must not pay for it. The first look, or a Play, makes it once.
+TEST_F(MidiPageTest, TheMidiOutputIsMadeWhenThePageIsFirstShownOrPlayedAndNotBefore) {
+    int made = 0;
+    services.makeMidiOut = [this, &made] {
+        ++made;
+        return std::make_unique<platform::MidiOut>(*source);
+    };
+    for (const bool shownFirst : {true, false}) {
+        made = 0;
+        page = std::make_unique<pages::MidiPage>(&frame, services);
+        page->create();
+        pump();
+        EXPECT_EQ(made, 0) << "made and set up, not yet shown";
+        if (shownFirst) {
+            frame.show();
+            pump();
+            EXPECT_EQ(made, 1) << "shown";
+            page->hide();
+            page->show();
+            pump();
+        }
+        send(page::play);
+        EXPECT_TRUE(page->isPlaying());
+        send(page::stop);
+        EXPECT_EQ(made, 1) << (shownFirst ? "shown, then played" : "played unseen");
+        page.reset();
+        frame.hide();
+    }
+}
+
 }  // namespace
 }  // namespace midipagetest
