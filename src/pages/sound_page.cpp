@@ -287,7 +287,9 @@ void SoundPage::showReadout() {
 // Settings and files ----------------------------------------------------------------------------
 
 LRESULT SoundPage::settingsChanged(WPARAM, LPARAM) {
-    takeSettings();
+    if (isCreated()) {  // else its set-up takes them
+        takeSettings();
+    }
     return 0;
 }
 
