@@ -77,6 +77,7 @@ void DirectSoundEngine::startPlaying() {
     lost.clear();
     {
         const std::lock_guard guard(bufferGuard);
+        toldReadout = {};  // the first step tells what it plays whatever the last play told
         streamBuffer = owner.soundBuffer();
         stream = streamLayoutFor(format);
     }
@@ -179,7 +180,11 @@ void DirectSoundEngine::streamingStep() {
         }
     }
     engine::publishSoundingFrequency(frequency, amplitude);
-    host.postStatus(engine::readoutFromFrequency(frequency, amplitude).c_str());
+    const ToldReadout now{frequency, amplitude, engine::currentViewFlags()};
+    if (now != toldReadout) {
+        toldReadout = now;
+        host.postStatus(engine::readoutFromFrequency(frequency, amplitude, now.view).c_str());
+    }
 }
 
 void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {

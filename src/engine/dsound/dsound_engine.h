@@ -20,6 +20,7 @@
 #include "engine/dsound/sound_buffer_owner.h"
 #include "engine/dsound/stream_layout.h"
 #include "engine/dsound/stream_state.h"
+#include "engine/tone/note_readout.h"
 #include "engine/tone/wave_table.h"
 #include "platform/cursor_source.h"
 #include "platform/mmtimer_api.h"
@@ -99,6 +100,17 @@ class DirectSoundEngine final : private FillAheadSink {
     platform::IDirectSoundBuffer* streamBuffer = nullptr;
     StreamLayout stream;
     engine::WaveTable table;
+
+    // What the readout last told of. The pitch stands still most of the time: a step that plays
+    // the same sound leaves the text as it is rather than format it anew each millisecond.
+    // Timer thread; reset at Play.
+    struct ToldReadout {
+        int32_t frequency = -1;
+        int32_t amplitude = -1;
+        engine::ViewFlags view;
+        friend bool operator==(const ToldReadout&, const ToldReadout&) = default;
+    };
+    ToldReadout toldReadout;
 
     // The chain: stop ends it under this lock, so no step arms an event stop does not cancel.
     std::mutex chainMutex;
