@@ -322,13 +322,27 @@ TEST_F(DirectSoundEngineTest, TheStreamStateOutlivesStopAndStart) {
     EXPECT_NE(state.streamPhase.load(), phase);
 }
 
-TEST_F(DirectSoundEngineTest, TheRecordingGetsEveryWrittenByteInOrderAndNothingWhenClosed) {
+// A new 8-bit mono take in a folder of its own.
+struct TakeOnDisk {
+    bool made() {
+        if (!folder.create("dsound-take")) {
+            return false;
+        }
+        path = (folder.path() / "take.wav").string();
+        return file.newFile(path.c_str());
+    }
+
     testing_support::TemporaryFolder folder;
-    ASSERT_TRUE(folder.create("dsound-record"));
-    const std::string path = (folder.path() / "take.wav").string();
-    const platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
-    files::WaveFile file(nullptr, &format);
-    ASSERT_TRUE(file.newFile(path.c_str()));
+    std::string path;
+    platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
+    files::WaveFile file{nullptr, &format};
+};
+
+TEST_F(DirectSoundEngineTest, TheRecordingGetsEveryWrittenByteInOrderAndNothingWhenClosed) {
+    TakeOnDisk take;
+    ASSERT_TRUE(take.made());
+    files::WaveFile& file = take.file;
+    const std::string& path = take.path;
 
     make().setRecordingFile(&file);
     engine->startPlaying();
@@ -354,12 +368,10 @@ TEST_F(DirectSoundEngineTest, TheRecordingGetsEveryWrittenByteInOrderAndNothingW
 // A Save As copying the take to another disk holds its lock for as long as the copy takes: the
 // steps go on meanwhile, and the take gets what they played once it is free.
 TEST_F(DirectSoundEngineTest, StepsNeverWaitForAFileCommandAndTheTakeStillGetsEveryByte) {
-    testing_support::TemporaryFolder folder;
-    ASSERT_TRUE(folder.create("dsound-backlog"));
-    const std::string path = (folder.path() / "take.wav").string();
-    const platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
-    files::WaveFile file(nullptr, &format);
-    ASSERT_TRUE(file.newFile(path.c_str()));
+    TakeOnDisk take;
+    ASSERT_TRUE(take.made());
+    files::WaveFile& file = take.file;
+    const std::string& path = take.path;
     make().setRecordingFile(&file);
     engine->startPlaying();
     runTo(100, 22);
