@@ -2,6 +2,7 @@
 // One frame of the tone in an output format, and the phase step of a frequency: the per-frame
 // work that every sample engine shares.
 
+#include <cmath>
 #include <cstdint>
 
 #include "engine/tone/render_buffer.h"
@@ -10,6 +11,16 @@
 // The 16-bit phase advance per frame for `frequency` Hz at `rate` frames per second, truncated.
 inline int32_t phaseIncrement(int32_t frequency, int32_t rate) {
     return static_cast<int32_t>(static_cast<int64_t>(frequency) * 65536 / rate);
+}
+
+// The phase advance per frame with 16 bits of fraction (the 16-bit phase in the upper half of 32
+// bits), rounded: for a frequency that is not whole hertz. Below 0 Hz, or not a number: 0.
+inline uint32_t finePhaseIncrement(double frequency, int32_t rate) {
+    const double steps = frequency * 4294967296.0 / static_cast<double>(rate);
+    if (!(steps > 0.0)) {
+        return 0;
+    }
+    return steps >= 4294967295.0 ? UINT32_MAX : static_cast<uint32_t>(std::llround(steps));
 }
 
 // Writes format.frameBytes() bytes at `out`: the 8-bit lookup for 8-bit output, the
