@@ -1,10 +1,16 @@
 #include "engine/dsound/dsound_engine.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/tone/cursor_mapping.h"
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
 #include "engine/tone/sounding_note.h"
+#include "engine/tone/tone_frame.h"
 #include "files/wave_file.h"
 #include "platform/audio_underruns.h"
+#include "settings/playing_values.h"
 #include "settings/settings_values.h"
 
 namespace engine {
@@ -21,6 +27,11 @@ int32_t slewLimited(int32_t wanted, int32_t last) {
         return last - DirectSoundEngine::kSlewHzPerStep;
     }
     return wanted;
+}
+
+double slewLimitedHz(double wanted, double last) {
+    constexpr auto slew = static_cast<double>(DirectSoundEngine::kSlewHzPerStep);
+    return std::clamp(wanted, last - slew, last + slew);
 }
 
 DirectSoundEngine::DirectSoundEngine(platform::WaveOutApi& waveOut,
@@ -78,6 +89,11 @@ void DirectSoundEngine::startPlaying() {
         const std::lock_guard guard(bufferGuard);
         streamBuffer = owner.soundBuffer();
         stream = streamLayoutFor(format);
+        // The classic slew goes on from where the last play ended, as the designed one does.
+        lastStepFrequency = state.lastFrequency.load(std::memory_order_relaxed);
+        steppedThisPlay = false;
+        correction = CorrectionState{};
+        glide = GlideState{};
     }
     bool armed = false;
     {
@@ -161,7 +177,10 @@ void DirectSoundEngine::armNextStep() {
 }
 
 void DirectSoundEngine::streamingStep() {
+    const PlayingAids aids = currentPlayingAids();
+    const bool designed = aids.designedPitch() && aids.glide == settings::glideClassic;
     int32_t frequency = 0;
+    double pitch = 0;
     int32_t amplitude = 0;
     {
         const std::lock_guard guard(bufferGuard);
@@ -170,13 +189,56 @@ void DirectSoundEngine::streamingStep() {
         }
         const platform::CursorPosition position = cursor.cursorPosition();
         amplitude = engine::amplitudeFromCursor(position.y, screen);
-        frequency = slewLimited(engine::frequencyFromCursor(position.x, screen),
-                                state.lastFrequency.load(std::memory_order_relaxed));
-        state.lastFrequency.store(frequency, std::memory_order_relaxed);
-        fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
+        if (designed) {
+            frequency = slewLimited(engine::frequencyFromCursor(position.x, screen),
+                                    state.lastFrequency.load(std::memory_order_relaxed));
+            state.lastFrequency.store(frequency, std::memory_order_relaxed);
+            lastStepFrequency = frequency;
+            correction = CorrectionState{};
+            glide = GlideState{};
+            fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
+        } else {
+            const double hz = tunedStepFrequency(position.x, aids);
+            pitch = pitchFromFrequency(hz);
+            // A designed play after this one slews on from here.
+            state.lastFrequency.store(static_cast<int32_t>(std::lround(hz)),
+                                      std::memory_order_relaxed);
+            fillAheadByStep(*streamBuffer, stream, table,
+                            finePhaseIncrement(hz, stream.format.rate()), amplitude, state, *this);
+        }
+        steppedThisPlay = true;
     }
-    engine::publishSoundingFrequency(frequency, amplitude);
-    host.postStatus(engine::readoutFromFrequency(frequency, amplitude).c_str());
+    if (designed) {
+        engine::publishSoundingFrequency(frequency, amplitude);
+        host.postStatus(engine::readoutFromFrequency(frequency, amplitude).c_str());
+    } else {
+        engine::publishSoundingNote(static_cast<float>(pitch), amplitude);
+        host.postStatus(engine::readoutFromPitch(pitch, amplitude).c_str());
+    }
+}
+
+double DirectSoundEngine::tunedStepFrequency(int32_t x, const PlayingAids& aids) {
+    constexpr auto stepMs = static_cast<double>(kStepDelayMs);
+    double wanted = 0;
+    if (aids.designedPitch()) {
+        correction = CorrectionState{};
+        wanted = engine::frequencyFromCursor(x, screen);
+    } else {
+        wanted = frequencyFromPitch(tunedPitch(x, screen, aids, stepMs, correction));
+    }
+    double hz = 0;
+    if (aids.glide == settings::glideClassic) {
+        glide = GlideState{};
+        hz = slewLimitedHz(wanted, lastStepFrequency);
+    } else {
+        // A glide switched on while playing goes on from the sounding pitch, not with a leap.
+        if (!glide.started && steppedThisPlay && lastStepFrequency > 0.0) {
+            glide = GlideState{pitchFromFrequency(lastStepFrequency), true};
+        }
+        hz = glidedFrequency(wanted, aids.glide, stepMs, glide);
+    }
+    lastStepFrequency = hz;
+    return hz;
 }
 
 void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {
