@@ -169,6 +169,7 @@ int main(int argc, char** argv) {
     if (!options->settingsPath.empty() && !settings::loadSettings(options->settingsPath.c_str())) {
         return fail(kBadInput, "cannot read settings file '" + options->settingsPath + "'");
     }
+    applyPlayingOptions(options->playing);
     if (!writableOutput(options->outPath, error)) {
         return fail(kBadInput, error);
     }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -299,6 +300,33 @@ TEST_F(DirectSoundEngineTest, TheSemitonesLayoutPlaysTheColumnsPitchBetweenWhole
     EXPECT_NEAR(
         wave_test::crossingFrequency(wave_test::leftSamples(bytes, engine::OutputFormat{}), 22050),
         engine::frequencyFromPitch(pitch), 0.2);
+}
+
+TEST_F(DirectSoundEngineTest, TheTimedGlideReachesAJumpInOneStepAtZeroAnd63PercentInItsTime) {
+    ScopedPlayingSettings restorePlaying;
+    settings::CursorLayout = settings::PitchLayout::Semitones;
+    settings::LowNote = 60;
+    settings::HighNote = 72;
+    const auto soundingPitch = [] { return static_cast<double>(engine::soundingNote().value); };
+    for (const int32_t glide : {0, 100}) {
+        settings::Glide = glide;
+        cursor.position = {0, 0};
+        if (engine == nullptr) {
+            make();
+        }
+        engine->startPlaying();
+        runTo(timer.clock.nowMs() + 5, 22);
+        ASSERT_NEAR(soundingPitch(), 60, 1e-4) << "a play starts at the cursor";
+        cursor.position = {kScreen.width - 1, 0};
+        runTo(timer.clock.nowMs() + 1, 22);
+        if (glide == 0) {
+            EXPECT_NEAR(soundingPitch(), 72, 1e-4) << "the first step after the jump";
+        } else {
+            runTo(timer.clock.nowMs() + 99, 22);  // 100 steps after the jump
+            EXPECT_NEAR((soundingPitch() - 60) / 12, 1 - std::exp(-1.0), 1e-4);
+        }
+        engine->stopPlaying();
+    }
 }
 
 TEST_F(DirectSoundEngineTest, EachTimeTheReaderPassesTheWrittenSoundIsCountedAsAnUnderrun) {
