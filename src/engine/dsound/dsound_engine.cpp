@@ -180,7 +180,7 @@ void DirectSoundEngine::streamingStep() {
     const PlayingAids aids = currentPlayingAids();
     const bool designed = aids.designedPitch() && aids.glide == settings::glideClassic;
     int32_t frequency = 0;
-    double pitch = 0;
+    TunedStep tuned;
     int32_t amplitude = 0;
     {
         const std::lock_guard guard(bufferGuard);
@@ -198,13 +198,13 @@ void DirectSoundEngine::streamingStep() {
             glide = GlideState{};
             fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
         } else {
-            const double hz = tunedStepFrequency(position.x, aids);
-            pitch = pitchFromFrequency(hz);
+            tuned = tunedStep(position.x, aids);
             // A designed play after this one slews on from here.
-            state.lastFrequency.store(static_cast<int32_t>(std::lround(hz)),
+            state.lastFrequency.store(static_cast<int32_t>(tuned.frequency + 0.5),
                                       std::memory_order_relaxed);
             fillAheadByStep(*streamBuffer, stream, table,
-                            finePhaseIncrement(hz, stream.format.rate()), amplitude, state, *this);
+                            finePhaseIncrement(tuned.frequency, stream.format.rate()), amplitude,
+                            state, *this);
         }
         steppedThisPlay = true;
     }
@@ -212,33 +212,44 @@ void DirectSoundEngine::streamingStep() {
         engine::publishSoundingFrequency(frequency, amplitude);
         host.postStatus(engine::readoutFromFrequency(frequency, amplitude).c_str());
     } else {
-        engine::publishSoundingNote(static_cast<float>(pitch), amplitude);
-        host.postStatus(engine::readoutFromPitch(pitch, amplitude).c_str());
+        engine::publishSoundingNote(static_cast<float>(tuned.pitch), amplitude);
+        host.postStatus(engine::readoutFromPitch(tuned.pitch, tuned.frequency, amplitude,
+                                                 engine::currentViewFlags())
+                            .c_str());
     }
 }
 
-double DirectSoundEngine::tunedStepFrequency(int32_t x, const PlayingAids& aids) {
+DirectSoundEngine::TunedStep DirectSoundEngine::tunedStep(int32_t x, const PlayingAids& aids) {
     constexpr auto stepMs = static_cast<double>(kStepDelayMs);
-    double wanted = 0;
-    if (aids.designedPitch()) {
-        correction = CorrectionState{};
-        wanted = engine::frequencyFromCursor(x, screen);
-    } else {
-        wanted = frequencyFromPitch(tunedPitch(x, screen, aids, stepMs, correction));
-    }
-    double hz = 0;
+    TunedStep step;
     if (aids.glide == settings::glideClassic) {
         glide = GlideState{};
-        hz = slewLimitedHz(wanted, lastStepFrequency);
+        double wanted = 0;
+        if (aids.designedPitch()) {
+            correction = CorrectionState{};
+            wanted = engine::frequencyFromCursor(x, screen);
+        } else {
+            wanted = frequencyFromPitch(tunedPitch(x, screen, aids, stepMs, correction));
+        }
+        step.frequency = slewLimitedHz(wanted, lastStepFrequency);
+        step.pitch = pitchFromFrequency(step.frequency);
     } else {
+        double wanted = 0;
+        if (aids.designedPitch()) {
+            correction = CorrectionState{};
+            wanted = pitchFromFrequency(engine::frequencyFromCursor(x, screen));
+        } else {
+            wanted = tunedPitch(x, screen, aids, stepMs, correction);
+        }
         // A glide switched on while playing goes on from the sounding pitch, not with a leap.
         if (!glide.started && steppedThisPlay && lastStepFrequency > 0.0) {
             glide = GlideState{pitchFromFrequency(lastStepFrequency), true};
         }
-        hz = glidedFrequency(wanted, aids.glide, stepMs, glide);
+        step.pitch = glidedPitch(wanted, aids.glide, stepMs, glide);
+        step.frequency = frequencyFromPitch(step.pitch);
     }
-    lastStepFrequency = hz;
-    return hz;
+    lastStepFrequency = step.frequency;
+    return step;
 }
 
 void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {

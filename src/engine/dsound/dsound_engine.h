@@ -76,8 +76,12 @@ class DirectSoundEngine final : private FillAheadSink {
   private:
     static void onTimer(uint32_t timerId, uintptr_t user);
     void streamingStep();
-    // Under the buffer guard: the frequency a step of the playing aids plays.
-    double tunedStepFrequency(int32_t x, const PlayingAids& aids);
+    // Under the buffer guard: what a step of the playing aids plays.
+    struct TunedStep {
+        double frequency = 0;
+        double pitch = 0;
+    };
+    TunedStep tunedStep(int32_t x, const PlayingAids& aids);
     void armNextStep();
     void reportOnce(std::atomic<bool>& reported, const char* text, const char* caption);
     // Under recordingMutex: the backlog, then the regions; false after a failed write.

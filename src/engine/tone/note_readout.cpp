@@ -127,19 +127,22 @@ ReadoutText readoutFromNote(float note, int32_t loudness) {
     return readoutFromNote(note, loudness, currentViewFlags());
 }
 
-ReadoutText readoutFromPitch(double pitch, int32_t loudness, ViewFlags view) {
+ReadoutText readoutFromPitch(double pitch, double frequency, int32_t loudness, ViewFlags view) {
     ReadoutText text;
     if (view.frequency != 0) {
-        const double hz = frequencyFromPitch(pitch);
-        const bool shown =
-            hz >= 0.0 && hz < static_cast<double>(std::numeric_limits<int32_t>::max());
-        text.append(" %5.dHz", shown ? static_cast<int32_t>(std::lround(hz)) : 0);
+        const bool shown = frequency >= 0.0 &&
+                           frequency < static_cast<double>(std::numeric_limits<int32_t>::max());
+        text.append(" %5.dHz", shown ? static_cast<int32_t>(frequency + 0.5) : 0);
     }
     appendNoteParts(text, static_cast<float>(pitch), nearestNote(pitch), view);
     if (view.loudness != 0) {
         text.append("     %3.d", loudness);
     }
     return text;
+}
+
+ReadoutText readoutFromPitch(double pitch, int32_t loudness, ViewFlags view) {
+    return readoutFromPitch(pitch, frequencyFromPitch(pitch), loudness, view);
 }
 
 ReadoutText readoutFromPitch(double pitch, int32_t loudness) {

@@ -47,5 +47,7 @@ ReadoutText readoutFromNote(float note, int32_t loudness);  // current view flag
 // a hair either side of its note.
 ReadoutText readoutFromPitch(double pitch, int32_t loudness, ViewFlags view);
 ReadoutText readoutFromPitch(double pitch, int32_t loudness);  // current view flags
+// The same for a pitch whose frequency the caller has at hand (it sounds at `frequency` Hz).
+ReadoutText readoutFromPitch(double pitch, double frequency, int32_t loudness, ViewFlags view);
 
 }  // namespace engine

@@ -2,7 +2,6 @@
 // One frame of the tone in an output format, and the phase step of a frequency: the per-frame
 // work that every sample engine shares.
 
-#include <cmath>
 #include <cstdint>
 
 #include "engine/tone/render_buffer.h"
@@ -20,7 +19,7 @@ inline uint32_t finePhaseIncrement(double frequency, int32_t rate) {
     if (!(steps > 0.0)) {
         return 0;
     }
-    return steps >= 4294967295.0 ? UINT32_MAX : static_cast<uint32_t>(std::llround(steps));
+    return steps >= 4294967295.0 ? UINT32_MAX : static_cast<uint32_t>(steps + 0.5);
 }
 
 // Writes format.frameBytes() bytes at `out`: the 8-bit lookup for 8-bit output, the
