@@ -170,9 +170,9 @@ int main(int argc, char** argv) {
             "with the playing aids off, %.3f s on: %+.1f %%\n",
             each.engine.c_str(), each.format.c_str(), medianOff, medianOn, slowdown);
         rows.print(
-            {"lirveto-render slowdown with the playing aids on (semitones, correction, "
-             "glide), processor time, 600 s gesture, " +
-                 each.format + ", median of " + std::to_string(pairs) + " runs each",
+            {"lirveto-render slowdown, playing aids on against off, CPU time, 600 s "
+             "gesture, " +
+                 each.format + ", " + std::to_string(pairs) + " runs each",
              each.page, "", bench::fixed(slowdown, 1), "% slower", "< 2"});
     }
     fs::remove_all(folder);
