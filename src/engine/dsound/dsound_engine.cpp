@@ -200,6 +200,7 @@ void DirectSoundEngine::streamingStep() {
         } else {
             tuned = tunedStep(position.x, aids);
             // A designed play after this one slews on from here.
+            // NOLINTNEXTLINE(bugprone-incorrect-roundings): a frequency is positive
             state.lastFrequency.store(static_cast<int32_t>(tuned.frequency + 0.5),
                                       std::memory_order_relaxed);
             fillAheadByStep(*streamBuffer, stream, table,

@@ -132,6 +132,7 @@ ReadoutText readoutFromPitch(double pitch, double frequency, int32_t loudness, V
     if (view.frequency != 0) {
         const bool shown = frequency >= 0.0 &&
                            frequency < static_cast<double>(std::numeric_limits<int32_t>::max());
+        // NOLINTNEXTLINE(bugprone-incorrect-roundings): not negative where shown
         text.append(" %5.dHz", shown ? static_cast<int32_t>(frequency + 0.5) : 0);
     }
     appendNoteParts(text, static_cast<float>(pitch), nearestNote(pitch), view);

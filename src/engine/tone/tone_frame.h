@@ -19,7 +19,10 @@ inline uint32_t finePhaseIncrement(double frequency, int32_t rate) {
     if (!(steps > 0.0)) {
         return 0;
     }
-    return steps >= 4294967295.0 ? UINT32_MAX : static_cast<uint32_t>(steps + 0.5);
+    // `steps` is positive: adding a half and truncating rounds it without a library call.
+    return steps >= 4294967295.0
+               ? UINT32_MAX
+               : static_cast<uint32_t>(steps + 0.5);  // NOLINT(bugprone-incorrect-roundings)
 }
 
 // Writes format.frameBytes() bytes at `out`: the 8-bit lookup for 8-bit output, the
