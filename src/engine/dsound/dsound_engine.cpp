@@ -199,9 +199,11 @@ void DirectSoundEngine::streamingStep() {
             fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
         } else {
             tuned = tunedStep(position.x, aids);
-            // A designed play after this one slews on from here.
+            // A designed play after this one slews on from here. (A pointer off the screen to the
+            // left can map to more hertz than an int holds, as the designed mapping does.)
+            const double wholeHertz = std::min(tuned.frequency, 2147483647.0);
             // NOLINTNEXTLINE(bugprone-incorrect-roundings): a frequency is positive
-            state.lastFrequency.store(static_cast<int32_t>(tuned.frequency + 0.5),
+            state.lastFrequency.store(static_cast<int32_t>(wholeHertz + 0.5),
                                       std::memory_order_relaxed);
             fillAheadByStep(*streamBuffer, stream, table,
                             finePhaseIncrement(tuned.frequency, stream.format.rate()), amplitude,
