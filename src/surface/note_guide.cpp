@@ -32,7 +32,8 @@ bool isNatural(int32_t note) {
 }
 
 std::optional<int32_t> columnOf(const GuideKey& key, int32_t note) {
-    if (key.layout == settings::PitchLayout::Semitones) {
+    // The Midi page keeps its own semitone range whatever the layout of the sample pages.
+    if (key.layout == settings::PitchLayout::Semitones && key.mapping != GuideMapping::midi) {
         const engine::CursorLayoutSetup layout{key.layout, key.lowNote, key.highNote};
         const auto column = engine::cursorFromPitch(note, key.screen, layout);
         return column ? std::optional<int32_t>(static_cast<int32_t>(std::lround(*column)))

@@ -8,7 +8,6 @@
 #include "engine/midi/midi_tone.h"
 #include "engine/midi/midi_track_event.h"
 #include "engine/tone/note_readout.h"
-#include "engine/tone/pitch_layout.h"
 #include "engine/tone/sounding_note.h"
 #include "files/midi_file.h"
 #include "settings/playing_values.h"
@@ -234,8 +233,9 @@ void MidiEngine::tick() {
     const int32_t x = std::clamp(at.x, 0, width);
     const int32_t y = std::clamp(at.y, 0, height);
     bool sent = false;
-    if (!aids.designedPitch()) {
-        followTuned(x, {width, height}, aids, sent);
+    // The Midi page maps in semitones over its own range already: only the correction applies.
+    if (aids.correction.on) {
+        followTuned(x, width, aids, sent);
     } else if (x != tracking.lastX || tracking.tuned) {
         followX(x, width, sent);
     }
@@ -258,12 +258,9 @@ void MidiEngine::followX(int32_t x, int32_t width, bool& sent) {
     tracking.tuned = false;
 }
 
-void MidiEngine::followTuned(int32_t x, platform::ScreenSize screen, const PlayingAids& aids,
-                             bool& sent) {
-    const double exact = aids.layout.layout == settings::PitchLayout::Semitones
-                             ? pitchFromCursor(x, screen, aids.layout)
-                             : static_cast<double>(exactPitch(
-                                   x, screen.width, {settings::MidiPitch, settings::MidiPitch2}));
+void MidiEngine::followTuned(int32_t x, int32_t width, const PlayingAids& aids, bool& sent) {
+    const auto exact =
+        static_cast<double>(exactPitch(x, width, {settings::MidiPitch, settings::MidiPitch2}));
     const double pitch = correctedPitch(exact, aids.correction, kTickMs, tracking.correction);
     // The nearest note rather than the one below: a corrected pitch strikes its own note and
     // bends only by what the correction has still to take away.

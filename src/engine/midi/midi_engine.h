@@ -2,8 +2,8 @@
 // The Midi page's engine: while it plays, a 5 ms periodic timer samples the cursor and plays it
 // on a MIDI output as a note with pitch bend and controller volume, every message twice (channel
 // 13, then channel 1), and appends each message to the page's recording, stamped with the time
-// since the previous timed message (1 ms a unit). With the playing aids on, the pitch comes from
-// the semitones layout (LowNote..HighNote instead of the page's own range) and the correction,
+// since the previous timed message (1 ms a unit). The page maps in semitones over its own range
+// already, so of the playing aids only the correction applies: with it on, the pitch is corrected
 // every tick, so a settling correction is sent as bends while the cursor stands still.
 //
 // Threads: tick runs on the timer thread; everything else belongs to the GUI thread. One lock
@@ -103,7 +103,7 @@ class MidiEngine {
     static int32_t bendRangeInForce();
     void applyMidiVolume();
     void followX(int32_t x, int32_t width, bool& sent);
-    void followTuned(int32_t x, platform::ScreenSize screen, const PlayingAids& aids, bool& sent);
+    void followTuned(int32_t x, int32_t width, const PlayingAids& aids, bool& sent);
     // Under the lock: sounds `pitch` as the held note bent, or as a new note (`integer` when the
     // held one cannot reach it).
     void playPitch(float pitch, int32_t integer, bool& sent);

@@ -173,15 +173,15 @@ TEST(NoteGuide, LanesTooNarrowToHitAreFaintAndUnlabelled) {
         << "a lane too narrow to hit is fainter than any other";
 }
 
-TEST(NoteGuide, TheSemitonesLayoutSpacesTheNotesEvenlyOnEveryPageWhereTheyPlay) {
+TEST(NoteGuide, TheSemitonesLayoutSpacesTheSamplePagesNotesEvenlyAndLeavesTheMidiPage) {
     ScopedPlayingSettings restore;
     settings::CursorLayout = settings::PitchLayout::Semitones;
     settings::LowNote = 45;
     settings::HighNote = 93;
     const platform::ScreenSize screen{1920, 1080};
     const engine::CursorLayoutSetup layout{settings::PitchLayout::Semitones, 45, 93};
-    for (const GuideMapping mapping : {GuideMapping::frequency, GuideMapping::midi}) {
-        const surface::NoteGuide guide = guideFor(mapping, screen);
+    {
+        const surface::NoteGuide guide = guideFor(GuideMapping::frequency, screen);
         ASSERT_EQ(guide.lines.size(), 49U) << "A2 to A6, both edges included";
         EXPECT_EQ(guide.lines.front().x, 0);
         EXPECT_EQ(guide.lines.back().x, screen.width - 1);
@@ -192,6 +192,13 @@ TEST(NoteGuide, TheSemitonesLayoutSpacesTheNotesEvenlyOnEveryPageWhereTheyPlay) 
             EXPECT_NEAR(line.laneWidth, 1919.0 / 48, 1.0) << "note " << line.note;
         }
         EXPECT_EQ(lineOf(guide, 69)->label, "A4");
+    }
+    const surface::NoteGuide midiInSemitones = guideFor(GuideMapping::midi, screen);
+    settings::CursorLayout = settings::PitchLayout::Hertz;
+    const surface::NoteGuide midiInHertz = guideFor(GuideMapping::midi, screen);
+    ASSERT_EQ(midiInSemitones.lines.size(), midiInHertz.lines.size());
+    for (size_t i = 0; i < midiInHertz.lines.size(); ++i) {
+        EXPECT_EQ(midiInSemitones.lines[i].x, midiInHertz.lines[i].x) << "line " << i;
     }
 }
 
