@@ -68,10 +68,20 @@ TDialog::TDialog(QWidget* parent, const DialogTemplate& dialogTemplate)
 }
 
 QSize TDialog::dialogBaseUnits() const {
-    const QFontMetrics metrics(font());
-    const int alphabet = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return {(alphabet / 26 + 1) / 2, metrics.height()};
+    // Measuring shapes the alphabet, and every item of every page asks for the same font: the
+    // last answer is kept (GUI thread only).
+    static QString measuredFont;  // the font's key: a QFont must not outlive the application
+    static QSize measured;
+    const QFont current = font();
+    const QString key = current.key();
+    if (!measured.isValid() || key != measuredFont) {
+        const QFontMetrics metrics(current);
+        const int alphabet = metrics.horizontalAdvance(
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        measuredFont = key;
+        measured = {(alphabet / 26 + 1) / 2, metrics.height()};
+    }
+    return measured;
 }
 
 QRect TDialog::MapDialogRect(const QRect& dialogUnits) const {

@@ -9,7 +9,6 @@
 #include "controls/help_tables.h"
 #include "controls/tv_slider.h"
 #include "pages/midi_page_template.h"
-#include "platform/midiout.h"
 #include "platform/mmtimer.h"
 #include "settings/settings_values.h"
 
@@ -39,20 +38,12 @@ int leadingNumber(const QString& text, qsizetype limit) {
     return head.left(end).toInt();
 }
 
-std::unique_ptr<platform::MidiOutApi> noMidiDevices() {
-    static platform::FixedMidiOutDevices none{{}};
-    return std::make_unique<platform::MidiOut>(none);
-}
-
-std::unique_ptr<engine::MidiEngine> makeEngine(std::unique_ptr<platform::MidiOutApi>& midiOut,
+std::unique_ptr<engine::MidiEngine> makeEngine(platform::MidiOutApi& midiOut,
                                                framework::PageServices& services,
                                                engine::MidiEngineHost& host) {
-    if (midiOut == nullptr) {
-        midiOut = noMidiDevices();
-    }
     platform::TimerApi& timer =
         services.timer != nullptr ? *services.timer : platform::MultimediaTimer::shared();
-    return std::make_unique<engine::MidiEngine>(*midiOut, timer, services.cursor, host);
+    return std::make_unique<engine::MidiEngine>(midiOut, timer, services.cursor, host);
 }
 
 }  // namespace
@@ -72,7 +63,7 @@ std::span<const Response<MidiPage>> MidiPage::responseTable() {
 MidiPage::MidiPage(QWidget* parent, framework::PageServices& pageServices)
     : SoundPage(parent, midipage::dialogTemplate, controls::helptables::midiPage,
                 controls::helptables::midiPageContext, pageServices),
-      midiOut(pageServices.makeMidiOut ? pageServices.makeMidiOut() : noMidiDevices()),
+      midiOut(pageServices.makeMidiOut),
       file(std::make_unique<files::MidiFile>(&ownerToken)),
       engine(makeEngine(midiOut, pageServices, *this)),
       take(*this, pageServices, *file,
@@ -94,6 +85,12 @@ QWidget* MidiPage::createItem(const framework::DialogItem& entry) {
         bendRangeBox->setValidator(new QIntValidator(0, 127, bendRangeBox));
     }
     return made;
+}
+
+// The first look at the page starts the SoundFont loading, so that it is ready by the first Play.
+void MidiPage::showEvent(QShowEvent* event) {
+    midiOut.prepare();
+    SoundPage::showEvent(event);
 }
 
 void MidiPage::setupControls() {

@@ -16,6 +16,7 @@
 #include "pages/midi_page_template.h"
 #include "pages/midi_recording.h"
 #include "pages/sound_page.h"
+#include "platform/lazy_midi_out.h"
 
 class QComboBox;
 class QLineEdit;
@@ -35,12 +36,14 @@ class MidiPage final : public SoundPage, private engine::MidiEngineHost {
     // Stops playing first: no tick outlives the page.
     ~MidiPage() override;
 
-    // The output the page plays through; the Options sheet lists its devices.
-    platform::MidiOutApi& midiOutput() const { return *midiOut; }
+    // The output the page plays through; the Options sheet lists its devices. It is made (and the
+    // built-in synth's SoundFont loaded) when the page is first shown or the output first used.
+    platform::MidiOutApi& midiOutput() { return midiOut; }
     const files::MidiFile& recordingFile() const { return *file; }
 
   protected:
     QWidget* createItem(const framework::DialogItem& item) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     LIRVETO_RESPONSE_TABLE(MidiPage, SoundPage);
@@ -76,7 +79,7 @@ class MidiPage final : public SoundPage, private engine::MidiEngineHost {
     void instrumentChosen(int index);
     void bendRangeChanged();
 
-    std::unique_ptr<platform::MidiOutApi> midiOut;
+    platform::LazyMidiOut midiOut;
     struct OwnerToken {
     } ownerToken;
     std::unique_ptr<files::MidiFile> file;

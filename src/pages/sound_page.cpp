@@ -25,7 +25,7 @@ namespace {
 // The page's own message, posted to itself.
 constexpr framework::UINT startUpPlay = framework::WM_USER + 121;
 
-// One frame of the primary screen, in milliseconds: the status bar changes no faster.
+// One frame of the primary screen, in milliseconds.
 int displayFrameMs() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const qreal rate = screen != nullptr ? screen->refreshRate() : 0.0;
@@ -68,7 +68,7 @@ SoundPage::SoundPage(QWidget* parent, const framework::DialogTemplate& dialogTem
     if (parent != nullptr) {
         setWindowFlags(Qt::Widget);
     }
-    readoutClock.setInterval(displayFrameMs());
+    readoutClock.setInterval(std::max(readoutIntervalMs, displayFrameMs()));
     connect(&readoutClock, &QTimer::timeout, this, [this] { showReadout(); });
 }
 
@@ -215,7 +215,9 @@ void SoundPage::showPlayState() {
     }
     outputWatch.follow(enginePlaying());
     if (enginePlaying()) {
-        readoutClock.start();
+        if (publishesReadouts() && !readoutClock.isActive()) {
+            readoutClock.start();
+        }
     } else if (readoutClock.isActive()) {
         readoutClock.stop();
         showReadout();  // the last readout of the play

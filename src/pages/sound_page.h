@@ -40,6 +40,10 @@ class SoundPage : public framework::TDialog,
     // The ids every page gives its buttons.
     static constexpr int playButtonId = 105;
     static constexpr int stopButtonId = 106;
+    // How often a playing page shows the newest readout a worker thread published: a number that
+    // changes every display frame is a blur to read, and every change repaints the status bar on
+    // the GUI thread. Never more often than once a display frame.
+    static constexpr int readoutIntervalMs = 100;
 
     // With a parent the page is a child window (as in the tab window); the page keeps a
     // reference to `services`, which must outlive it.
@@ -79,8 +83,10 @@ class SoundPage : public framework::TDialog,
     controls::CoolButton* playButton() const { return play; }
 
     // A worker thread's readout for the status bar: while the page plays, the GUI shows the
-    // newest once a display frame.
+    // newest every readoutIntervalMs.
     void publishStatus(const char* text);
+    // False for a page whose engine shows its readout itself on the GUI thread: it needs no clock.
+    virtual bool publishesReadouts() const { return true; }
     void forgetStatus() { statusText.clear(); }
 
     struct SliderPlace {

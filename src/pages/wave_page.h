@@ -27,6 +27,8 @@ class WavePage final : public SamplePage<engine::WaveEngine>, private engine::Wa
 
     void setupControls() override;
     void takeSettings() override;
+    // The engine refills on the GUI thread and shows its readout there, a few times a second.
+    bool publishesReadouts() const override { return false; }
 
     // WaveEngineHost.
     void postBufferDone(platform::WaveHeader* header, uint32_t playSession) noexcept override;

@@ -1,5 +1,6 @@
 #include "platform/mmtimer.h"
 
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <time.h>
 
@@ -141,6 +142,8 @@ void MultimediaTimer::applyPeriod(std::unique_lock<std::mutex>& lock) {
 
 void MultimediaTimer::run() {
     timerThreadId.store(std::this_thread::get_id());
+    // Named, so that per-thread tools (top -H, perf, make bench) tell it from the GUI thread.
+    (void)pthread_setname_np(pthread_self(), "lirveto-timer");
     std::unique_lock lock(mutex);
     while (!quitting) {
         applyPeriod(lock);

@@ -158,6 +158,29 @@ TEST_F(AppFixture, AStatusTextTooLongForTheBarIsShortenedAndWholeInTheTooltip) {
     EXPECT_TRUE(label->toolTip().isEmpty());
 }
 
+// A playing page's readout changes several times a second: each change repaints the text and
+// asks the bar for no new layout (a relayout of the bar cost more than the repaint).
+TEST_F(AppFixture, ANewStatusTextRepaintsItWithoutLayingOutTheBarAgain) {
+    app::SDIDecFrame* frame = start();
+    auto* label = frame->statusBar()->findChild<app::StatusLabel*>();
+    ASSERT_NE(label, nullptr);
+    struct LayoutRequests : QObject {
+        int count = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            count += event->type() == QEvent::LayoutRequest ? 1 : 0;
+            return QObject::eventFilter(watched, event);
+        }
+    } requests;
+    frame->statusBar()->installEventFilter(&requests);
+    for (const char* readout : {"  440Hz  69 A 4     40", "  445Hz  69 A 4     41", "1000 Hz"}) {
+        frame->setStatusText(QString::fromUtf8(readout));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(label->text(), QString::fromUtf8(readout));
+    }
+    EXPECT_EQ(requests.count, 0);
+    frame->statusBar()->removeEventFilter(&requests);
+}
+
 TEST_F(AppFixture, ADamagedSettingsStoreIsNamedInTheStatusBarAtStart) {
     app.reset();
     const std::filesystem::path store =

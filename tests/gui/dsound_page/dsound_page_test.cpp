@@ -1,6 +1,7 @@
 // The DirectSound page's buttons, messages, sliders, keys and step failures, over a fake
 // DirectSound and a timer the test moves.
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include "page_fixture.h"
@@ -26,8 +27,8 @@ TEST_F(DirectSoundPageTest, PlayStreamsFromTheTimerAndStopReleasesTheBuffer) {
 
     runSteps(20);
     EXPECT_FALSE(library.buffer().locks.empty());
-    QTest::qWait(50);
-    ASSERT_FALSE(status.texts.isEmpty());  // the steps' readout reaches the status bar a frame on
+    QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
+    ASSERT_FALSE(status.texts.isEmpty());  // the steps' readout reaches the status bar later on
 
     // Play while playing opens nothing more.
     QTest::mouseClick(button(105), Qt::LeftButton);
@@ -43,6 +44,26 @@ TEST_F(DirectSoundPageTest, PlayStreamsFromTheTimerAndStopReleasesTheBuffer) {
     EXPECT_EQ(button(106)->state(), CoolButton::held);
     EXPECT_EQ(button(105)->state(), CoolButton::normal);
     EXPECT_EQ(focused(), button(105));
+}
+
+// While the pitch slews every step's readout is new; the status bar shows the newest at a pace
+// that can be read, and each change it shows costs the GUI thread a repaint.
+TEST_F(DirectSoundPageTest, ASlewingReadoutReachesTheStatusBarNoMoreOftenThanTheReadoutPace) {
+    makePage();
+    send(page::play);
+    QElapsedTimer clock;
+    clock.start();
+    int x = 0;
+    while (clock.elapsed() < 6 * pages::SoundPage::readoutIntervalMs) {
+        cursor.position = {x = (x + 97) % 1000, 100};
+        runSteps(1);
+        QTest::qWait(2);
+    }
+    const qint64 elapsed = clock.elapsed();
+    send(page::stop);  // shows the last readout too
+    ASSERT_FALSE(status.texts.isEmpty());
+    EXPECT_LE(status.texts.size(), elapsed / pages::SoundPage::readoutIntervalMs + 2)
+        << "over " << elapsed << " ms";
 }
 
 TEST_F(DirectSoundPageTest, APlayThatCannotStartSaysWhyAndStaysStopped) {

@@ -55,21 +55,21 @@ TEST_F(MidiPageTest, RestartStopsShowsStarsAndStartsAgainButNotWhileStopped) {
     EXPECT_EQ(port->opens(), 2);
 }
 
-// The GUI reads the newest readout once a display frame; nothing is posted per tick.
-TEST_F(MidiPageTest, TheTicksReadoutReachesTheStatusBarOnceAFrame) {
+// The GUI reads the newest readout at its own pace; nothing is posted per tick.
+TEST_F(MidiPageTest, TheTicksReadoutReachesTheStatusBarAtTheReadoutPace) {
     makePage();
     send(page::play);
     tickAt(500, 400);  // 1000 x 800 screen: pitch 60, level half of 80 %
     tickAt(600, 400);
     pump();
-    EXPECT_TRUE(status.texts.isEmpty()) << "no event per tick: the status bar waits for a frame";
-    QTest::qWait(50);
-    // Two readouts within one frame arrive as one: the latest.
+    EXPECT_TRUE(status.texts.isEmpty()) << "no event per tick: the status bar waits its turn";
+    QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
+    // Two readouts between two looks arrive as one: the latest.
     ASSERT_EQ(status.texts.size(), 1);
     EXPECT_TRUE(status.texts.back().contains(QStringLiteral("64")))
         << status.texts.back().toStdString();
     tickAt(600, 400);
-    QTest::qWait(50);
+    QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
     EXPECT_EQ(status.texts.size(), 1) << "a still cursor shows nothing new";
     send(page::stop);
 }
@@ -114,6 +114,37 @@ TEST_F(MidiPageTest, ClosingThePageWhilePlayingStopsTheTickAndTheDevice) {
     EXPECT_FALSE(port->isOpen());
     EXPECT_FALSE(timer.hasEvents());
     EXPECT_EQ(timer.periodsHeld(), 0);
+}
+
+// Making the output loads the built-in synth's SoundFont: a start that never shows the page (it
+// sits behind the Wave tab) must not pay for it. The first look, or a Play, makes it once.
+TEST_F(MidiPageTest, TheMidiOutputIsMadeWhenThePageIsFirstShownOrPlayedAndNotBefore) {
+    int made = 0;
+    services.makeMidiOut = [this, &made] {
+        ++made;
+        return std::make_unique<platform::MidiOut>(*source);
+    };
+    for (const bool shownFirst : {true, false}) {
+        made = 0;
+        page = std::make_unique<pages::MidiPage>(&frame, services);
+        page->create();
+        pump();
+        EXPECT_EQ(made, 0) << "made and set up, not yet shown";
+        if (shownFirst) {
+            frame.show();
+            pump();
+            EXPECT_EQ(made, 1) << "shown";
+            page->hide();
+            page->show();
+            pump();
+        }
+        send(page::play);
+        EXPECT_TRUE(page->isPlaying());
+        send(page::stop);
+        EXPECT_EQ(made, 1) << (shownFirst ? "shown, then played" : "played unseen");
+        page.reset();
+        frame.hide();
+    }
 }
 
 }  // namespace

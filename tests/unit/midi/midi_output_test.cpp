@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/lazy_midi_out.h"
 #include "platform/midiout_virtual.h"
 
 namespace {
@@ -50,6 +51,45 @@ TEST(MidiOut, WithoutDevicesNothingOpensAndNothingBreaks) {
     EXPECT_EQ(out.open(&handle, mm::MIDI_MAPPER), mm::MIDIERR_NODEVICE);
     EXPECT_EQ(out.open(&handle, 0), mm::MMSYSERR_BADDEVICEID);
     EXPECT_EQ(handle, nullptr);
+}
+
+// The built-in synth loads its SoundFont when the output is made: not before it is wanted.
+TEST(LazyMidiOut, MakesTheOutputOnceAtPrepareOrTheFirstCallAndNeverBefore) {
+    auto synth = std::make_shared<platform::VirtualMidiPort>("Synth", true);
+    platform::FixedMidiOutDevices devices({synth});
+    for (const bool prepared : {true, false}) {
+        int made = 0;
+        platform::LazyMidiOut out([&] {
+            ++made;
+            return std::make_unique<MidiOut>(devices);
+        });
+        platform::HMIDIOUT none = nullptr;
+        EXPECT_FALSE(out.deviceLost(none)) << "asking whether a device is lost makes nothing";
+        EXPECT_EQ(made, 0);
+        if (prepared) {
+            out.prepare();
+            EXPECT_EQ(made, 1);
+        }
+        EXPECT_EQ(out.getNumDevs(), 1U);
+        platform::HMIDIOUT handle = nullptr;
+        ASSERT_EQ(out.open(&handle, mm::MIDI_MAPPER), mm::MMSYSERR_NOERROR);
+        EXPECT_EQ(out.shortMsg(handle, 0x7F3C90), mm::MMSYSERR_NOERROR);
+        EXPECT_EQ(out.close(handle), mm::MMSYSERR_NOERROR);
+        out.prepare();
+        EXPECT_EQ(made, 1) << (prepared ? "prepared" : "first used");
+        EXPECT_EQ(synth->messages().back(), 0x7F3C90U);
+    }
+}
+
+TEST(LazyMidiOut, WithoutAMakerOrAnOutputItHasNoDevices) {
+    for (platform::LazyMidiOut::Maker maker :
+         {platform::LazyMidiOut::Maker(),
+          platform::LazyMidiOut::Maker([] { return std::unique_ptr<platform::MidiOutApi>(); })}) {
+        platform::LazyMidiOut out(maker);
+        EXPECT_EQ(out.getNumDevs(), 0U);
+        platform::HMIDIOUT handle = nullptr;
+        EXPECT_EQ(out.open(&handle, mm::MIDI_MAPPER), mm::MIDIERR_NODEVICE);
+    }
 }
 
 }  // namespace
