@@ -9,6 +9,8 @@ namespace app {
 
 StatusLabel::StatusLabel(QWidget* parent) : QFrame(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // Opaque: a new text repaints the label alone, not the bar and the window beneath it.
+    setAutoFillBackground(true);
 }
 
 void StatusLabel::setFullText(const QString& text) {
@@ -47,9 +49,29 @@ void StatusLabel::resizeEvent(QResizeEvent* event) {
 void StatusLabel::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        widestAscii = 0;
         updateGeometry();
         fit();
     }
+}
+
+bool StatusLabel::plainlyFits(const QString& line, int room) {
+    if (line.isEmpty()) {
+        return true;
+    }
+    const bool ascii = std::all_of(line.cbegin(), line.cend(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7F;
+    });
+    if (!ascii) {
+        return false;
+    }
+    if (widestAscii == 0) {
+        const QFontMetrics metrics = fontMetrics();
+        for (char16_t c = 0x20; c < 0x7F; ++c) {
+            widestAscii = std::max(widestAscii, metrics.horizontalAdvance(QChar(c)));
+        }
+    }
+    return static_cast<qsizetype>(widestAscii) * line.size() <= room;
 }
 
 void StatusLabel::fit() {
@@ -57,14 +79,9 @@ void StatusLabel::fit() {
     // Notes are one line: a second line (a system's reason) joins the first.
     QString line = full;
     line.replace(QLatin1Char('\n'), QStringLiteral(": "));
-    const QFontMetrics metrics = fontMetrics();
-    // A readout fits many times over: measuring it would shape it a second time each change. The
-    // widest glyph bounds only what the bar's own font draws, so other scripts are measured.
-    const bool latin =
-        std::all_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x100; });
-    const bool plainlyFits =
-        latin && static_cast<qsizetype>(metrics.maxWidth()) * line.size() <= room;
-    QString fitted = plainlyFits ? line : metrics.elidedText(line, Qt::ElideMiddle, room);
+    // A readout fits many times over: measuring it would shape it once more at every change.
+    QString fitted =
+        plainlyFits(line, room) ? line : fontMetrics().elidedText(line, Qt::ElideMiddle, room);
     setToolTip(fitted == line ? QString() : full);
     if (fitted != shown) {
         shown = std::move(fitted);

@@ -33,10 +33,14 @@ class StatusLabel : public QFrame {
   private:
     // Room at each side of the text: as a label leaves, none without a frame.
     int padding() const;
+    // True when `line` surely fits in `room` pixels, found without shaping it: printable ASCII
+    // no wider than its length in the font's widest such character.
+    bool plainlyFits(const QString& line, int room);
     void fit();
 
     QString full;
     QString shown;
+    int widestAscii = 0;  // measured at the first need, again after a font change
 };
 
 }  // namespace app

@@ -40,10 +40,11 @@ class SoundPage : public framework::TDialog,
     // The ids every page gives its buttons.
     static constexpr int playButtonId = 105;
     static constexpr int stopButtonId = 106;
-    // How often a playing page shows the newest readout a worker thread published: a number that
-    // changes every display frame is a blur to read, and every change repaints the status bar on
-    // the GUI thread. Never more often than once a display frame.
-    static constexpr int readoutIntervalMs = 100;
+    // How often a playing page shows the newest readout a worker thread published: about as often
+    // as the Wave page shows its own (once a buffer). A number that changes every display frame
+    // is a blur to read, and each change shown costs the GUI thread a repaint and a trip to the
+    // display server. Never more often than once a display frame.
+    static constexpr int readoutIntervalMs = 200;
 
     // With a parent the page is a child window (as in the tab window); the page keeps a
     // reference to `services`, which must outlive it.

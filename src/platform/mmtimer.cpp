@@ -5,7 +5,6 @@
 #include <time.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 
 namespace platform {
@@ -13,9 +12,6 @@ namespace platform {
 namespace {
 
 constexpr int64_t kNsPerMs = 1000000;
-// Nearer than this to a deadline the thread sleeps in clock_nanosleep, which nothing wakes
-// early; farther away it waits on the condition, so that a new or earlier event is seen.
-constexpr int64_t kFinalSleepNs = 2 * kNsPerMs;
 
 std::atomic<PriorityHook> priorityHook{nullptr};
 
@@ -23,13 +19,6 @@ int64_t monotonicNs() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
-
-void sleepUntil(int64_t deadlineNs) {
-    const timespec until{static_cast<time_t>(deadlineNs / 1000000000),
-                         static_cast<long>(deadlineNs % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-    }
 }
 
 // The standard library's steady clock is CLOCK_MONOTONIC on Linux.
@@ -156,14 +145,11 @@ void MultimediaTimer::run() {
             [](const Event& a, const Event& b) { return a.deadlineNs < b.deadlineNs; });
         const int64_t deadline = earliest->deadlineNs;
         const int64_t now = monotonicNs();
-        if (deadline > now + kFinalSleepNs) {
-            wake.wait_until(lock, steadyAt(deadline - kFinalSleepNs / 2));
-            continue;
-        }
         if (deadline > now) {
-            lock.unlock();
-            sleepUntil(deadline);
-            lock.lock();
+            // One wait to the deadline itself: the wait's absolute monotonic timeout is as fine as
+            // a sleep's (the thread's timer slack bounds both), and a new or earlier event, or a
+            // kill, wakes it. Waking twice (a wait, then a final sleep) cost a tick twice over.
+            wake.wait_until(lock, steadyAt(deadline));
             continue;  // the event may have been killed meanwhile
         }
         const Event due = *earliest;

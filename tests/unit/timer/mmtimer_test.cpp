@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -158,6 +160,39 @@ TEST(MultimediaTimer, AOneMillisecondPeriodAsksForPriorityOnTheTimerThreadAndARe
     EXPECT_TRUE(eventually([&] { return !timer.finePeriodApplied() && hookNormalCalls > 0; }));
     EXPECT_EQ(timer.killEvent(id), mm::TIMERR_NOERROR);
     MultimediaTimer::setPriorityHook(nullptr);
+}
+
+// The timer thread's voluntary context switches so far: each is one wait or sleep of its own.
+long waitsOfTimerThread(pid_t timerThread) {
+    std::ifstream status("/proc/self/task/" + std::to_string(timerThread) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0) {
+            return std::stol(line.substr(line.find(':') + 1));
+        }
+    }
+    return -1;
+}
+
+void noteThread(uint32_t, uintptr_t user) {
+    reinterpret_cast<std::atomic<pid_t>*>(user)->store(gettid());
+}
+
+// Every wake-up of a thread costs a small machine tens of microseconds: a tick waits once, not
+// once on the condition and once more in a final sleep.
+TEST(MultimediaTimer, APeriodicTickWakesTheTimerThreadOncePerTick) {
+    MultimediaTimer timer;
+    std::atomic<pid_t> timerThread{0};
+    const uint32_t id = timer.setEvent(5, 0, noteThread, reinterpret_cast<uintptr_t>(&timerThread),
+                                       mm::TIME_PERIODIC);
+    ASSERT_TRUE(eventually([&] { return timerThread.load() != 0; }));
+    const long before = waitsOfTimerThread(timerThread);
+    ASSERT_GE(before, 0) << "no context switch count for the timer thread";
+    constexpr int kTicks = 40;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * kTicks));
+    const long waits = waitsOfTimerThread(timerThread) - before;
+    EXPECT_EQ(timer.killEvent(id), mm::TIMERR_NOERROR);
+    EXPECT_LE(waits, kTicks + kTicks / 4) << "waits in " << kTicks << " ticks";
 }
 
 }  // namespace

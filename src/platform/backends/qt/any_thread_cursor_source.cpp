@@ -54,7 +54,7 @@ AnyThreadCursorSource::~AnyThreadCursorSource() {
 
 platform::CursorPosition AnyThreadCursorSource::cursorPosition() {
     if (pointer != nullptr) {
-        if (const auto at = pointer->query()) {
+        if (const auto at = pointer->read()) {
             return frame().fromDevice(at->x, at->y);
         }
     }

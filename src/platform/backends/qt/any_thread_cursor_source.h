@@ -1,7 +1,8 @@
 #pragma once
 // The cursor for engines that read it on the timer thread. Under X11 the pointer comes from the
-// X server through a connection of our own (XcbPointer), from any thread. Where no program may
-// read a global pointer (Wayland, the offscreen platform) it is the last position Lirveto's own
+// X server through a connection of our own (XcbPointer), from any thread; the DirectSound page's
+// 1 ms steps see it one step late rather than wait for the server at every step. Where no program
+// may read a global pointer (Wayland, the offscreen platform) it is the last position Lirveto's own
 // windows saw: the GUI thread keeps it in an atomic from every pointer event and from each read
 // it makes itself. A read never waits for the GUI thread.
 //
