@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Renders every case of tests/data/reference_renders/cases.txt with lirveto-render and compares
-# the result byte for byte with the stored WAV file; with --update it stores the new renders
-# instead (after an intended change of the sound; listen to them before committing).
+# the result byte for byte with the stored WAV or MIDI file; with --update it stores the new
+# renders instead (after an intended change of the sound; listen to them before committing).
 # Usage: reference-renders.sh [--update] LIRVETO_RENDER
 set -euo pipefail
 
@@ -21,16 +21,19 @@ trap 'rm -rf "$work"' EXIT
 
 count=0
 differ=()
-while read -r name screen duration; do
+while read -r name screen duration engine; do
   case "$name" in '' | '#'*) continue ;; esac
+  engine=${engine:-wave}
+  file=$name.wav
+  [ "$engine" = midi ] && file=$name.mid
   settings=()
   [ -f "$cases/$name.ini" ] && settings=(--settings "$cases/$name.ini")
-  "$render" --engine wave --gesture "$cases/$name.gesture" --out "$work/$name.wav" \
+  "$render" --engine "$engine" --gesture "$cases/$name.gesture" --out "$work/$file" \
     --screen "$screen" --duration "$duration" "${settings[@]}"
   count=$((count + 1))
   if $update; then
-    cp "$work/$name.wav" "$cases/$name.wav"
-  elif ! cmp -s "$work/$name.wav" "$cases/$name.wav"; then
+    cp "$work/$file" "$cases/$file"
+  elif ! cmp -s "$work/$file" "$cases/$file"; then
     differ+=("$name")
   fi
 done <"$cases/cases.txt"

@@ -20,6 +20,7 @@
 #include "platform/backends/qt/x11_window_hints.h"
 #include "platform/registry.h"
 #include "prefs/options_sheet.h"
+#include "settings/playing_values.h"
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
 #include "surface/play_surface.h"
@@ -167,6 +168,10 @@ void App::runFrameCommand(int id) {
         case command::togglePlay:
             postToPage(page::toggle);
             return;
+        case command::pitchCorrection:
+            // The engines read it at their next step, tick or refill: mid-phrase, no restart.
+            settings::Correction = !settings::Correction.load();
+            return;
         case command::openSettingsFile:
             settingsFileCommands.openSettingsFile(mainFrame.get(), tabs);
             return;
@@ -240,6 +245,8 @@ FrameCommands::State App::commandState(int id) {
             return {true, settings::ViewNoteMid.load() == 2};
         case command::playSurface:
             return {surface != nullptr, surface && surface->isVisible()};
+        case command::pitchCorrection:
+            return {true, settings::Correction.load()};
         default:
             return {true, {}};
     }

@@ -23,6 +23,8 @@ constexpr MenuItem controlItems[] = {
     {command::play, "&Play\tAlt+P"},
     {command::stop, "&Stop\tAlt+S"},
     {command::togglePlay, "&Toggle play\tSpace"},
+    {0, ""},
+    {command::pitchCorrection, "&Correct pitch\tCtrl+T"},
 };
 
 constexpr MenuItem viewItems[] = {
@@ -75,6 +77,7 @@ constexpr Hint hints[] = {
     {command::play, "Start sound output"},
     {command::stop, "Stop sound output"},
     {command::togglePlay, "Toggle sound output"},
+    {command::pitchCorrection, "Pull the pitch toward the notes of the chosen scale"},
     {command::playSurface, "Play on the whole screen, with the notes shown"},
     {command::preferences, "Configure program operation"},
     {command::mixerPlay, "Display sound card play mixer"},
@@ -97,6 +100,7 @@ std::span<const Accelerator> mainAccelerators() {
         {QKeySequence(Qt::ALT | Qt::Key_P), command::play},
         {QKeySequence(Qt::ALT | Qt::Key_S), command::stop},
         {QKeySequence(Qt::Key_Space), command::togglePlay},
+        {QKeySequence(Qt::CTRL | Qt::Key_T), command::pitchCorrection},
         {QKeySequence(Qt::Key_F11), command::playSurface},
     };
     return table;

@@ -19,6 +19,7 @@ inline constexpr int exit = 24310;
 inline constexpr int play = 25091;
 inline constexpr int stop = 25092;
 inline constexpr int togglePlay = 25002;
+inline constexpr int pitchCorrection = 25093;  // the playing aids' correction, on or off
 inline constexpr int viewNoteName = 25600;
 inline constexpr int viewMidiInteger = 25601;
 inline constexpr int viewMidiDecimal = 25602;

@@ -20,6 +20,7 @@ extern const HelpPair midiPage[];
 extern const HelpPair generalPrefs[];
 extern const HelpPair wavePrefs[];
 extern const HelpPair midiPrefs[];
+extern const HelpPair playingPrefs[];
 
 inline constexpr int wavePageContext = 2;
 inline constexpr int directSoundPageContext = 16;
@@ -27,6 +28,7 @@ inline constexpr int midiPageContext = 15;
 inline constexpr int generalPrefsContext = 3;
 inline constexpr int wavePrefsContext = 330;
 inline constexpr int midiPrefsContext = 400;
+inline constexpr int playingPrefsContext = 500;
 
 }  // namespace helptables
 }  // namespace controls

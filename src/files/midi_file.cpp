@@ -130,19 +130,23 @@ bool MidiFile::writeStandardLayout() {
         return false;
     }
     endOfTrackOnDisk = true;
+    const bool ok = writeStandardFields(kEventLengthField, eventLength + sizeof kEndOfTrack);
+    if (!ok) {
+        report("Can't write the standard layout", kTag);
+    }
+    return ok;
+}
+
+bool MidiFile::writeStandardFields(int64_t trackLengthField, uint32_t trackLength) {
     uint8_t field[4];
-    putBigEndian(field, eventLength + sizeof kEndOfTrack);
-    bool ok = putBytes(kEventLengthField, field, 4);
+    putBigEndian(field, trackLength);
+    bool ok = putBytes(trackLengthField, field, 4);
     ok = putBytes(kTrack0LetterField, "k", 1) && ok;
     putBigEndian(field, kTrack0Length);
     ok = putBytes(kTrack0LengthField, field, 4) && ok;
     putBigEndian(field, 6);
     ok = putBytes(kHeaderLengthField, field, 4) && ok;
-    ok = mmioFlush(fileHandle(), 0) == MMSYSERR_NOERROR && ok;
-    if (!ok) {
-        report("Can't write the standard layout", kTag);
-    }
-    return ok;
+    return mmioFlush(fileHandle(), 0) == MMSYSERR_NOERROR && ok;
 }
 
 bool MidiFile::putBytes(int64_t offset, const void* bytes, int32_t count) {
@@ -268,15 +272,7 @@ bool MidiFile::close() {
         return false;
     }
 
-    uint8_t field[4];
-    putBigEndian(field, eventLength);
-    ok = putBytes(lengthField, field, 4) && ok;
-    ok = putBytes(kTrack0LetterField, "k", 1) && ok;
-    putBigEndian(field, kTrack0Length);
-    ok = putBytes(kTrack0LengthField, field, 4) && ok;
-    putBigEndian(field, 6);
-    ok = putBytes(kHeaderLengthField, field, 4) && ok;
-    ok = mmioFlush(fileHandle(), 0) == MMSYSERR_NOERROR && ok;
+    ok = writeStandardFields(lengthField, eventLength) && ok;
     mmioSeek(fileHandle(), 0, SEEK_SET);
     ok = releaseHandle() && ok;
     setModified(false);

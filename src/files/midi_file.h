@@ -49,6 +49,8 @@ class MidiFile : public RiffFile {
 
   private:
     bool putBytes(int64_t offset, const void* bytes, int32_t count);
+    // The big-endian lengths and the "MTrk" id of the standard layout, flushed to disk.
+    bool writeStandardFields(int64_t trackLengthField, uint32_t trackLength);
     // The end of track (and a pad byte) after the events, and the standard length fields.
     bool writeStandardLayout();
 

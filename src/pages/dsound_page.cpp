@@ -37,22 +37,20 @@ platform::TimerApi& timerOf(framework::PageServices& services) {
 }  // namespace
 
 DirectSoundPage::DirectSoundPage(QWidget* parent, framework::PageServices& pageServices)
-    : SoundPage(parent, dsoundpage::dialogTemplate, controls::helptables::directSoundPage,
-                controls::helptables::directSoundPageContext, pageServices),
+    : SamplePage(parent, dsoundpage::dialogTemplate, controls::helptables::directSoundPage,
+                 controls::helptables::directSoundPageContext, pageServices),
       waveOut(pageServices.makeWaveOut()),
-      library(makeLibrary(pageServices)),
-      engine(std::make_unique<engine::DirectSoundEngine>(
-          *waveOut, *library, timerOf(pageServices), pageServices.cursor, pageServices.messageBox,
-          static_cast<engine::DirectSoundEngineHost&>(*this))),
-      take(*this, pageServices,
-           {[this](files::WaveFile* file) { engine->setRecordingFile(file); },
-            // While playing, the take has the format the buffer was opened with.
-            [this] { return engine->isPlaying() ? playFormat : WaveRecording::outputFormat(); },
-            &engine->recordingLock()},
-           [this] { stopPlaying(); }) {}
+      library(makeLibrary(pageServices)) {
+    auto made = std::make_unique<engine::DirectSoundEngine>(
+        *waveOut, *library, timerOf(pageServices), pageServices.cursor, pageServices.messageBox,
+        static_cast<engine::DirectSoundEngineHost&>(*this));
+    std::mutex* fileLock = &made->recordingLock();
+    useEngine(std::move(made), fileLock);
+}
 
 DirectSoundPage::~DirectSoundPage() {
     shutDown();
+    releaseEngine();
 }
 
 void DirectSoundPage::setupControls() {
@@ -78,14 +76,6 @@ void DirectSoundPage::setupControls() {
     // nothing: this page has no vibrato.
     focusSliderOnKey(Qt::ALT | Qt::Key_T, dsoundpage::pitchSlider);
     focusSliderOnKey(Qt::ALT | Qt::Key_B, 0);
-}
-
-void DirectSoundPage::startEngine() {
-    const platform::WaveFormatPcm format = WaveRecording::outputFormat();
-    engine->startPlaying();
-    if (engine->isPlaying()) {
-        playFormat = format;
-    }
 }
 
 void DirectSoundPage::requestMessage(const char* text, const char* caption) {

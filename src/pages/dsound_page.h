@@ -10,25 +10,18 @@
 
 #include "engine/dsound/dsound_engine.h"
 #include "engine/dsound/dsound_engine_host.h"
-#include "pages/sound_page.h"
-#include "pages/wave_recording.h"
+#include "pages/sample_page.h"
 
 namespace pages {
 
-class DirectSoundPage final : public SoundPage, private engine::DirectSoundEngineHost {
+class DirectSoundPage final : public SamplePage<engine::DirectSoundEngine>,
+                              private engine::DirectSoundEngineHost {
   public:
     DirectSoundPage(QWidget* parent, framework::PageServices& services);
     // Stops playing first: no step outlives the page.
     ~DirectSoundPage() override;
 
-    const files::WaveFile& recordingFile() const { return take.waveFile(); }
-
   private:
-    void startEngine() override;
-    void stopEngine() override { engine->stopPlaying(); }
-    bool enginePlaying() const override { return engine->isPlaying(); }
-    bool engineOutputLost() override { return engine->outputLost(); }
-    Recording& recording() override { return take; }
     void setupControls() override;
     void takeSettings() override { placeToneSliders(); }
 
@@ -41,10 +34,6 @@ class DirectSoundPage final : public SoundPage, private engine::DirectSoundEngin
 
     std::unique_ptr<platform::WaveOutApi> waveOut;
     std::unique_ptr<platform::DirectSoundLibrary> library;
-    std::unique_ptr<engine::DirectSoundEngine> engine;
-    // The format the buffer was opened with at the last Play.
-    platform::WaveFormatPcm playFormat;
-    WaveRecording take;
 };
 
 }  // namespace pages

@@ -25,20 +25,18 @@ std::span<const Response<WavePage>> WavePage::responseTable() {
 }
 
 WavePage::WavePage(QWidget* parent, framework::PageServices& pageServices)
-    : SoundPage(parent, wavepage::dialogTemplate, controls::helptables::wavePage,
-                controls::helptables::wavePageContext, pageServices),
-      waveOut(pageServices.makeWaveOut()),
-      engine(std::make_unique<engine::WaveEngine>(*waveOut, pageServices.cursor,
-                                                  pageServices.messageQueue,
-                                                  static_cast<engine::WaveEngineHost&>(*this))),
-      take(*this, pageServices,
-           {[this](files::WaveFile* file) { engine->setRecordingFile(file); },
-            // While playing, the take has the format the output was opened with.
-            [this] { return engine->isPlaying() ? playFormat : WaveRecording::outputFormat(); }},
-           [this] { stopPlaying(); }) {}
+    : SamplePage(parent, wavepage::dialogTemplate, controls::helptables::wavePage,
+                 controls::helptables::wavePageContext, pageServices),
+      waveOut(pageServices.makeWaveOut()) {
+    useEngine(std::make_unique<engine::WaveEngine>(*waveOut, pageServices.cursor,
+                                                   pageServices.messageQueue,
+                                                   static_cast<engine::WaveEngineHost&>(*this)),
+              nullptr);
+}
 
 WavePage::~WavePage() {
     shutDown();
+    releaseEngine();
 }
 
 void WavePage::setupControls() {
@@ -74,14 +72,6 @@ void WavePage::takeSettings() {
 }
 
 // Playing ---------------------------------------------------------------------------------------
-
-void WavePage::startEngine() {
-    const platform::WaveFormatPcm format = WaveRecording::outputFormat();
-    engine->startPlaying();
-    if (engine->isPlaying()) {
-        playFormat = format;
-    }
-}
 
 LRESULT WavePage::waveDone(WPARAM session, LPARAM header) {
     engine->onBufferDone(reinterpret_cast<platform::WaveHeader*>(header),

@@ -9,30 +9,22 @@
 
 #include "engine/wave/wave_engine.h"
 #include "engine/wave/wave_engine_host.h"
-#include "pages/sound_page.h"
-#include "pages/wave_recording.h"
+#include "pages/sample_page.h"
 
 namespace pages {
 
-class WavePage final : public SoundPage, private engine::WaveEngineHost {
+class WavePage final : public SamplePage<engine::WaveEngine>, private engine::WaveEngineHost {
   public:
     WavePage(QWidget* parent, framework::PageServices& services);
     // Stops playing first: no output outlives the page.
     ~WavePage() override;
 
-    const files::WaveFile& recordingFile() const { return take.waveFile(); }
-
   private:
-    LIRVETO_RESPONSE_TABLE(WavePage, SoundPage);
+    LIRVETO_RESPONSE_TABLE(WavePage, SamplePage<engine::WaveEngine>);
 
     framework::LRESULT waveDone(framework::WPARAM session, framework::LPARAM header);
     framework::LRESULT restart(framework::WPARAM, framework::LPARAM);
 
-    void startEngine() override;
-    void stopEngine() override { engine->stopPlaying(); }
-    bool enginePlaying() const override { return engine->isPlaying(); }
-    bool engineOutputLost() override { return engine->outputLost(); }
-    Recording& recording() override { return take; }
     void setupControls() override;
     void takeSettings() override;
     // The engine refills on the GUI thread and shows its readout there, a few times a second.
@@ -46,10 +38,6 @@ class WavePage final : public SoundPage, private engine::WaveEngineHost {
     void pumpWaitingMessages() override;
 
     std::unique_ptr<platform::WaveOutApi> waveOut;
-    std::unique_ptr<engine::WaveEngine> engine;
-    // The format the output was opened with at the last Play.
-    platform::WaveFormatPcm playFormat;
-    WaveRecording take;
 };
 
 }  // namespace pages

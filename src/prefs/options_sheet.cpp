@@ -2,6 +2,7 @@
 
 #include "prefs/set_app.h"
 #include "prefs/set_midi.h"
+#include "prefs/set_playing.h"
 #include "prefs/set_wave.h"
 
 namespace prefs {
@@ -12,6 +13,7 @@ std::unique_ptr<framework::TPropertySheet> makeOptionsSheet(QWidget* parent,
     sheet->addPage(new TSetApp(services.setTopmost));
     sheet->addPage(new TSetWave(services.waveOut));
     sheet->addPage(new TSetMidi(services.midiOut, services.fileDialogs));
+    sheet->addPage(new TSetPlaying());
     sheet->setCurrentPage(0);
     return sheet;
 }

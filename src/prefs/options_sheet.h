@@ -1,5 +1,5 @@
 #pragma once
-// The "Options" sheet: General, Wave and MIDI pages, OK, Cancel and Help. Thread: GUI.
+// The "Options" sheet: General, Wave, MIDI and Playing pages, OK, Cancel and Help. Thread: GUI.
 
 #include <functional>
 #include <memory>
@@ -24,7 +24,7 @@ struct OptionsServices {
     framework::FileDialogs& fileDialogs;
 };
 
-// The sheet with its three pages, starting on the first, not yet shown.
+// The sheet with its four pages, starting on the first, not yet shown.
 std::unique_ptr<framework::TPropertySheet> makeOptionsSheet(QWidget* parent,
                                                             const OptionsServices& services);
 

@@ -1,12 +1,15 @@
 #include "surface/note_guide.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 
 #include "engine/midi/midi_tone.h"
 #include "engine/tone/cursor_mapping.h"
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
+#include "engine/tone/scale_notes.h"
 #include "settings/settings_values.h"
 
 namespace surface {
@@ -29,6 +32,13 @@ bool isNatural(int32_t note) {
 }
 
 std::optional<int32_t> columnOf(const GuideKey& key, int32_t note) {
+    // The Midi page keeps its own semitone range whatever the layout of the sample pages.
+    if (key.layout == settings::PitchLayout::Semitones && key.mapping != GuideMapping::midi) {
+        const engine::CursorLayoutSetup layout{key.layout, key.lowNote, key.highNote};
+        const auto column = engine::cursorFromPitch(note, key.screen, layout);
+        return column ? std::optional<int32_t>(static_cast<int32_t>(std::lround(*column)))
+                      : std::nullopt;
+    }
     if (key.mapping == GuideMapping::midi) {
         return engine::cursorFromPitch(static_cast<float>(note), key.screen.width,
                                        {key.midiLow, key.midiHigh});
@@ -55,6 +65,12 @@ GuideKey currentGuideKey(GuideMapping mapping, platform::ScreenSize screen) {
     key.midiLow = settings::MidiPitch;
     key.midiHigh = settings::MidiPitch2;
     key.midiVolume = settings::MidiVolume;
+    key.layout = settings::CursorLayout;
+    key.lowNote = settings::LowNote;
+    key.highNote = settings::HighNote;
+    key.correcting = settings::Correction;
+    key.scale = settings::CorrectionScale;
+    key.root = settings::CorrectionRoot;
     return key;
 }
 
@@ -65,6 +81,7 @@ QString shortNoteName(int32_t note) {
 
 NoteGuide buildNoteGuide(const GuideKey& key) {
     NoteGuide guide;
+    guide.correcting = key.correcting;
     if (key.screen.width <= 0 || key.screen.height <= 0) {
         return guide;
     }
@@ -94,6 +111,7 @@ NoteGuide buildNoteGuide(const GuideKey& key) {
         line.note = note;
         line.laneWidth = lane;
         line.natural = isNatural(note);
+        line.inScale = !key.correcting || engine::isScaleNote(note, key.scale, key.root);
         if (lane >= kNarrowestLane && (note % 12 == 0 || note % 12 == 9)) {
             line.label = shortNoteName(note);
         }

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "platform/cursor_source.h"
+#include "settings/playing_values.h"
 
 namespace surface {
 
-// Which mapping the page on top plays by.
+// Which mapping the page on top plays by (in the hertz layout; the semitones layout is one for
+// every page, LowNote .. HighNote).
 enum class GuideMapping {
     frequency,  // Wave and DirectSound: linear in Hz over 20 Hz .. 20 Hz + Pitch kHz
     midi        // Midi: linear in semitones over MidiPitch .. MidiPitch2
@@ -26,6 +28,9 @@ struct GuideLine {
     int32_t note = 0;       // MIDI note number
     int32_t laneWidth = 0;  // pixels to the neighbouring semitone's line
     bool natural = false;
+    // While a correction is on: whether the note belongs to its scale (drawn strong) or not
+    // (drawn faint). Without a correction every note counts as in the scale.
+    bool inScale = true;
     QString label;  // the note's name at every C and A that can be aimed at, else empty
 };
 
@@ -43,14 +48,23 @@ struct GuideKey {
     int32_t midiLow = 0;
     int32_t midiHigh = 0;
     int32_t midiVolume = 0;
+    settings::PitchLayout layout = settings::PitchLayout::Hertz;
+    int32_t lowNote = 0;
+    int32_t highNote = 0;
+    bool correcting = false;
+    settings::MusicalScale scale = settings::MusicalScale::Chromatic;
+    int32_t root = 0;
     friend bool operator==(const GuideKey& a, const GuideKey& b) {
         return a.mapping == b.mapping && a.screen.width == b.screen.width &&
                a.screen.height == b.screen.height && a.pitch == b.pitch && a.volume == b.volume &&
-               a.midiLow == b.midiLow && a.midiHigh == b.midiHigh && a.midiVolume == b.midiVolume;
+               a.midiLow == b.midiLow && a.midiHigh == b.midiHigh && a.midiVolume == b.midiVolume &&
+               a.layout == b.layout && a.lowNote == b.lowNote && a.highNote == b.highNote &&
+               a.correcting == b.correcting && a.scale == b.scale && a.root == b.root;
     }
 };
 
 struct NoteGuide {
+    bool correcting = false;       // the lines tell the scale's notes from the others
     std::vector<GuideLine> lines;  // left to right
     std::vector<LoudnessMark> loudness;
     int32_t loudest = 0;  // the loudness at the top edge

@@ -17,6 +17,7 @@ const QColor kBackground(10, 12, 18, 230);
 const QColor kNatural(190, 205, 235, 170);
 const QColor kSharp(120, 135, 165, 95);
 const QColor kTooNarrow(120, 135, 165, 30);
+const QColor kScaleNote(150, 225, 190, 230);  // while correcting: the notes pulled toward
 const QColor kLabel(225, 232, 245);
 const QColor kScale(230, 190, 110, 110);
 const QColor kMarker(255, 196, 64);
@@ -98,7 +99,13 @@ void paintGuide(QPainter& painter, const NoteGuide& guide, QSize size) {
         }
         drawnColumn = line.x;
         const bool aimable = line.laneWidth >= kNarrowestLane;
-        painter.setPen(!aimable ? kTooNarrow : line.natural ? kNatural : kSharp);
+        if (!aimable || !line.inScale) {
+            painter.setPen(kTooNarrow);
+        } else if (guide.correcting) {
+            painter.setPen(QPen(kScaleNote, 2));
+        } else {
+            painter.setPen(line.natural ? kNatural : kSharp);
+        }
         painter.drawLine(line.x, 0, line.x, size.height());
         if (!line.label.isEmpty() && line.x + kLabelMargin >= labelsEnd) {
             painter.setPen(kLabel);

@@ -201,6 +201,7 @@ int main(int argc, char** argv) {
         return fail(kBadInput,
                     settings::settingsFileFaultText(fault, shownForMessage(options->settingsPath)));
     }
+    applyPlayingOptions(options->playing);
     if (!writableOutput(options->outPath, error)) {
         return fail(kBadInput, error);
     }

@@ -112,6 +112,18 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
                 return std::nullopt;
             }
             options.durationMs = duration;
+        } else if (name == "--layout") {
+            if (!parseLayoutOption(value, options.playing, error)) {
+                return std::nullopt;
+            }
+        } else if (name == "--correction") {
+            if (!parseCorrectionOption(value, options.playing, error)) {
+                return std::nullopt;
+            }
+        } else if (name == "--glide") {
+            if (!parseGlideOption(value, options.playing, error)) {
+                return std::nullopt;
+            }
         } else {
             error = "unknown option " + quotedForMessage(name);
             return std::nullopt;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/tone/cursor_mapping.h"
+#include "playing_options.h"
 
 struct RenderOptions {
     std::string engine;  // "wave", "dsound" or "midi"
@@ -14,6 +15,7 @@ struct RenderOptions {
     std::string settingsPath;  // empty: the settings of a first start
     platform::ScreenSize screen{1920, 1080};
     std::optional<int64_t> durationMs;  // default: the gesture's last time
+    PlayingOptions playing;             // each replaces what the settings say
     bool helpWanted = false;
     bool versionWanted = false;
 };
@@ -21,6 +23,8 @@ struct RenderOptions {
 inline constexpr const char* kRenderUsage =
     "usage: lirveto-render --engine wave|dsound|midi --gesture FILE --out FILE\n"
     "                      [--settings FILE.ini] [--screen WIDTHxHEIGHT] [--duration MS]\n"
+    "                      [--layout hertz|semitones:LOW:HIGH]\n"
+    "                      [--correction off|SCALE:ROOT[:STRENGTH[:RATE]]] [--glide classic|MS]\n"
     "       lirveto-render --help | --version\n"
     "--out - writes to standard output.\n";
 

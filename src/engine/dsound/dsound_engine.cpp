@@ -1,10 +1,16 @@
 #include "engine/dsound/dsound_engine.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/tone/cursor_mapping.h"
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
 #include "engine/tone/sounding_note.h"
+#include "engine/tone/tone_frame.h"
 #include "files/wave_file.h"
 #include "platform/audio_underruns.h"
+#include "settings/playing_values.h"
 #include "settings/settings_values.h"
 
 namespace engine {
@@ -21,6 +27,11 @@ int32_t slewLimited(int32_t wanted, int32_t last) {
         return last - DirectSoundEngine::kSlewHzPerStep;
     }
     return wanted;
+}
+
+double slewLimitedHz(double wanted, double last) {
+    constexpr auto slew = static_cast<double>(DirectSoundEngine::kSlewHzPerStep);
+    return std::clamp(wanted, last - slew, last + slew);
 }
 
 DirectSoundEngine::DirectSoundEngine(platform::WaveOutApi& waveOut,
@@ -80,6 +91,11 @@ void DirectSoundEngine::startPlaying() {
         toldReadout = {};  // the first step tells what it plays whatever the last play told
         streamBuffer = owner.soundBuffer();
         stream = streamLayoutFor(format);
+        // The classic slew goes on from where the last play ended, as the designed one does.
+        lastStepFrequency = state.lastFrequency.load(std::memory_order_relaxed);
+        steppedThisPlay = false;
+        correction = CorrectionState{};
+        glide = GlideState{};
     }
     bool armed = false;
     {
@@ -161,7 +177,10 @@ void DirectSoundEngine::armNextStep() {
 }
 
 void DirectSoundEngine::streamingStep() {
+    const PlayingAids aids = currentPlayingAids();
+    const bool designed = aids.designedPitch() && aids.glide == settings::glideClassic;
     int32_t frequency = 0;
+    TunedStep tuned;
     int32_t amplitude = 0;
     {
         const std::lock_guard guard(bufferGuard);
@@ -170,21 +189,82 @@ void DirectSoundEngine::streamingStep() {
         }
         const platform::CursorPosition position = cursor.cursorPosition();
         amplitude = engine::amplitudeFromCursor(position.y, screen);
-        frequency = slewLimited(engine::frequencyFromCursor(position.x, screen),
-                                state.lastFrequency.load(std::memory_order_relaxed));
-        state.lastFrequency.store(frequency, std::memory_order_relaxed);
-        fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
+        if (designed) {
+            frequency = slewLimited(engine::frequencyFromCursor(position.x, screen),
+                                    state.lastFrequency.load(std::memory_order_relaxed));
+            state.lastFrequency.store(frequency, std::memory_order_relaxed);
+            lastStepFrequency = frequency;
+            correction = CorrectionState{};
+            glide = GlideState{};
+            fillAhead(*streamBuffer, stream, table, frequency, amplitude, state, *this);
+        } else {
+            tuned = tunedStep(position.x, aids);
+            // A designed play after this one slews on from here. (A pointer off the screen to the
+            // left can map to more hertz than an int holds, as the designed mapping does.)
+            const double wholeHertz = std::min(tuned.frequency, 2147483647.0);
+            // NOLINTNEXTLINE(bugprone-incorrect-roundings): a frequency is positive
+            state.lastFrequency.store(static_cast<int32_t>(wholeHertz + 0.5),
+                                      std::memory_order_relaxed);
+            fillAheadByStep(*streamBuffer, stream, table,
+                            finePhaseIncrement(tuned.frequency, stream.format.rate()), amplitude,
+                            state, *this);
+        }
+        steppedThisPlay = true;
         if (lost.timeToLook() &&
             streamBuffer->getCurrentPosition(nullptr, nullptr) == ds::DSERR_BUFFERLOST) {
             lost.raise();
         }
     }
-    engine::publishSoundingFrequency(frequency, amplitude);
-    const ToldReadout now{frequency, amplitude, engine::currentViewFlags()};
-    if (now != toldReadout) {
-        toldReadout = now;
-        host.postStatus(engine::readoutFromFrequency(frequency, amplitude, now.view).c_str());
+    if (designed) {
+        engine::publishSoundingFrequency(frequency, amplitude);
+    } else {
+        engine::publishSoundingNote(static_cast<float>(tuned.pitch), amplitude);
     }
+    const ToldReadout now{designed, designed ? static_cast<double>(frequency) : tuned.frequency,
+                          tuned.pitch, amplitude, engine::currentViewFlags()};
+    if (now == toldReadout) {
+        return;
+    }
+    toldReadout = now;
+    if (designed) {
+        host.postStatus(engine::readoutFromFrequency(frequency, amplitude, now.view).c_str());
+    } else {
+        host.postStatus(
+            engine::readoutFromPitch(tuned.pitch, tuned.frequency, amplitude, now.view).c_str());
+    }
+}
+
+DirectSoundEngine::TunedStep DirectSoundEngine::tunedStep(int32_t x, const PlayingAids& aids) {
+    constexpr auto stepMs = static_cast<double>(kStepDelayMs);
+    TunedStep step;
+    if (aids.glide == settings::glideClassic) {
+        glide = GlideState{};
+        double wanted = 0;
+        if (aids.designedPitch()) {
+            correction = CorrectionState{};
+            wanted = engine::frequencyFromCursor(x, screen);
+        } else {
+            wanted = frequencyFromPitch(tunedPitch(x, screen, aids, stepMs, correction));
+        }
+        step.frequency = slewLimitedHz(wanted, lastStepFrequency);
+        step.pitch = pitchFromFrequency(step.frequency);
+    } else {
+        double wanted = 0;
+        if (aids.designedPitch()) {
+            correction = CorrectionState{};
+            wanted = pitchFromFrequency(engine::frequencyFromCursor(x, screen));
+        } else {
+            wanted = tunedPitch(x, screen, aids, stepMs, correction);
+        }
+        // A glide switched on while playing goes on from the sounding pitch, not with a leap.
+        if (!glide.started && steppedThisPlay && lastStepFrequency > 0.0) {
+            glide = GlideState{pitchFromFrequency(lastStepFrequency), true};
+        }
+        step.pitch = glidedPitch(wanted, aids.glide, stepMs, glide);
+        step.frequency = frequencyFromPitch(step.pitch);
+    }
+    lastStepFrequency = step.frequency;
+    return step;
 }
 
 void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const uint8_t> second) {

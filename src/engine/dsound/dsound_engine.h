@@ -3,6 +3,9 @@
 // events, each reading the cursor, slewing the frequency by at most 5 Hz, topping the buffer up
 // ahead of the write cursor, appending the same bytes to the recording and refreshing the
 // readout. Only one step runs at a time (the process-wide busy flag), and each arms the next.
+// With the playing aids on, a step plays the pitch the layout and the correction make of the
+// cursor, reached by the classic slew or by the timed glide, at a frequency that is not rounded
+// to whole hertz.
 //
 // Threads: construction, start, stop, the wave table, the screen and the recording file belong to
 // the GUI thread; steps run on the timer thread. Stop cancels the chain and waits for a running
@@ -21,6 +24,8 @@
 #include "engine/dsound/stream_layout.h"
 #include "engine/dsound/stream_state.h"
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_glide.h"
+#include "engine/tone/playing_aids.h"
 #include "engine/tone/wave_table.h"
 #include "platform/cursor_source.h"
 #include "platform/mmtimer_api.h"
@@ -74,6 +79,12 @@ class DirectSoundEngine final : private FillAheadSink {
   private:
     static void onTimer(uint32_t timerId, uintptr_t user);
     void streamingStep();
+    // Under the buffer guard: what a step of the playing aids plays.
+    struct TunedStep {
+        double frequency = 0;
+        double pitch = 0;
+    };
+    TunedStep tunedStep(int32_t x, const PlayingAids& aids);
     void armNextStep();
     void reportOnce(std::atomic<bool>& reported, const char* text, const char* caption);
     // Under recordingMutex: the backlog, then the regions; false after a failed write.
@@ -100,12 +111,20 @@ class DirectSoundEngine final : private FillAheadSink {
     platform::IDirectSoundBuffer* streamBuffer = nullptr;
     StreamLayout stream;
     engine::WaveTable table;
+    // Where the steps' pitch is, for the playing aids: the frequency the last step played, the
+    // correction and the glide. Set at start, then only steps touch them.
+    double lastStepFrequency = 0;
+    bool steppedThisPlay = false;
+    CorrectionState correction;
+    GlideState glide;
 
     // What the readout last told of. The pitch stands still most of the time: a step that plays
     // the same sound leaves the text as it is rather than format it anew each millisecond.
     // Timer thread; reset at Play.
     struct ToldReadout {
-        int32_t frequency = -1;
+        bool designed = false;
+        double frequency = -1;
+        double pitch = 0;  // tuned steps'
         int32_t amplitude = -1;
         engine::ViewFlags view;
         friend bool operator==(const ToldReadout&, const ToldReadout&) = default;
@@ -140,5 +159,7 @@ class DirectSoundEngine final : private FillAheadSink {
 
 // The frequency a step plays: `wanted`, but at most 5 Hz away from the last step's.
 int32_t slewLimited(int32_t wanted, int32_t last);
+// The same for frequencies that are not whole hertz.
+double slewLimitedHz(double wanted, double last);
 
 }  // namespace engine

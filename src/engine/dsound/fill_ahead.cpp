@@ -6,14 +6,16 @@ namespace engine {
 
 namespace {
 
-// Fills whole frames of one region and returns the phase after them.
-uint16_t fillRegion(uint8_t* region, uint32_t length, const StreamLayout& layout,
-                    const engine::WaveTable& table, uint16_t phase, int32_t increment,
+// Fills whole frames of one region and returns the phase after them. The phase and its
+// increment carry 16 bits of fraction below the table's 16-bit phase.
+uint32_t fillRegion(uint8_t* region, uint32_t length, const StreamLayout& layout,
+                    const engine::WaveTable& table, uint32_t phase, uint32_t increment,
                     int32_t amplitude) {
     const auto frameBytes = static_cast<uint32_t>(layout.format.frameBytes());
     for (uint32_t offset = 0; offset + frameBytes <= length; offset += frameBytes) {
-        writeFrame(region + offset, table, layout.format, phase, amplitude);
-        phase = static_cast<uint16_t>(phase + increment);
+        writeFrame(region + offset, table, layout.format, static_cast<uint16_t>(phase >> 16),
+                   amplitude);
+        phase += increment;
     }
     return phase;
 }
@@ -30,6 +32,14 @@ uint32_t positionInBuffer(uint32_t position, const StreamLayout& layout) {
 bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
                const engine::WaveTable& table, int32_t frequency, int32_t amplitude,
                StreamState& state, FillAheadSink& sink) {
+    // Only the low 16 bits of the designed increment take part, as in a 16-bit phase.
+    const auto increment = static_cast<uint32_t>(phaseIncrement(frequency, layout.format.rate()));
+    return fillAheadByStep(buffer, layout, table, increment << 16, amplitude, state, sink);
+}
+
+bool fillAheadByStep(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
+                     const engine::WaveTable& table, uint32_t fineIncrement, int32_t amplitude,
+                     StreamState& state, FillAheadSink& sink) {
     uint32_t writeCursor = 0;
     buffer.getCurrentPosition(nullptr, &writeCursor);
     uint32_t position =
@@ -60,13 +70,14 @@ bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
         firstLength = secondLength = 0;
     }
 
-    const int32_t increment = phaseIncrement(frequency, layout.format.rate());
-    uint16_t phase = state.streamPhase.load(std::memory_order_relaxed);
-    phase = fillRegion(static_cast<uint8_t*>(first), firstLength, layout, table, phase, increment,
-                       amplitude);
-    phase = fillRegion(static_cast<uint8_t*>(second), secondLength, layout, table, phase, increment,
-                       amplitude);
-    state.streamPhase.store(phase, std::memory_order_relaxed);
+    uint32_t phase = uint32_t{state.streamPhase.load(std::memory_order_relaxed)} << 16 |
+                     state.phaseFraction.load(std::memory_order_relaxed);
+    phase = fillRegion(static_cast<uint8_t*>(first), firstLength, layout, table, phase,
+                       fineIncrement, amplitude);
+    phase = fillRegion(static_cast<uint8_t*>(second), secondLength, layout, table, phase,
+                       fineIncrement, amplitude);
+    state.streamPhase.store(static_cast<uint16_t>(phase >> 16), std::memory_order_relaxed);
+    state.phaseFraction.store(static_cast<uint16_t>(phase & 0xFFFF), std::memory_order_relaxed);
 
     if (firstLength + secondLength != 0) {
         state.flowing.store(true, std::memory_order_relaxed);

@@ -37,4 +37,11 @@ bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
                const engine::WaveTable& table, int32_t frequency, int32_t amplitude,
                StreamState& state, FillAheadSink& sink);
 
+// The same with the phase advance per frame given with 16 bits of fraction
+// (finePhaseIncrement), for the playing aids' frequencies that are not whole hertz. A whole-hertz
+// frequency's increment shifted up by 16 writes exactly what fillAhead writes.
+bool fillAheadByStep(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
+                     const engine::WaveTable& table, uint32_t fineIncrement, int32_t amplitude,
+                     StreamState& state, FillAheadSink& sink);
+
 }  // namespace engine

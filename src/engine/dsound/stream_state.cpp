@@ -7,6 +7,7 @@ void StreamState::resetToProgramStart() {
     lastFrequency.store(0);
     writePosition.store(0);
     streamPhase.store(0);
+    phaseFraction.store(0);
     flowing.store(false);
 }
 

@@ -17,6 +17,9 @@ struct StreamState {
     std::atomic<int32_t> lastFrequency{0};
     std::atomic<uint32_t> writePosition{0};
     std::atomic<uint16_t> streamPhase{0};
+    // The phase's fraction below streamPhase, which only the playing aids' frequencies (not
+    // whole hertz) move; the designed stream carries it along unchanged.
+    std::atomic<uint16_t> phaseFraction{0};
     // This play has written sound: from now on a reader that passes the write position plays
     // what is left of an earlier loop, a gap the listener hears.
     std::atomic<bool> flowing{false};

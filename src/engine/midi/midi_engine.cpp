@@ -1,6 +1,7 @@
 #include "engine/midi/midi_engine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -9,6 +10,7 @@
 #include "engine/tone/note_readout.h"
 #include "engine/tone/sounding_note.h"
 #include "files/midi_file.h"
+#include "settings/playing_values.h"
 #include "settings/settings_values.h"
 
 namespace engine {
@@ -215,6 +217,7 @@ void MidiEngine::tick() {
     const platform::CursorPosition at = cursor.cursorPosition();
     const int32_t width = screenWidth;
     const int32_t height = screenHeight;
+    const PlayingAids aids = currentPlayingAids();
     std::lock_guard lock(recordingMutex);
     if (device == nullptr) {
         return;
@@ -230,7 +233,10 @@ void MidiEngine::tick() {
     const int32_t x = std::clamp(at.x, 0, width);
     const int32_t y = std::clamp(at.y, 0, height);
     bool sent = false;
-    if (x != tracking.lastX) {
+    // The Midi page maps in semitones over its own range already: only the correction applies.
+    if (aids.correction.on) {
+        followTuned(x, width, aids, sent);
+    } else if (x != tracking.lastX || tracking.tuned) {
         followX(x, width, sent);
     }
     if (y != tracking.lastY) {
@@ -239,16 +245,36 @@ void MidiEngine::tick() {
     }
     if (sent) {
         publishSoundingNote(tracking.exactPitch, tracking.level);
-        host.showStatus(engine::readoutFromNote(tracking.exactPitch, tracking.level).c_str());
+        host.showStatus(tracking.tuned
+                            ? engine::readoutFromPitch(tracking.tunedPitch, tracking.level).c_str()
+                            : engine::readoutFromNote(tracking.exactPitch, tracking.level).c_str());
     }
 }
 
 void MidiEngine::followX(int32_t x, int32_t width, bool& sent) {
     const PitchRange range{settings::MidiPitch, settings::MidiPitch2};
+    playPitch(exactPitch(x, width, range), integerNote(x, width, range), sent);
+    tracking.lastX = x;
+    tracking.tuned = false;
+}
+
+void MidiEngine::followTuned(int32_t x, int32_t width, const PlayingAids& aids, bool& sent) {
+    const auto exact =
+        static_cast<double>(exactPitch(x, width, {settings::MidiPitch, settings::MidiPitch2}));
+    const double pitch = correctedPitch(exact, aids.correction, kTickMs, tracking.correction);
+    // The nearest note rather than the one below: a corrected pitch strikes its own note and
+    // bends only by what the correction has still to take away.
+    const auto nearest = static_cast<int32_t>(std::clamp(std::round(pitch), 0.0, 127.0));
+    playPitch(static_cast<float>(pitch), nearest, sent);
+    tracking.lastX = x;
+    tracking.tuned = true;
+    tracking.tunedPitch = pitch;
+}
+
+void MidiEngine::playPitch(float pitch, int32_t integer, bool& sent) {
     const int32_t bendRange = bendRangeInForce();
-    const float pitch = exactPitch(x, width, range);
     const int32_t sounding = currentNote;
-    const int32_t note = chooseNote(pitch, sounding, bendRange, integerNote(x, width, range));
+    const int32_t note = chooseNote(pitch, sounding, bendRange, integer);
     const int32_t bend = bendFor(pitch, note, bendRange);
     const bool bendChanged = bendRange != 0 && bend != tracking.lastBend;
     const uint8_t bendLow = dataByte(bend & 0x7F);
@@ -270,7 +296,6 @@ void MidiEngine::followX(int32_t x, int32_t width, bool& sent) {
         sendPair(kPitchBend, bendLow, bendHigh, true);
         sent = true;
     }
-    tracking.lastX = x;
     tracking.lastBend = bend;
     tracking.note = note;
     tracking.bend = bend;

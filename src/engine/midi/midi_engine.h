@@ -2,7 +2,9 @@
 // The Midi page's engine: while it plays, a 5 ms periodic timer samples the cursor and plays it
 // on a MIDI output as a note with pitch bend and controller volume, every message twice (channel
 // 13, then channel 1), and appends each message to the page's recording, stamped with the time
-// since the previous timed message (1 ms a unit).
+// since the previous timed message (1 ms a unit). The page maps in semitones over its own range
+// already, so of the playing aids only the correction applies: with it on, the pitch is corrected
+// every tick, so a settling correction is sent as bends while the cursor stands still.
 //
 // Threads: tick runs on the timer thread; everything else belongs to the GUI thread. One lock
 // (lockRecording) guards the device, the tracking values and the recording: the tick, stop and
@@ -18,6 +20,7 @@
 #include "platform/output_lost_flag.h"
 
 #include "engine/midi/midi_engine_host.h"
+#include "engine/tone/playing_aids.h"
 #include "platform/cursor_source.h"
 #include "platform/midiout_api.h"
 #include "platform/mmtimer_api.h"
@@ -100,6 +103,10 @@ class MidiEngine {
     static int32_t bendRangeInForce();
     void applyMidiVolume();
     void followX(int32_t x, int32_t width, bool& sent);
+    void followTuned(int32_t x, int32_t width, const PlayingAids& aids, bool& sent);
+    // Under the lock: sounds `pitch` as the held note bent, or as a new note (`integer` when the
+    // held one cannot reach it).
+    void playPitch(float pitch, int32_t integer, bool& sent);
     void followY(int32_t y, int32_t height);
 
     platform::MidiOutApi& midiOut;
@@ -136,6 +143,10 @@ class MidiEngine {
         std::optional<int32_t> lastBend;
         float exactPitch = 0;
         int32_t level = 0;
+        // The playing aids made the pitch last sent; its exact value, and the correction.
+        bool tuned = false;
+        double tunedPitch = 0;
+        CorrectionState correction;
     } tracking;
     int32_t currentNote = -1;
 };

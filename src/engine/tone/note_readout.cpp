@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "engine/tone/pitch_layout.h"
 #include "settings/settings_values.h"
 
 namespace engine {
@@ -27,11 +28,15 @@ int32_t wholeNote(float note) {
     return static_cast<int32_t>(note);
 }
 
-void appendNoteParts(ReadoutText& text, float note, ViewFlags view) {
+// The nearest whole note; 0 where there is none, as wholeNote.
+int32_t nearestNote(double pitch) {
+    return std::isfinite(pitch) ? wholeNote(static_cast<float>(std::round(pitch))) : 0;
+}
+
+void appendNoteParts(ReadoutText& text, float note, int32_t whole, ViewFlags view) {
     if (view.midiNote == 0 && view.noteName == 0) {
         return;
     }
-    const int32_t whole = wholeNote(note);
     if (view.midiNote == 1) {
         text.append(" %3.d", whole);
     } else if (view.midiNote == 2) {
@@ -94,7 +99,8 @@ ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness, ViewFlags 
     if (view.frequency != 0) {
         text.append(" %5.dHz", frequency);
     }
-    appendNoteParts(text, noteFromFrequency(frequency), view);
+    const float note = noteFromFrequency(frequency);
+    appendNoteParts(text, note, wholeNote(note), view);
     if (view.loudness != 0) {
         text.append("     %3.d", loudness);
     }
@@ -110,7 +116,7 @@ ReadoutText readoutFromNote(float note, int32_t loudness, ViewFlags view) {
     if (view.frequency != 0) {
         text.append(" %5dHz", frequencyFromNote(note));
     }
-    appendNoteParts(text, note, view);
+    appendNoteParts(text, note, wholeNote(note), view);
     if (view.loudness != 0) {
         text.append("     %3.d", loudness);
     }
@@ -119,6 +125,29 @@ ReadoutText readoutFromNote(float note, int32_t loudness, ViewFlags view) {
 
 ReadoutText readoutFromNote(float note, int32_t loudness) {
     return readoutFromNote(note, loudness, currentViewFlags());
+}
+
+ReadoutText readoutFromPitch(double pitch, double frequency, int32_t loudness, ViewFlags view) {
+    ReadoutText text;
+    if (view.frequency != 0) {
+        const bool shown = frequency >= 0.0 &&
+                           frequency < static_cast<double>(std::numeric_limits<int32_t>::max());
+        // NOLINTNEXTLINE(bugprone-incorrect-roundings): not negative where shown
+        text.append(" %5.dHz", shown ? static_cast<int32_t>(frequency + 0.5) : 0);
+    }
+    appendNoteParts(text, static_cast<float>(pitch), nearestNote(pitch), view);
+    if (view.loudness != 0) {
+        text.append("     %3.d", loudness);
+    }
+    return text;
+}
+
+ReadoutText readoutFromPitch(double pitch, int32_t loudness, ViewFlags view) {
+    return readoutFromPitch(pitch, frequencyFromPitch(pitch), loudness, view);
+}
+
+ReadoutText readoutFromPitch(double pitch, int32_t loudness) {
+    return readoutFromPitch(pitch, loudness, currentViewFlags());
 }
 
 }  // namespace engine

@@ -43,5 +43,12 @@ ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness, ViewFlags 
 ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness);  // current view flags
 ReadoutText readoutFromNote(float note, int32_t loudness, ViewFlags view);
 ReadoutText readoutFromNote(float note, int32_t loudness);  // current view flags
+// An exact pitch, as the playing aids make it: the frequency rounded to whole hertz, and the
+// nearest note (not the one below) as the note number and name, since a corrected pitch settles
+// a hair either side of its note.
+ReadoutText readoutFromPitch(double pitch, int32_t loudness, ViewFlags view);
+ReadoutText readoutFromPitch(double pitch, int32_t loudness);  // current view flags
+// The same for a pitch whose frequency the caller has at hand (it sounds at `frequency` Hz).
+ReadoutText readoutFromPitch(double pitch, double frequency, int32_t loudness, ViewFlags view);
 
 }  // namespace engine

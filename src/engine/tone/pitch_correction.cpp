@@ -46,7 +46,12 @@ double correctedPitch(double exactPitch, const CorrectionSetup& setup, double el
     if (!state.primed) {
         state = CorrectionState{offset, true};
     } else {
-        state.offset += followShare(elapsedMs, setup.rateMs) * (offset - state.offset);
+        if (elapsedMs != state.shareMs || setup.rateMs != state.shareRateMs) {
+            state.share = followShare(elapsedMs, setup.rateMs);
+            state.shareMs = elapsedMs;
+            state.shareRateMs = setup.rateMs;
+        }
+        state.offset += state.share * (offset - state.offset);
     }
     const int32_t strength = std::clamp(setup.strength, 0, settings::strengthMaxPercent);
     if (strength == 0) {

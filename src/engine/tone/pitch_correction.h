@@ -42,6 +42,11 @@ CorrectionSetup currentCorrection();
 struct CorrectionState {
     double offset = 0.0;  // the low-passed offset from the nearest scale note, in semitones
     bool primed = false;
+    // The share of the way the filter last moved, and the step and rate it was for: an engine's
+    // clock steps evenly, so most calls reuse it instead of computing an exponential.
+    double shareMs = -1.0;
+    int32_t shareRateMs = -1;
+    double share = 0.0;
 };
 
 // The corrected pitch for `exactPitch`, `elapsedMs` after the previous call. Off: `exactPitch`

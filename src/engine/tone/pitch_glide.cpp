@@ -21,8 +21,12 @@ double glidedPitch(double wantedPitch, int32_t glideMs, double elapsedMs, GlideS
     }
     if (elapsedMs > 0.0) {
         // Exact for any step length, so the glide time does not depend on the engine's clock.
-        const double share = -std::expm1(-elapsedMs / static_cast<double>(glideMs));
-        state.pitch += share * (wantedPitch - state.pitch);
+        if (elapsedMs != state.shareMs || glideMs != state.shareGlideMs) {
+            state.share = -std::expm1(-elapsedMs / static_cast<double>(glideMs));
+            state.shareMs = elapsedMs;
+            state.shareGlideMs = glideMs;
+        }
+        state.pitch += state.share * (wantedPitch - state.pitch);
     }
     return state.pitch;
 }

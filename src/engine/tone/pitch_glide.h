@@ -22,6 +22,11 @@ int32_t currentGlide();
 struct GlideState {
     double pitch = 0.0;
     bool started = false;
+    // The share of the way the glide last moved, and the step and time it was for (reused while
+    // they stay the same, as an engine's even clock keeps them).
+    double shareMs = -1.0;
+    int32_t shareGlideMs = -1;
+    double share = 0.0;
 };
 
 // The pitch `elapsedMs` after the previous call, on the way to `wantedPitch` with time constant

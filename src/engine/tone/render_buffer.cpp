@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <type_traits>
 
 #include "engine/tone/tone_frame.h"
 #include "settings/settings_values.h"
@@ -17,6 +18,59 @@ constexpr int32_t kMinimumBytesMono8At22050 = 2757;
 constexpr uint16_t kNearZeroBelow = 256;
 constexpr uint16_t kNearZeroAbove = 65279;
 
+// The renderer proper, with increments in units of 2^-FractionBits of a phase step. The designed
+// tone keeps a 16-bit phase (FractionBits 0); a tuned tone carries 16 bits more, so that its
+// pitch is not rounded to the 0.34 Hz (at 22050 Hz) that a whole phase step gives. Only the
+// upper 16 bits index the table and decide the cut, so both end their buffers alike.
+template <int FractionBits>
+int32_t renderScaled(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,
+                     int32_t vibrato, int64_t newIncrement, int64_t oldIncrement,
+                     bool vibratoActive, int32_t newAmplitude, int32_t oldAmplitude) {
+    using Phase = std::conditional_t<FractionBits == 0, uint16_t, uint32_t>;
+    assert(buffer.size() >= static_cast<size_t>(render::kMaxBufferBytes));
+    if (buffer.size() < static_cast<size_t>(render::kMaxBufferBytes)) {
+        return 0;  // never write past a caller's short buffer
+    }
+    uint8_t* out = buffer.data();
+    const int32_t frameBytes = format.frameBytes();
+    const int64_t vibratoStep = newIncrement >> (11 - std::clamp(vibrato, 1, 3));
+
+    const int32_t segmentFrames = kSegmentFramesAt22050 * (format.highRate ? 2 : 1);
+    const int32_t minimumBytes = kMinimumBytesMono8At22050 * frameBytes * (format.highRate ? 2 : 1);
+
+    Phase phase = 0;
+    int32_t offset = 0;
+    int64_t increment = oldIncrement;
+    for (int32_t j = 0; j < kGlideSegments; ++j) {
+        const int32_t amplitude = oldAmplitude + (j * (newAmplitude - oldAmplitude)) / 20;
+        if (!vibratoActive) {
+            increment = oldIncrement + (j * (newIncrement - oldIncrement)) / 20;
+        } else if (j <= 9) {
+            increment += vibratoStep;
+        } else {
+            increment -= vibratoStep;
+        }
+        for (int32_t frame = 0; frame < segmentFrames; ++frame) {
+            writeFrame(out + offset, table, format, static_cast<uint16_t>(phase >> FractionBits),
+                       amplitude);
+            offset += frameBytes;
+            phase = static_cast<Phase>(phase + increment);
+        }
+    }
+
+    while (offset < render::kMaxBufferBytes) {
+        const auto tablePhase = static_cast<uint16_t>(phase >> FractionBits);
+        writeFrame(out + offset, table, format, tablePhase, newAmplitude);
+        const bool nearPhaseZero = tablePhase < kNearZeroBelow || tablePhase > kNearZeroAbove;
+        if (nearPhaseZero && offset >= minimumBytes) {
+            return offset;
+        }
+        phase = static_cast<Phase>(phase + newIncrement);
+        offset += frameBytes;
+    }
+    return render::kMaxBufferBytes;
+}
+
 }  // namespace
 
 OutputFormat currentOutputFormat() {
@@ -28,51 +82,21 @@ OutputFormat currentOutputFormat() {
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,
                      int32_t vibrato, int32_t newFrequency, int32_t oldFrequency,
                      int32_t newAmplitude, int32_t oldAmplitude) {
-    assert(buffer.size() >= static_cast<size_t>(render::kMaxBufferBytes));
-    if (buffer.size() < static_cast<size_t>(render::kMaxBufferBytes)) {
-        return 0;  // never write past a caller's short buffer
-    }
-    uint8_t* out = buffer.data();
     const int32_t rate = format.rate();
-    const int32_t frameBytes = format.frameBytes();
-    const int32_t newIncrement = phaseIncrement(newFrequency, rate);
-    const int32_t oldIncrement = phaseIncrement(oldFrequency, rate);
+    return renderScaled<0>(buffer, table, format, vibrato, phaseIncrement(newFrequency, rate),
+                           phaseIncrement(oldFrequency, rate),
+                           vibrato != 0 && newFrequency == oldFrequency, newAmplitude,
+                           oldAmplitude);
+}
 
-    const bool vibratoActive = vibrato != 0 && newFrequency == oldFrequency;
-    const int32_t vibratoStep = newIncrement >> (11 - std::clamp(vibrato, 1, 3));
-
-    const int32_t segmentFrames = kSegmentFramesAt22050 * (format.highRate ? 2 : 1);
-    const int32_t minimumBytes = kMinimumBytesMono8At22050 * frameBytes * (format.highRate ? 2 : 1);
-
-    uint16_t phase = 0;
-    int32_t offset = 0;
-    int32_t increment = oldIncrement;
-    for (int32_t j = 0; j < kGlideSegments; ++j) {
-        const int32_t amplitude = oldAmplitude + (j * (newAmplitude - oldAmplitude)) / 20;
-        if (!vibratoActive) {
-            increment = oldIncrement + (j * (newIncrement - oldIncrement)) / 20;
-        } else if (j <= 9) {
-            increment += vibratoStep;
-        } else {
-            increment -= vibratoStep;
-        }
-        for (int32_t frame = 0; frame < segmentFrames; ++frame) {
-            writeFrame(out + offset, table, format, phase, amplitude);
-            offset += frameBytes;
-            phase = static_cast<uint16_t>(phase + increment);
-        }
-    }
-
-    while (offset < render::kMaxBufferBytes) {
-        writeFrame(out + offset, table, format, phase, newAmplitude);
-        const bool nearPhaseZero = phase < kNearZeroBelow || phase > kNearZeroAbove;
-        if (nearPhaseZero && offset >= minimumBytes) {
-            return offset;
-        }
-        phase = static_cast<uint16_t>(phase + newIncrement);
-        offset += frameBytes;
-    }
-    return render::kMaxBufferBytes;
+int32_t renderTunedBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,
+                          int32_t vibrato, double newFrequency, double oldFrequency,
+                          int32_t newAmplitude, int32_t oldAmplitude) {
+    const int32_t rate = format.rate();
+    return renderScaled<16>(buffer, table, format, vibrato, finePhaseIncrement(newFrequency, rate),
+                            finePhaseIncrement(oldFrequency, rate),
+                            vibrato != 0 && newFrequency == oldFrequency, newAmplitude,
+                            oldAmplitude);
 }
 
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, int32_t newFrequency,
@@ -80,6 +104,13 @@ int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, int32_t 
     return renderBuffer(buffer, table, currentOutputFormat(),
                         settings::Vibrato.load(std::memory_order_relaxed), newFrequency,
                         oldFrequency, newAmplitude, oldAmplitude);
+}
+
+int32_t renderTunedBuffer(std::span<uint8_t> buffer, const WaveTable& table, double newFrequency,
+                          double oldFrequency, int32_t newAmplitude, int32_t oldAmplitude) {
+    return renderTunedBuffer(buffer, table, currentOutputFormat(),
+                             settings::Vibrato.load(std::memory_order_relaxed), newFrequency,
+                             oldFrequency, newAmplitude, oldAmplitude);
 }
 
 }  // namespace engine

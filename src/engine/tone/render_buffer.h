@@ -39,4 +39,13 @@ int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFo
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, int32_t newFrequency,
                      int32_t oldFrequency, int32_t newAmplitude, int32_t oldAmplitude);
 
+// The same buffer for frequencies that are not whole hertz (the playing aids): the phase runs
+// with 16 bits of fraction, so the tone is within a hair of the frequency asked for. Whole-hertz
+// frequencies render close to, but not byte for byte as, renderBuffer.
+int32_t renderTunedBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,
+                          int32_t vibrato, double newFrequency, double oldFrequency,
+                          int32_t newAmplitude, int32_t oldAmplitude);
+int32_t renderTunedBuffer(std::span<uint8_t> buffer, const WaveTable& table, double newFrequency,
+                          double oldFrequency, int32_t newAmplitude, int32_t oldAmplitude);
+
 }  // namespace engine

@@ -49,17 +49,24 @@ double nearestScaleNote(double pitch, settings::MusicalScale scale, int32_t root
     if (!std::isfinite(pitch) || std::fabs(pitch) > farthestPitch) {
         return pitch;
     }
-    // Every scale has a note in each octave, so both searches end within twelve notes.
-    auto below = static_cast<int64_t>(std::floor(pitch));
-    while (!isScaleNote(below, scale, root)) {
-        --below;
+    // The scale over two octaves, so that the searches below need no wrapping: bit i + 12 is
+    // bit i. Every scale has a note in each octave, so both searches end within twelve notes.
+    const uint32_t steps = scaleSteps(scale);
+    const uint32_t twoOctaves = steps | steps << 12;
+    const double lowerWhole = std::floor(pitch);
+    const auto below = static_cast<int64_t>(lowerWhole);
+    int64_t down = pitchClass(below - root) + 12;
+    while (((twoOctaves >> down) & 1U) == 0) {
+        --down;
     }
-    auto above = static_cast<int64_t>(std::ceil(pitch));
-    while (!isScaleNote(above, scale, root)) {
-        ++above;
+    const double lower = lowerWhole - static_cast<double>(pitchClass(below - root) + 12 - down);
+    const double upperWhole = std::ceil(pitch);
+    const auto above = static_cast<int64_t>(upperWhole);
+    int64_t up = pitchClass(above - root);
+    while (((twoOctaves >> up) & 1U) == 0) {
+        ++up;
     }
-    const auto lower = static_cast<double>(below);
-    const auto upper = static_cast<double>(above);
+    const double upper = upperWhole + static_cast<double>(up - pitchClass(above - root));
     return pitch - lower <= upper - pitch ? lower : upper;
 }
 

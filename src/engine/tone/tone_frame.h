@@ -12,6 +12,19 @@ inline int32_t phaseIncrement(int32_t frequency, int32_t rate) {
     return static_cast<int32_t>(static_cast<int64_t>(frequency) * 65536 / rate);
 }
 
+// The phase advance per frame with 16 bits of fraction (the 16-bit phase in the upper half of 32
+// bits), rounded: for a frequency that is not whole hertz. Below 0 Hz, or not a number: 0.
+inline uint32_t finePhaseIncrement(double frequency, int32_t rate) {
+    const double steps = frequency * 4294967296.0 / static_cast<double>(rate);
+    if (!(steps > 0.0)) {
+        return 0;
+    }
+    // `steps` is positive: adding a half and truncating rounds it without a library call.
+    return steps >= 4294967295.0
+               ? UINT32_MAX
+               : static_cast<uint32_t>(steps + 0.5);  // NOLINT(bugprone-incorrect-roundings)
+}
+
 // Writes format.frameBytes() bytes at `out`: the 8-bit lookup for 8-bit output, the
 // interpolating 16-bit lookup (low byte first) for 16-bit output, the same sample on both
 // channels for stereo.

@@ -1,9 +1,12 @@
 #include "engine/wave/wave_engine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
 #include "engine/tone/render_buffer.h"
 #include "engine/tone/sounding_note.h"
 #include "files/pcm_wave_format.h"
@@ -44,7 +47,7 @@ void WaveEngine::startPlaying() {
     if (isPlaying()) {
         return;
     }
-    readoutFrequency = 0;
+    readoutShown = false;
     decision.startHistory(cursor.cursorPosition());
     if (!openDevice()) {
         stopPlaying();
@@ -81,6 +84,7 @@ bool WaveEngine::openDevice() {
     }
 
     const OutputFormat output = currentOutputFormat();
+    bytesPerSecond = output.bytesPerSecond();
     const platform::WaveFormatPcm format =
         files::pcmWaveFormat(output.stereo, output.highRate, output.sixteenBit);
     platform::HWAVEOUT opened = nullptr;
@@ -127,7 +131,9 @@ void WaveEngine::refill(platform::WaveHeader* header) {
     if (device == nullptr || header == nullptr) {
         return;
     }
-    decision.decide(cursor.cursorPosition(), *this);
+    // The buffer queued last plays before the one decided now: its length is the time between.
+    const double queuedMs = lengths[current] * 1000.0 / bytesPerSecond;
+    decision.decide(cursor.cursorPosition(), *this, queuedMs);
 
     header->data = buffers[current].data();
     header->bufferLength =
@@ -157,16 +163,38 @@ void WaveEngine::renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, in
     lengths[next] =
         renderBuffer(buffers[next], table, newFrequency, oldFrequency, newAmplitude, oldAmplitude);
     current = next;
+    readoutShown = true;
     readoutFrequency = newFrequency;
+    readoutPitch = std::numeric_limits<double>::quiet_NaN();
     readoutAmplitude = newAmplitude;
     publishSoundingFrequency(newFrequency, newAmplitude);
     host.showStatus(readoutFromFrequency(newFrequency, newAmplitude).c_str());
 }
 
-void WaveEngine::refreshReadout() {
-    if (isPlaying() && readoutFrequency != 0) {
-        host.showStatus(readoutFromFrequency(readoutFrequency, readoutAmplitude).c_str());
+void WaveEngine::renderTunedBuffer(double newFrequency, double oldFrequency, int32_t newAmplitude,
+                                   int32_t oldAmplitude) {
+    owner.check("WaveEngine::renderTunedBuffer");
+    if (!isPlaying()) {
+        return;
     }
+    const int32_t next = (current + 1) % 2;
+    lengths[next] = engine::renderTunedBuffer(buffers[next], table, newFrequency, oldFrequency,
+                                              newAmplitude, oldAmplitude);
+    current = next;
+    readoutShown = true;
+    readoutPitch = pitchFromFrequency(newFrequency);
+    readoutAmplitude = newAmplitude;
+    publishSoundingNote(static_cast<float>(readoutPitch), newAmplitude);
+    host.showStatus(readoutFromPitch(readoutPitch, newAmplitude).c_str());
+}
+
+void WaveEngine::refreshReadout() {
+    if (!isPlaying() || !readoutShown) {
+        return;
+    }
+    host.showStatus(std::isnan(readoutPitch)
+                        ? readoutFromFrequency(readoutFrequency, readoutAmplitude).c_str()
+                        : readoutFromPitch(readoutPitch, readoutAmplitude).c_str());
 }
 
 void WaveEngine::onBufferDone(platform::WaveHeader* header, uint32_t session) {

@@ -67,6 +67,8 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     // ToneRenderer: renders into the buffer not in the output, while playing.
     void renderNextBuffer(int32_t newFrequency, int32_t oldFrequency, int32_t newAmplitude,
                           int32_t oldAmplitude) override;
+    void renderTunedBuffer(double newFrequency, double oldFrequency, int32_t newAmplitude,
+                           int32_t oldAmplitude) override;
 
     // Shows the readout of the note playing again, as the View settings now say. Does nothing
     // while stopped or before the first note.
@@ -93,9 +95,14 @@ class WaveEngine final : public ToneRenderer, private platform::WaveOutNotify {
     std::array<std::vector<uint8_t>, 2> buffers;
     std::array<int32_t, 2> lengths{};
     int32_t current = 0;
-    // The note of the last readout; a frequency of 0 means none has been shown since Play.
+    // The note of the last readout, if one has been shown since Play. A buffer of the playing
+    // aids shows its exact pitch instead of the whole-hertz frequency (NaN: the frequency).
+    bool readoutShown = false;
     int32_t readoutFrequency = 0;
+    double readoutPitch = 0;
     int32_t readoutAmplitude = 0;
+    // The bytes a second of the open output: the refill decision's clock.
+    int32_t bytesPerSecond = 1;
     // Counts Plays and Stops; a notification carries the value of its moment.
     std::atomic<uint32_t> playSession{0};
 

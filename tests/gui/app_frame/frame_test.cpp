@@ -21,6 +21,7 @@
 #include "frame_fakes.h"
 #include "settings/settings_store.h"
 #include "support/qt_application.h"
+#include "support/scoped_playing_settings.h"
 
 namespace {
 
@@ -62,6 +63,8 @@ TEST_F(AppFixture, TheMenuBarHoldsEveryCommandUnderItsIdInOrder) {
         {25091, "&Play\tAlt+P"},
         {25092, "&Stop\tAlt+S"},
         {25002, "&Toggle play\tSpace"},
+        {0, ""},
+        {25093, "&Correct pitch\tCtrl+T"},
         {25600, "&Note name"},
         {25603, "&Frequency"},
         {25604, "&Volume"},
@@ -284,6 +287,22 @@ TEST_F(FrameKeys, PlayStopAndNewKeysReachThePageFromTheTabControl) {
     QTest::keyClick(tabs, Qt::Key_N, Qt::ControlModifier);
     QCoreApplication::processEvents();
     EXPECT_EQ(wavePage->received, (std::vector<UINT>{page::play, page::stop, page::fileNew}));
+}
+
+TEST_F(FrameKeys, CtrlTSwitchesThePitchCorrectionMidPhraseAndItsItemShowsIt) {
+    ScopedPlayingSettings restorePlaying;
+    settings::Correction = false;
+    app::SDIDecFrame* frame = startActive();
+    QTest::keyClick(frame, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(settings::Correction);
+    frame->updateCommandStates();
+    EXPECT_TRUE(frame->menuAction(command::pitchCorrection)->isChecked());
+    QTest::keyClick(app->tabWindow()->tabControl(), Qt::Key_T, Qt::ControlModifier);
+    EXPECT_FALSE(settings::Correction);
+    frame->updateCommandStates();
+    EXPECT_FALSE(frame->menuAction(command::pitchCorrection)->isChecked());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(wavePage->received.empty()) << "the page plays on: no stop, no restart";
 }
 
 TEST_F(FrameKeys, CtrlSSavesOnlyWhenThePageHasSomethingToSave) {

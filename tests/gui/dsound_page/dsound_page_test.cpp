@@ -13,52 +13,6 @@ namespace {
 
 using controls::CoolButton;
 
-TEST_F(DirectSoundPageTest, SlidersShareTheWavePagesVolumePitchAndTimbreAndLeaveVibratoAlone) {
-    settings::Volume = 30;
-    settings::Pitch = 12;  // beyond the range: cut at set-up
-    settings::Timbre = 7;
-    makePage();
-    EXPECT_EQ(settings::Pitch, 10);
-    const int sliders[][3] = {{110, 102, 70}, {111, 107, 1}, {112, 114, 3}};
-    for (const auto& [id, frameId, position] : sliders) {
-        const QRect f = page->item(frameId)->geometry();
-        EXPECT_EQ(page->slider(id)->geometry(),
-                  QRect(f.left() + f.width() / 2 - 12, f.top() - 10, 24, f.height() + 20))
-            << id;
-        EXPECT_EQ(page->slider(id)->position(), position) << id;
-    }
-    EXPECT_EQ(page->slider(119), nullptr);
-    EXPECT_EQ(page->item(118), nullptr);
-    EXPECT_EQ(label(108), QStringLiteral("30"));
-    EXPECT_EQ(label(109), QStringLiteral("10kHz"));
-    EXPECT_EQ(label(113), QStringLiteral("7"));
-
-    // Moving a slider sets the shared value, upside down; the top pitch position gives 10.
-    page->slider(110)->setPosition(100);
-    EXPECT_EQ(settings::Volume, 0);
-    EXPECT_EQ(label(108), QStringLiteral("0"));
-    page->slider(111)->setPosition(0);
-    EXPECT_EQ(settings::Pitch, 10);
-    page->slider(111)->setPosition(8);
-    EXPECT_EQ(settings::Pitch, 3);
-    EXPECT_EQ(label(109), QStringLiteral("3kHz"));
-    page->slider(112)->setPosition(4);
-    EXPECT_EQ(settings::Timbre, 6);
-    EXPECT_EQ(settings::Vibrato, 2);
-
-    // A change made elsewhere (the Wave page, a settings file) arrives with settings-changed.
-    settings::Volume = 80;
-    settings::Pitch = 5;
-    settings::Timbre = 10;
-    send(page::settingsChanged);
-    EXPECT_EQ(page->slider(110)->position(), 20);
-    EXPECT_EQ(page->slider(111)->position(), 6);
-    EXPECT_EQ(page->slider(112)->position(), 0);
-    EXPECT_EQ(label(108), QStringLiteral("80"));
-    EXPECT_EQ(label(109), QStringLiteral("5kHz"));
-    EXPECT_EQ(label(113), QStringLiteral("10"));
-}
-
 TEST_F(DirectSoundPageTest, PlayStreamsFromTheTimerAndStopReleasesTheBuffer) {
     makePage();
     EXPECT_EQ(button(106)->state(), CoolButton::held);
@@ -110,31 +64,6 @@ TEST_F(DirectSoundPageTest, ASlewingReadoutReachesTheStatusBarNoMoreOftenThanThe
     ASSERT_FALSE(status.texts.isEmpty());
     EXPECT_LE(status.texts.size(), elapsed / pages::SoundPage::readoutIntervalMs + 2)
         << "over " << elapsed << " ms";
-}
-
-TEST_F(DirectSoundPageTest, ThePageMessagesAndLeavingTheTabStartAndStop) {
-    makePage();
-    send(page::toggle);
-    EXPECT_TRUE(page->isPlaying());
-    send(page::toggle);
-    EXPECT_FALSE(page->isPlaying());
-    send(page::play);
-    send(page::play);
-    EXPECT_EQ(library.devices.size(), 2u);
-    send(page::stop);
-    EXPECT_FALSE(page->isPlaying());
-
-    send(page::play);
-    send(page::tabLeft);
-    EXPECT_FALSE(page->isPlaying());
-    EXPECT_EQ(button(106)->state(), CoolButton::held);
-
-    // Closing the page while it plays stops the stream first.
-    send(page::play);
-    testing_support::FakeSoundBuffer& buffer = library.buffer();
-    page.reset();
-    EXPECT_TRUE(buffer.released);
-    EXPECT_FALSE(timer.hasEvents());
 }
 
 TEST_F(DirectSoundPageTest, APlayThatCannotStartSaysWhyAndStaysStopped) {

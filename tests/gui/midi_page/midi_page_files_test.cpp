@@ -235,29 +235,5 @@ TEST_F(MidiPageFilesTest, AFullDiskIsToldOnceAndTheRecordingKeepsEveryEventBefor
     EXPECT_STREQ(last, "end_of_track");
 }
 
-TEST_F(MidiPageFilesTest, ARescueFinishesAnUnnamedRecordingInTheGivenFolder) {
-    const std::string temporary = recordSomething();
-    send(page::play);
-    QTemporaryDir rescued;
-    QFile taken(rescued.filePath(QStringLiteral("lirveto.mid")));
-    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
-    taken.close();
-
-    const QString kept = page->rescueRecording(rescued.path(), QStringLiteral("lirveto"));
-    EXPECT_EQ(kept, rescued.filePath(QStringLiteral("lirveto-2.mid")));
-    EXPECT_FALSE(page->isPlaying());
-    EXPECT_FALSE(page->recordingFile().isOpen());
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(temporary)));
-    const QByteArray bytes = bytesOf(kept);
-    EXPECT_EQ(bytes.left(8), QByteArray("MThd\0\0\0\x06", 8));
-    EXPECT_EQ(bytes.mid(14, 4), QByteArray("MTrk"));
-    EXPECT_TRUE(bytes.contains(QByteArray("\0\xFF\x2F\0", 4)));
-
-    // Nothing unnamed to keep: nothing is left behind and nothing is returned.
-    send(page::fileNew);
-    EXPECT_TRUE(page->rescueRecording(rescued.path(), QStringLiteral("lirveto")).isEmpty());
-    EXPECT_EQ(QDir(folder.path()).entryList(QStringList{QStringLiteral("RIF*")}).size(), 0);
-}
-
 }  // namespace
 }  // namespace midipagetest

@@ -38,19 +38,6 @@ TEST_F(MidiPageTest, PlayAndStopHoldTheirButtonsAndOpenAndCloseTheDevice) {
     EXPECT_EQ(timer.periodsHeld(), 0);
 }
 
-TEST_F(MidiPageTest, ThePageMessagesStartAndStop) {
-    makePage();
-    for (const UINT stopper : {page::stop, page::tabLeft, page::toggle}) {
-        send(page::play);
-        ASSERT_TRUE(page->isPlaying());
-        send(stopper);
-        EXPECT_FALSE(page->isPlaying()) << stopper;
-    }
-    send(page::toggle);
-    EXPECT_TRUE(page->isPlaying());
-    EXPECT_EQ(port->opens(), 4);
-}
-
 TEST_F(MidiPageTest, RestartStopsShowsStarsAndStartsAgainButNotWhileStopped) {
     makePage();
     send(page::restart);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
 
+#include "files/wave_file.h"
 #include "framework/message_box_service.h"
 #include "framework/page_services.h"
 #include "pages/dsound_page.h"
@@ -61,6 +63,12 @@ struct WaveKind : Doubles {
         waveOut.finishNext();
         pump();
     }
+    int opens() const { return waveOut.opens; }
+    bool outputOpen() const { return waveOut.isOpen; }
+    static bool isFinished(const QString& path) {
+        files::WaveFile back(nullptr, nullptr, platform::MMIO_READ);
+        return back.open(path.toStdString().c_str()) && back.length() > 0;
+    }
     void loseOutput() { waveOut.lost = true; }
     void findOutputAgain() { waveOut.lost = false; }
 };
@@ -86,6 +94,9 @@ struct DirectSoundKind : Doubles {
             timer.advanceTo(timer.nowMs() + 1);
         }
     }
+    int opens() const { return static_cast<int>(library.devices.size()); }
+    bool outputOpen() { return !library.buffer().released || !library.device().released; }
+    static bool isFinished(const QString& path) { return WaveKind::isFinished(path); }
     void loseOutput() { library.buffer().lost = true; }
     void findOutputAgain() {}
 };
@@ -111,6 +122,15 @@ struct MidiKind : Doubles {
             cursor.position = {x, y};
             timer.advanceTo(timer.nowMs() + 5);
         }
+    }
+    int opens() const { return port->opens(); }
+    bool outputOpen() const { return port->isOpen(); }
+    // The standard layout other programs read, ended.
+    static bool isFinished(const QString& path) {
+        QFile in(path);
+        const QByteArray bytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+        return bytes.startsWith(QByteArray("MThd\0\0\0\x06", 8)) && bytes.mid(14, 4) == "MTrk" &&
+               bytes.endsWith(QByteArray("\xFF\x2F\0", 3));
     }
     void loseOutput() { port->loseOutput(); }
     void findOutputAgain() {

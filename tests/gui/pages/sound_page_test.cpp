@@ -40,6 +40,19 @@ TYPED_TEST(SoundPageProtocolTest, PlayAndStopHoldTheirButtonsWhateverStartsOrSto
     framework::sendMessage(this->page.get(), framework::WM_COMMAND, 105, 0);
     framework::sendMessage(this->page.get(), framework::WM_COMMAND, 106, 0);
     EXPECT_FALSE(this->page->isPlaying());
+    EXPECT_EQ(this->kind.opens(), 4) << "Play while playing opens nothing more";
+}
+
+TYPED_TEST(SoundPageProtocolTest, ANextControlMessageFollowsOnlyThePagesOwnControls) {
+    this->makePage();
+    this->button(105)->setFocus();
+    QWidget stranger;
+    framework::sendMessage(this->page.get(), framework::WM_NEXTDLGCTL,
+                           reinterpret_cast<framework::WPARAM>(&stranger), 1);
+    EXPECT_EQ(this->frame.focusWidget(), this->button(105));
+    framework::sendMessage(this->page.get(), framework::WM_NEXTDLGCTL,
+                           reinterpret_cast<framework::WPARAM>(this->page->slider(110)), 1);
+    EXPECT_EQ(this->frame.focusWidget(), this->page->slider(110));
 }
 
 // A hidden page that played at start-up would sound where Space, Stop and the stop on losing the
@@ -110,7 +123,7 @@ TYPED_TEST(SoundPageProtocolTest, ClosingThePageWhilePlayingStopsItsOutputAndTim
     this->page.reset();
     EXPECT_FALSE(this->kind.timer.hasEvents());
     EXPECT_EQ(this->kind.timer.periodsHeld(), 0);
-    EXPECT_FALSE(this->kind.waveOut.isOpen);
+    EXPECT_FALSE(this->kind.outputOpen());
 }
 
 }  // namespace

@@ -13,8 +13,10 @@
 #include "engine/midi/midi_tone.h"
 #include "engine/tone/cursor_mapping.h"
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
 #include "settings/settings_values.h"
 #include "support/qt_application.h"
+#include "support/scoped_playing_settings.h"
 #include "support/scoped_settings.h"
 #include "surface/surface_painter.h"
 
@@ -169,6 +171,64 @@ TEST(NoteGuide, LanesTooNarrowToHitAreFaintAndUnlabelled) {
     EXPECT_GT(qGray(image.pixel(c7->x, y)), qGray(image.pixel(cSharp7->x, y)));
     EXPECT_GT(qGray(image.pixel(cSharp7->x, y)), qGray(image.pixel(a1->x, y)))
         << "a lane too narrow to hit is fainter than any other";
+}
+
+TEST(NoteGuide, TheSemitonesLayoutSpacesTheSamplePagesNotesEvenlyAndLeavesTheMidiPage) {
+    ScopedPlayingSettings restore;
+    settings::CursorLayout = settings::PitchLayout::Semitones;
+    settings::LowNote = 45;
+    settings::HighNote = 93;
+    const platform::ScreenSize screen{1920, 1080};
+    const engine::CursorLayoutSetup layout{settings::PitchLayout::Semitones, 45, 93};
+    {
+        const surface::NoteGuide guide = guideFor(GuideMapping::frequency, screen);
+        ASSERT_EQ(guide.lines.size(), 49U) << "A2 to A6, both edges included";
+        EXPECT_EQ(guide.lines.front().x, 0);
+        EXPECT_EQ(guide.lines.back().x, screen.width - 1);
+        for (const auto& line : guide.lines) {
+            // The column plays the note to within half a column (1/80 of a semitone).
+            EXPECT_NEAR(engine::pitchFromCursor(line.x, screen, layout), line.note,
+                        0.5 * 48 / 1919 + 1e-9);
+            EXPECT_NEAR(line.laneWidth, 1919.0 / 48, 1.0) << "note " << line.note;
+        }
+        EXPECT_EQ(lineOf(guide, 69)->label, "A4");
+    }
+    const surface::NoteGuide midiInSemitones = guideFor(GuideMapping::midi, screen);
+    settings::CursorLayout = settings::PitchLayout::Hertz;
+    const surface::NoteGuide midiInHertz = guideFor(GuideMapping::midi, screen);
+    ASSERT_EQ(midiInSemitones.lines.size(), midiInHertz.lines.size());
+    for (size_t i = 0; i < midiInHertz.lines.size(); ++i) {
+        EXPECT_EQ(midiInSemitones.lines[i].x, midiInHertz.lines[i].x) << "line " << i;
+    }
+}
+
+TEST(NoteGuide, WhileACorrectionIsOnTheScalesNotesAreStrongAndTheOthersFaint) {
+    ScopedPlayingSettings restore;
+    settings::CursorLayout = settings::PitchLayout::Semitones;
+    settings::LowNote = 60;
+    settings::HighNote = 72;
+    settings::CorrectionScale = settings::MusicalScale::Major;
+    settings::CorrectionRoot = 2;  // D major: F#, C# in; F, C out
+    const platform::ScreenSize screen{1200, 800};
+    const int y = clearRow(screen);
+    const auto grayAt = [&](const surface::NoteGuide& guide, int32_t note) {
+        return qGray(painted(guide, screen).pixel(lineOf(guide, note)->x, y));
+    };
+
+    const surface::NoteGuide plain = guideFor(GuideMapping::frequency, screen);
+    EXPECT_GT(grayAt(plain, 60), grayAt(plain, 61)) << "without correction: naturals over sharps";
+
+    settings::Correction = true;
+    const surface::NoteGuide guide = guideFor(GuideMapping::frequency, screen);
+    for (const int32_t note : {61, 62, 64, 66, 67, 69, 71}) {
+        EXPECT_TRUE(lineOf(guide, note)->inScale) << note;
+    }
+    for (const int32_t note : {60, 63, 65, 68, 70, 72}) {
+        EXPECT_FALSE(lineOf(guide, note)->inScale) << note;
+    }
+    EXPECT_GT(grayAt(guide, 66), grayAt(guide, 65)) << "F# in, F out";
+    EXPECT_GT(grayAt(guide, 61), grayAt(guide, 60)) << "C# in, C out";
+    EXPECT_GT(grayAt(guide, 61), grayAt(plain, 61)) << "a scale note is stronger than before";
 }
 
 TEST(NoteGuide, TheLoudnessScaleRunsFromTheLoudestAtTheTopToSilenceAtTheBottom) {

@@ -20,6 +20,7 @@
 #include "platform/backends/qt/any_thread_cursor_source.h"
 #include "settings/settings_values.h"
 #include "support/qt_application.h"
+#include "support/scoped_playing_settings.h"
 
 namespace {
 
@@ -124,6 +125,11 @@ TEST(PlaySurface, TheGuideFollowsThePageOnTopAndTheSettingsFrameByFrame) {
     }();
     EXPECT_EQ(midiLines, std::abs(settings::MidiPitch2 - settings::MidiPitch))
         << "one line per semitone of the Midi range (its top note lies on the right edge)";
+
+    ScopedPlayingSettings restorePlaying;
+    settings::Correction = true;  // Ctrl+T while playing
+    window.followFrame();
+    EXPECT_TRUE(window.guide().correcting) << "the guide shows the scale from the next frame";
 }
 
 // With the application: the View item and F11 show it, the main window's keys work over it,

@@ -111,17 +111,6 @@ TEST_F(WavePageFilesTest, YesSavesTheOldRecordingUnderTheChosenName) {
     EXPECT_EQ(title(), QStringLiteral("[noname.WAV] Lirveto"));
 }
 
-TEST_F(WavePageFilesTest, YesThenCancellingTheSaveDialogKeepsTheRecording) {
-    const std::string recording = recordSomething();
-    messages.answer = answer::IDYES;
-    send(page::fileNew);  // no answer for the save dialog: cancelled
-    EXPECT_EQ(page->recordingFile().fileName(), recording);
-    EXPECT_TRUE(page->recordingFile().isOpen());
-    messages.answer = answer::IDNO;
-    send(page::fileClose);
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(recording)));
-}
-
 TEST_F(WavePageFilesTest, SaveAsNamesTheRecordingAndRecordingGoesOnIntoIt) {
     recordSomething();
     dialogs.saveAnswers = {path("named.wav")};

@@ -6,12 +6,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <thread>
 
 #include "engine/dsound/dsound_engine.h"
 #include "engine/tone/cursor_mapping.h"
+#include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
 #include "engine/tone/sounding_note.h"
 #include "files/wave_file.h"
 #include "platform/audio_underruns.h"
@@ -20,6 +23,7 @@
 #include "support/fake_wave_out.h"
 #include "support/recording_dsound_host.h"
 #include "support/recording_message_box.h"
+#include "support/scoped_playing_settings.h"
 #include "support/scoped_settings.h"
 #include "support/scripted_cursor.h"
 #include "support/temporary_folder.h"
@@ -295,6 +299,57 @@ TEST_F(DirectSoundEngineTest, TheReadoutIsToldOfEachChangeOfSoundOrViewOnly) {
     EXPECT_EQ(host.statuses.size(), 7u);
 }
 
+TEST_F(DirectSoundEngineTest, TheSemitonesLayoutPlaysTheColumnsPitchBetweenWholeHertzAndNamesIt) {
+    ScopedPlayingSettings restorePlaying;
+    settings::CursorLayout = settings::PitchLayout::Semitones;
+    settings::LowNote = 45;
+    settings::HighNote = 93;
+    settings::Glide = 0;
+    const double pitch = 45 + 48.0 * 500 / 999;  // x 500 of 1000: 440.6 Hz
+    make().startPlaying();
+    runTo(1, 22);
+    EXPECT_EQ(engine::soundingNote(),
+              (engine::SoundingNote{engine::SoundingNote::Kind::note, static_cast<float>(pitch),
+                                    engine::amplitudeFromCursor(0, kScreen)}));
+    ASSERT_FALSE(host.statuses.empty());
+    EXPECT_EQ(host.statuses.back(),
+              engine::readoutFromPitch(pitch, engine::amplitudeFromCursor(0, kScreen)).c_str());
+    runTo(300, 22);
+    const uint32_t first = library.buffer().locks.at(0).offset;
+    const std::vector<uint8_t> bytes(library.buffer().bytes.begin() + first,
+                                     library.buffer().bytes.begin() + state.writePosition.load());
+    EXPECT_NEAR(
+        wave_test::crossingFrequency(wave_test::leftSamples(bytes, engine::OutputFormat{}), 22050),
+        engine::frequencyFromPitch(pitch), 0.2);
+}
+
+TEST_F(DirectSoundEngineTest, TheTimedGlideReachesAJumpInOneStepAtZeroAnd63PercentInItsTime) {
+    ScopedPlayingSettings restorePlaying;
+    settings::CursorLayout = settings::PitchLayout::Semitones;
+    settings::LowNote = 60;
+    settings::HighNote = 72;
+    const auto soundingPitch = [] { return static_cast<double>(engine::soundingNote().value); };
+    for (const int32_t glide : {0, 100}) {
+        settings::Glide = glide;
+        cursor.position = {0, 0};
+        if (engine == nullptr) {
+            make();
+        }
+        engine->startPlaying();
+        runTo(timer.clock.nowMs() + 5, 22);
+        ASSERT_NEAR(soundingPitch(), 60, 1e-4) << "a play starts at the cursor";
+        cursor.position = {kScreen.width - 1, 0};
+        runTo(timer.clock.nowMs() + 1, 22);
+        if (glide == 0) {
+            EXPECT_NEAR(soundingPitch(), 72, 1e-4) << "the first step after the jump";
+        } else {
+            runTo(timer.clock.nowMs() + 99, 22);  // 100 steps after the jump
+            EXPECT_NEAR((soundingPitch() - 60) / 12, 1 - std::exp(-1.0), 1e-4);
+        }
+        engine->stopPlaying();
+    }
+}
+
 // The soak and LIRVETO_REPORT_UNDERRUNS read the process-wide count.
 TEST_F(DirectSoundEngineTest, EachTimeTheReaderPassesTheWrittenSoundIsCountedAsAnUnderrun) {
     const uint64_t before = platform::underrunCount();
@@ -344,13 +399,27 @@ TEST_F(DirectSoundEngineTest, TheStreamStateOutlivesStopAndStart) {
     EXPECT_NE(state.streamPhase.load(), phase);
 }
 
-TEST_F(DirectSoundEngineTest, TheRecordingGetsEveryWrittenByteInOrderAndNothingWhenClosed) {
+// A new 8-bit mono take in a folder of its own.
+struct TakeOnDisk {
+    bool made() {
+        if (!folder.create("dsound-take")) {
+            return false;
+        }
+        path = (folder.path() / "take.wav").string();
+        return file.newFile(path.c_str());
+    }
+
     testing_support::TemporaryFolder folder;
-    ASSERT_TRUE(folder.create("dsound-record"));
-    const std::string path = (folder.path() / "take.wav").string();
-    const platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
-    files::WaveFile file(nullptr, &format);
-    ASSERT_TRUE(file.newFile(path.c_str()));
+    std::string path;
+    platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
+    files::WaveFile file{nullptr, &format};
+};
+
+TEST_F(DirectSoundEngineTest, TheRecordingGetsEveryWrittenByteInOrderAndNothingWhenClosed) {
+    TakeOnDisk take;
+    ASSERT_TRUE(take.made());
+    files::WaveFile& file = take.file;
+    const std::string& path = take.path;
 
     make().setRecordingFile(&file);
     engine->startPlaying();
@@ -376,12 +445,10 @@ TEST_F(DirectSoundEngineTest, TheRecordingGetsEveryWrittenByteInOrderAndNothingW
 // A Save As copying the take to another disk holds its lock for as long as the copy takes: the
 // steps go on meanwhile, and the take gets what they played once it is free.
 TEST_F(DirectSoundEngineTest, StepsNeverWaitForAFileCommandAndTheTakeStillGetsEveryByte) {
-    testing_support::TemporaryFolder folder;
-    ASSERT_TRUE(folder.create("dsound-backlog"));
-    const std::string path = (folder.path() / "take.wav").string();
-    const platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
-    files::WaveFile file(nullptr, &format);
-    ASSERT_TRUE(file.newFile(path.c_str()));
+    TakeOnDisk take;
+    ASSERT_TRUE(take.made());
+    files::WaveFile& file = take.file;
+    const std::string& path = take.path;
     make().setRecordingFile(&file);
     engine->startPlaying();
     runTo(100, 22);

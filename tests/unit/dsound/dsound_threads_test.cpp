@@ -23,6 +23,7 @@
 #include "platform/waveout/wave_out.h"
 #include "support/recording_message_box.h"
 #include "support/scoped_environment_variable.h"
+#include "support/scoped_playing_settings.h"
 #include "support/scoped_settings.h"
 #include "support/temporary_folder.h"
 #include "support/tone_analysis.h"
@@ -138,6 +139,33 @@ TEST(DirectSoundThreads, StopWhileStepsRunNeverLeavesAStepOnTheReleasedBuffer) {
         const int stepsAtStop = rig.host.steps.load();
         std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random) / 10));
         ASSERT_EQ(rig.host.steps.load(), stepsAtStop) << "a step ran after Stop, round " << round;
+    }
+    EXPECT_GT(rig.host.steps.load(), 100);
+    EXPECT_EQ(rig.library.usesAfterRelease(), 0);
+    EXPECT_TRUE(rig.host.requested.empty());
+}
+
+// Control > Correct pitch and the Options page change the playing aids on the GUI thread while
+// steps read them on the timer's; each play starts the steps' correction and glide afresh.
+TEST(DirectSoundThreads, ThePlayingAidsSwitchedWhileStepsRunAreReadSafely) {
+    ScopedPlayingSettings restorePlaying;
+    RealTimeRig rig;
+    std::mt19937 random(24);
+    std::uniform_int_distribution<int> microseconds(0, 3000);
+    const int32_t glides[] = {settings::glideClassic, 0, 50};
+    for (int round = 0; round < 300; ++round) {
+        settings::CursorLayout =
+            round % 2 == 0 ? settings::PitchLayout::Semitones : settings::PitchLayout::Hertz;
+        settings::Glide = glides[round % 3];
+        rig.cursor.x = static_cast<int32_t>(random() % 1000);
+        rig.engine.startPlaying();
+        ASSERT_TRUE(rig.engine.isPlaying()) << round;
+        for (int flip = 0; flip < 3; ++flip) {
+            std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
+            settings::Correction = !settings::Correction;
+            rig.cursor.x = static_cast<int32_t>(random() % 1000);
+        }
+        rig.engine.stopPlaying();
     }
     EXPECT_GT(rig.host.steps.load(), 100);
     EXPECT_EQ(rig.library.usesAfterRelease(), 0);

@@ -4,9 +4,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "engine/tone/note_readout.h"
 #include "engine/tone/sounding_note.h"
 #include "files/midi_file.h"
 #include "midi_engine_fixture.h"
+#include "support/scoped_playing_settings.h"
 #include "support/temporary_folder.h"
 
 namespace {
@@ -129,6 +131,59 @@ TEST_F(MidiEngineTest, RangeZeroRestrikesWholeNotesWithoutAnyBend) {
     EXPECT_EQ(sentFrom(16),
               concat({pair(0x90, 60, 127), pair(0xB0, 7, 64), pair(0x80, 60, 127),
                       pair(0x90, 61, 127), pair(0x80, 61, 127), pair(0x90, 62, 127)}));
+}
+
+std::vector<Message> bendPair(int bend) {
+    return pair(0xE0, bend & 0x7F, bend >> 7);
+}
+
+// The Midi page maps in semitones over its own range already: the sample pages' layout leaves it.
+TEST_F(MidiEngineTest, TheSemitonesLayoutLeavesTheMidiPagesOwnRange) {
+    ScopedPlayingSettings restorePlaying;
+    std::vector<std::vector<Message>> plays;
+    for (const auto layout : {settings::PitchLayout::Hertz, settings::PitchLayout::Semitones}) {
+        settings::CursorLayout = layout;
+        settings::LowNote = 48;
+        settings::HighNote = 72;
+        engine.start();
+        playThrough({999, 500});
+        plays.push_back(sent());
+        engine.stop();
+    }
+    EXPECT_EQ(plays[0], plays[1]);
+}
+
+TEST_F(MidiEngineTest, ASettlingCorrectionBendsTowardTheNoteWithTheCursorStillThenRests) {
+    ScopedPlayingSettings restorePlaying;
+    settings::PitchBend = 12;
+    settings::Correction = true;
+    settings::CorrectionScale = settings::MusicalScale::Major;
+    settings::CorrectionRate = 80;
+    engine.start();
+    playThrough({620});  // 62.0, D: on the scale
+    EXPECT_EQ(sentFrom(16), concat({bendPair(8192), pair(0x90, 62, 127), pair(0xB0, 7, 64)}));
+    const size_t moved = sent().size();
+    playThrough({643});  // 64.3, nearest E: heard first, then pulled down to E
+    for (int tick = 0; tick < 200; ++tick) {
+        step();
+    }
+    const std::vector<Message> settling = sentFrom(moved);
+    ASSERT_GE(settling.size(), 20U);
+    for (const Message& message : settling) {
+        ASSERT_EQ(message[0] & 0xF0, 0xE0) << "only bends: the note is never struck again";
+    }
+    const auto bendOf = [](const Message& m) { return m[1] | m[2] << 7; };
+    EXPECT_GT(bendOf(settling.front()), 9557 + 100);
+    EXPECT_EQ(bendOf(settling.back()), 9557) << "64 on note 62: 2 * 8192 / 12 above the centre";
+    const size_t settled = sent().size();
+    playThrough({643, 643, 643});
+    EXPECT_EQ(sent().size(), settled) << "a settled correction sends nothing";
+
+    // Off again mid-phrase: the exact pitch comes back at the next tick, the cursor still.
+    settings::Correction = false;
+    step();
+    EXPECT_EQ(sentFrom(settled), bendPair(9762));  // 64.3 on 62
+    engine.stop();
 }
 
 TEST_F(MidiEngineTest, ADeviceOfTheWantedNameIsChosenAndAFailedOpenSaysSo) {

@@ -12,6 +12,7 @@
 #include "platform/midiout.h"
 #include "platform/midiout_virtual.h"
 #include "platform/mmtimer.h"
+#include "support/scoped_playing_settings.h"
 #include "support/temporary_folder.h"
 
 namespace {
@@ -77,6 +78,34 @@ TEST(MidiEngineThreads, StopAndFileCloseWhileTicksRunNeverTouchAReleasedDeviceOr
     EXPECT_GT(cursor.reads.load(), 100) << "ticks ran";
     EXPECT_EQ(host.messages.load(), 0);
     midi.setRecordingFile(nullptr);
+}
+
+// Control > Correct pitch and the Options page change the playing aids on the GUI thread while
+// ticks read them on the timer's; each start clears the tick's correction.
+TEST(MidiEngineThreads, ThePlayingAidsSwitchedWhileTicksRunAreReadSafely) {
+    ScopedPlayingSettings restorePlaying;
+    auto port = std::make_shared<platform::VirtualMidiPort>();
+    platform::FixedMidiOutDevices devices({port});
+    platform::MidiOut midiOut(devices);
+    platform::MultimediaTimer timer;
+    SweepingCursor cursor;
+    CountingHost host;
+    engine::MidiEngine midi(midiOut, timer, cursor, host);
+    midi.setScreen({1000, 1000});
+    for (int round = 0; round < 100; ++round) {
+        settings::CursorLayout =
+            round % 2 == 0 ? settings::PitchLayout::Semitones : settings::PitchLayout::Hertz;
+        midi.start();
+        ASSERT_TRUE(midi.isPlaying());
+        for (int flip = 0; flip < 4; ++flip) {
+            std::this_thread::sleep_for(std::chrono::microseconds(1500 * (1 + (round + flip) % 5)));
+            settings::Correction = !settings::Correction;
+        }
+        midi.stop();
+    }
+    EXPECT_GT(cursor.reads.load(), 100) << "ticks ran";
+    EXPECT_GT(host.statuses.load(), 100);
+    EXPECT_EQ(host.messages.load(), 0);
 }
 
 }  // namespace

@@ -112,6 +112,79 @@ TEST(RenderOptions, NumbersTooBigAreReportedAsSuchAndLongTextIsCut) {
               "unknown engine '" + std::string(80, 'q') + "...': choose wave, dsound or midi");
 }
 
+std::optional<RenderOptions> parseAid(const char* name, const char* value, std::string& error) {
+    return parse({"--engine", "wave", "--gesture", "g", "--out", "o", name, value}, error);
+}
+
+TEST(RenderOptions, ThePlayingAidsAreTakenAsTheHelpSpellsThem) {
+    using settings::MusicalScale;
+    using settings::PitchLayout;
+    std::string error;
+    auto options = parseAid("--layout", "semitones:45:93", error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->playing.layout->layout, PitchLayout::Semitones);
+    EXPECT_EQ(options->playing.layout->lowNote, 45);
+    EXPECT_EQ(options->playing.layout->highNote, 93);
+    EXPECT_FALSE(options->playing.correction || options->playing.glide) << "the rest as stored";
+
+    options = parseAid("--correction", "minor-pentatonic:Eb:70:120", error);
+    ASSERT_TRUE(options) << error;
+    const engine::CorrectionSetup& correction = *options->playing.correction;
+    EXPECT_TRUE(correction.on);
+    EXPECT_EQ(correction.scale, MusicalScale::MinorPentatonic);
+    EXPECT_EQ(correction.root, 3);
+    EXPECT_EQ(correction.strength, 70);
+    EXPECT_EQ(correction.rateMs, 120);
+
+    options = parseAid("--correction", "major:C", error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->playing.correction->strength, settings::defaultStrength);
+    EXPECT_EQ(options->playing.correction->rateMs, settings::defaultCorrectionRate);
+
+    options = parseAid("--glide", "100", error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->playing.glide, 100);
+    options = parseAid("--glide", "classic", error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->playing.glide, settings::glideClassic);
+    options = parseAid("--layout", "hertz", error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->playing.layout->layout, PitchLayout::Hertz);
+    options = parseAid("--correction", "off", error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_FALSE(options->playing.correction->on);
+}
+
+TEST(RenderOptions, BadPlayingAidsSayWhatIsWrong) {
+    const struct {
+        const char* name;
+        const char* value;
+        const char* mention;
+    } cases[] = {
+        {"--layout", "semitones", "semitones:LOW:HIGH"},
+        {"--layout", "hertz:1:2", "semitones:LOW:HIGH"},
+        {"--layout", "semitones:60:60", "low one below the high one"},
+        {"--layout", "semitones:93:45", "low one below the high one"},
+        {"--layout", "semitones:0:128", "0..127"},
+        {"--layout", "semitones:-1:20", "0..127"},
+        {"--correction", "major", "SCALE:ROOT"},
+        {"--correction", "lydian:C", "chromatic, major, minor"},
+        {"--correction", "major:H", "the root"},
+        {"--correction", "major:C:101", "strength"},
+        {"--correction", "major:C:50:2001", "rate"},
+        {"--correction", "major:C:50:80:1", "SCALE:ROOT"},
+        {"--glide", "-1", "classic or 0..5000"},
+        {"--glide", "5001", "classic or 0..5000"},
+        {"--glide", "10ms", "classic or 0..5000"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(parseAid(c.name, c.value, error)) << c.name << " " << c.value;
+        EXPECT_NE(error.find(c.mention), std::string::npos) << c.value << ": " << error;
+        EXPECT_NE(error.find(c.value), std::string::npos) << "names what it got: " << error;
+    }
+}
+
 TEST(RenderLimits, TheLongestRenderFillsAWaveFileAtItsByteRate) {
     for (const int64_t bytesPerSecond : {22050, 44100, 88200, 176400}) {
         const int64_t longest = longestWaveRenderMs(bytesPerSecond);

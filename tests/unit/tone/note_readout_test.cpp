@@ -64,6 +64,18 @@ TEST(NoteReadout, ReadoutFromANoteShowsItsWholeFrequency) {
     EXPECT_STREQ(engine::readoutFromNote(60.5F, 64, {1, 2, 1, 0}).c_str(), "   269Hz  60.5 C 4");
 }
 
+TEST(NoteReadout, AnExactPitchShowsItsNearestNoteAndRoundedFrequency) {
+    // A corrected pitch settles a hair either side of its note: both sides read that note.
+    for (const double pitch : {59.9996, 60.0, 60.0004}) {
+        EXPECT_STREQ(engine::readoutFromPitch(pitch, 100, kAllWhole).c_str(),
+                     "   262Hz  60 C 4     100")
+            << pitch;
+        EXPECT_STREQ(engine::readoutFromPitch(pitch, 100, {0, 2, 1, 0}).c_str(), "  60.0 C 4");
+    }
+    EXPECT_STREQ(engine::readoutFromPitch(69.4, 5, kAllWhole).c_str(), "   450Hz  69 A 4       5");
+    EXPECT_STREQ(engine::readoutFromPitch(69.6, 5, kAllWhole).c_str(), "   456Hz  70 A#4       5");
+}
+
 TEST(NoteReadout, TheSettingsVersionFollowsTheViewMenu) {
     ScopedToneSettings restore;
     settings::ViewNoteFreq = 0;

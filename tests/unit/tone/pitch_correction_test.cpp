@@ -127,4 +127,19 @@ TEST(PitchCorrection, OffOrStrengthZeroReturnTheInputBitForBit) {
     }
 }
 
+// The filter keeps the share of its last step for the next one: a change of the step or of the
+// rate while it runs must take effect at once.
+TEST(PitchCorrection, AChangeOfStepOrRateMidwayTakesEffectAtOnce) {
+    engine::CorrectionState state;
+    const auto major = [](int32_t rateMs) { return correction(100, rateMs, MusicalScale::Major); };
+    engine::correctedPitch(64.0, major(80), 1.0, state);  // on E: nothing to take away
+    double left = 0.4;                                    // 64.4 held: 0.4 to take away
+    for (const auto& [stepMs, rateMs] :
+         {std::pair{5.0, 80}, {5.0, 80}, {5.0, 20}, {130.0, 20}, {130.0, 200}, {1.0, 200}}) {
+        left *= std::exp(-stepMs / rateMs);
+        EXPECT_NEAR(engine::correctedPitch(64.4, major(rateMs), stepMs, state), 64.0 + left, 1e-12)
+            << stepMs << " ms at rate " << rateMs;
+    }
+}
+
 }  // namespace

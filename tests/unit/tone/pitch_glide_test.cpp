@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+
 #include "engine/tone/pitch_layout.h"
 
 namespace {
@@ -44,6 +47,20 @@ TEST(PitchGlide, InHertzTheGlideStillRunsInSemitones) {
     }
     // 63 % of two octaves above A3 is about 530 Hz; a glide in hertz would be near 637 Hz.
     EXPECT_NEAR(engine::pitchFromFrequency(hz) - 57.0, 0.632 * 24.0, 0.02 * 24.0);
+}
+
+// The glide keeps the share of its last step for the next one: a change of the step or of the
+// glide time while it runs must take effect at once.
+TEST(PitchGlide, AChangeOfStepOrGlideTimeMidwayTakesEffectAtOnce) {
+    engine::GlideState state;
+    engine::glidedPitch(60.0, 100, 1.0, state);
+    double left = 12.0;  // on the way to 72
+    for (const auto& [stepMs, glideMs] :
+         {std::pair{1.0, 100}, {1.0, 100}, {5.0, 100}, {5.0, 30}, {1.0, 30}, {1.0, 500}}) {
+        left *= std::exp(-stepMs / glideMs);
+        EXPECT_NEAR(engine::glidedPitch(72.0, glideMs, stepMs, state), 72.0 - left, 1e-12)
+            << stepMs << " ms of a " << glideMs << " ms glide";
+    }
 }
 
 }  // namespace

@@ -155,4 +155,47 @@ TEST_F(RenderBufferTest, SettingsVersionReadsTheOutputFormatAndVibrato) {
     EXPECT_EQ(engine::renderBuffer(fromSettings, table, 0, 0, 10, 10), 2 * kGlideFramesAt22050 * 4);
 }
 
+// Frequency from the first to the last rising zero crossing, each placed between its two
+// samples: fine enough to tell hundredths of a hertz apart in one buffer.
+double measuredFrequency(const std::vector<int>& wave, int32_t rate) {
+    double first = -1;
+    double last = -1;
+    int crossings = 0;
+    for (size_t i = 1; i < wave.size(); ++i) {
+        if (wave[i - 1] < 0 && wave[i] >= 0) {
+            const double at = static_cast<double>(i - 1) +
+                              static_cast<double>(-wave[i - 1]) / (wave[i] - wave[i - 1]);
+            first = first < 0 ? at : first;
+            last = at;
+            ++crossings;
+        }
+    }
+    return crossings < 2 ? 0.0 : (crossings - 1) * static_cast<double>(rate) / (last - first);
+}
+
+TEST_F(RenderBufferTest, ATunedBufferPlaysFrequenciesBetweenWholeHertzAndJoinsItself) {
+    // A whole 16-bit phase step is 0.34 Hz at 22050 Hz: the designed renderer cannot play these.
+    for (const bool highRate : {false, true}) {
+        const engine::OutputFormat format{false, highRate, true};
+        for (const double frequency : {110.5, 261.6256, 1046.502}) {
+            buffer.assign(40050, 0xEE);
+            const int32_t length =
+                engine::renderTunedBuffer(buffer, table, format, 0, frequency, frequency, 100, 100);
+            const std::vector<int> wave = samples(format, length);
+            EXPECT_NEAR(measuredFrequency(wave, format.rate()), frequency, 0.01)
+                << describe(format) << " " << frequency << " Hz";
+            // Cut near phase zero like any buffer, so that repeating it leaves no seam: the step
+            // across the join is at most one frame's advance plus 256 phase units.
+            int largestStep = 0;
+            for (size_t i = 1; i < wave.size(); ++i) {
+                largestStep = std::max(largestStep, std::abs(wave[i] - wave[i - 1]));
+            }
+            const double increment = frequency * 65536 / format.rate();
+            EXPECT_LE(std::abs(wave.front() - wave.back()),
+                      largestStep * (increment + 256) / increment + 2)
+                << frequency << " Hz";
+        }
+    }
+}
+
 }  // namespace

@@ -11,6 +11,8 @@
 
 #include "engine/tone/cursor_mapping.h"
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
+#include "engine/tone/render_buffer.h"
 #include "engine/tone/sounding_note.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
@@ -18,6 +20,7 @@
 #include "support/first_start_settings.h"
 #include "support/recording_message_box.h"
 #include "support/recording_wave_engine_host.h"
+#include "support/scoped_playing_settings.h"
 #include "support/scoped_settings.h"
 #include "support/scripted_cursor.h"
 #include "support/tone_analysis.h"
@@ -227,6 +230,31 @@ TEST_F(WaveEngineTest, TheFirstTwoBuffersAreOneSteadyToneAtTheCursorRenderedOnce
     const double hz =
         wave_test::crossingFrequency(wave_test::leftSamples(steady, engine::OutputFormat{}), 22050);
     EXPECT_NEAR(hz, 500.0, 2.0);
+}
+
+TEST_F(WaveEngineTest, TheSemitonesLayoutPlaysTheColumnsPitchBetweenWholeHertzAndNamesIt) {
+    ScopedPlayingSettings restorePlaying;
+    settings::CursorLayout = settings::PitchLayout::Semitones;
+    settings::LowNote = 45;
+    settings::HighNote = 93;
+    cursor.position = {500, 500};  // 45 + 48 * 500 / 999 = 69.02: 440.6 Hz
+    const double pitch = 45 + 48.0 * 500 / 999;
+    const double hz = engine::frequencyFromPitch(pitch);
+    engine.startPlaying();
+    ASSERT_EQ(waveOut.written.size(), 2U);
+    Bytes steady(40050, 0);
+    engine::WaveTable table;
+    engine::buildWaveTable(table, 0);
+    steady.resize(static_cast<size_t>(engine::renderTunedBuffer(steady, table, hz, hz, 50, 50)));
+    EXPECT_EQ(waveOut.written[0].bytes, steady);
+    EXPECT_EQ(waveOut.written[1].bytes, steady);
+    EXPECT_NEAR(
+        wave_test::crossingFrequency(wave_test::leftSamples(steady, engine::OutputFormat{}), 22050),
+        hz, 0.5);
+    EXPECT_EQ(host.statuses,
+              (std::vector<std::string>{engine::readoutFromPitch(pitch, 50).c_str()}));
+    EXPECT_EQ(engine::soundingNote(), (engine::SoundingNote{engine::SoundingNote::Kind::note,
+                                                            static_cast<float>(pitch), 50}));
 }
 
 TEST_F(WaveEngineTest, NotificationsThatFollowAStopAreDropped) {
