@@ -2,7 +2,9 @@
 # Resident memory of Lirveto on a private X server with SDL's dummy driver: VmRSS and its peak
 # VmHWM after start-up, and after a minute (ten seconds for a quick run) of playing each page
 # with the pointer moving across the screen. A fresh start with fresh settings for each page.
-# Usage: resident_memory.sh LIRVETO
+# The built-in synth and its SoundFont load when the Midi page is first shown, so only that
+# page's figures after playing hold them. LIRVETO_BENCH_BASELINE names another build whose
+# memory after start-up is measured the same way, for comparison. Usage: resident_memory.sh LIRVETO
 set -uo pipefail
 program=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,7 +39,7 @@ measure() {
   lirveto=$!
   window=$(wait_window Lirveto)
   [ -n "$window" ] || fail "no window for the $page page"
-  sleep 3 # the SoundFont loads in the background
+  sleep 3 # whatever start-up leaves to the background has done by now
   startup+=("$(memory)")
   eval "$(xdotool getwindowgeometry --shell "$window")"
   if [ -n "$tabOffset" ]; then
@@ -68,10 +70,33 @@ measure() {
   bench_row "resident memory, after $playing s playing, VmRSS / VmHWM" "$page" "" "$after" "MiB" ""
 }
 
+baseline=${LIRVETO_BENCH_BASELINE:-}
+[ -z "$baseline" ] || [ -x "$baseline" ] || fail "$baseline is not a program"
+[ -z "$baseline" ] || bench_command="LIRVETO_BENCH_BASELINE=$baseline $bench_command"
+
 startup=()
 measure Wave ""
 measure Midi 85
 measure DirectSound 150
 # After start-up: the start with the median VmRSS.
 bench_row "resident memory, after start-up, VmRSS / VmHWM, median of ${#startup[@]} starts" "" "" \
-  "$(printf '%s\n' "${startup[@]}" | sort -n | sed -n "$(((${#startup[@]} + 1) / 2))p")" "MiB" ""
+  "$(printf '%s\n' "${startup[@]}" | sort -n | sed -n "$(((${#startup[@]} + 1) / 2))p")" "MiB" \
+  "< 40 (no Midi page yet)"
+
+if [ -n "$baseline" ]; then
+  baseStartup=()
+  for run in 1 2 3; do
+    export XDG_CONFIG_HOME="$work/config-baseline-$run"
+    "$baseline" >/dev/null 2>&1 &
+    lirveto=$!
+    [ -n "$(wait_window Lirveto)" ] || fail "no window for the baseline build"
+    sleep 3
+    baseStartup+=("$(memory)")
+    kill "$lirveto" 2>/dev/null
+    wait "$lirveto" 2>/dev/null
+    lirveto=
+  done
+  echo "memory: $baseline: after start-up ${baseStartup[*]} MiB (VmRSS / VmHWM)"
+  bench_row "resident memory, after start-up, VmRSS / VmHWM, median of 3 starts, the baseline build" \
+    "" "" "$(printf '%s\n' "${baseStartup[@]}" | sort -n | sed -n 2p)" "MiB" ""
+fi

@@ -1,5 +1,6 @@
 #include "app/status_label.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -82,10 +83,15 @@ void StatusLabel::fit() {
     // A readout fits many times over: measuring it would shape it once more at every change.
     QString fitted =
         plainlyFits(line, room) ? line : fontMetrics().elidedText(line, Qt::ElideMiddle, room);
-    setToolTip(fitted == line ? QString() : full);
+    // Setting either tells the whole application of the change, even when nothing changed.
+    if (const QString tip = fitted == line ? QString() : full; tip != toolTip()) {
+        setToolTip(tip);
+    }
     if (fitted != shown) {
         shown = std::move(fitted);
-        setAccessibleName(shown);
+        if (QAccessible::isActive()) {
+            setAccessibleName(shown);  // what a screen reader reads
+        }
         update(contentsRect());
     }
 }

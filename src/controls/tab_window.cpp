@@ -56,11 +56,23 @@ int TTabWindow::addPage(QWidget* page) {
 }
 
 void TTabWindow::takePage(QWidget* page) {
+    adoptPage(page);
+    if (auto* window = dynamic_cast<framework::MessageWindow*>(page)) {
+        window->create();
+    }
+}
+
+void TTabWindow::adoptPage(QWidget* page) {
     if (page->parentWidget() != this) {
         page->setParent(this, Qt::Widget);
     }
-    if (auto* window = dynamic_cast<framework::MessageWindow*>(page)) {
-        window->create();
+}
+
+void TTabWindow::createPages() {
+    for (int i = 0; i < count; ++i) {
+        if (QWidget* page = pageAt(i)) {
+            takePage(page);
+        }
     }
 }
 
@@ -136,6 +148,9 @@ void TTabWindow::fitFrameToPages() {
 }
 
 void TTabWindow::postToEveryPage(framework::UINT message, WPARAM w, LPARAM l) {
+    if (created) {
+        createPages();  // a page must be set up before it takes a message meant for its controls
+    }
     for (int i = 0; i < count; ++i) {
         framework::postMessage(pageAt(i), message, w, l);
     }

@@ -43,10 +43,18 @@ class TTabWindow : public framework::TWindow {
     bool canClose() override;
     bool isCreated() const { return created; }
 
+    // Sets up every page not set up yet. A tab window may leave the pages that are not shown
+    // until its window is up; whatever reaches them (a broadcast, their tab) sets them up first.
+    // GUI thread.
+    void createPages();
+
   protected:
     // Space this window keeps around the page area (tabs and frame).
     virtual QSize pageMargins() const { return {0, 0}; }
+    // Makes the page a child of this window and sets it up.
     void takePage(QWidget* page);
+    // Makes the page a child of this window, to be set up later (createPages, takePage).
+    void adoptPage(QWidget* page);
 
     std::array<QPointer<QWidget>, maxPages> pages;
     int count = 0;

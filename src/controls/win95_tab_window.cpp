@@ -1,11 +1,44 @@
 #include "controls/win95_tab_window.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QPointer>
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
+#include <functional>
 
 namespace controls {
+
+namespace {
+
+// Runs `then` once the watched widget's first paint is done, from the event loop, unless
+// `context` is gone by then; it then goes itself.
+class AfterFirstPaint final : public QObject {
+  public:
+    AfterFirstPaint(QWidget* watched, QObject* context, std::function<void()> then)
+        : QObject(watched), receiver(context), action(std::move(then)) {
+        watched->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            if (receiver != nullptr) {
+                QMetaObject::invokeMethod(receiver, action, Qt::QueuedConnection);
+            }
+            deleteLater();
+        }
+        return false;
+    }
+
+  private:
+    QPointer<QObject> receiver;
+    std::function<void()> action;
+};
+
+}  // namespace
 
 TTabControl::TTabControl(QWidget* parent) : QTabWidget(parent) {
     framework::setDialogControlId(this, controlId);
@@ -52,12 +85,17 @@ void TWin95TabWindow::create() {
         connect(tabs, &QTabWidget::currentChanged, this,
                 [this](int index) { currentChanged(index); });
     }
+    // Only the first page is set up now: the window's first frame shows no other.
     for (int i = 0; i < count; ++i) {
         QWidget* page = pageAt(i);
         if (page == nullptr) {
             continue;
         }
-        takePage(page);
+        if (i == 0) {
+            takePage(page);
+        } else {
+            adoptPage(page);
+        }
         addTabQuietly(page);
     }
     for (int i = 1; i < count; ++i) {
@@ -71,6 +109,11 @@ void TWin95TabWindow::create() {
     tabs->show();
     tabs->lower();
     fitFrameToPages();
+    if (QWidget* first = pageAt(0)) {
+        new AfterFirstPaint(first, this, [this] { createPages(); });
+    } else {
+        createPages();
+    }
 }
 
 int TWin95TabWindow::addPage(QWidget* page) {
@@ -165,6 +208,7 @@ void TWin95TabWindow::enter(int index) {
     if (page == nullptr) {
         return;
     }
+    takePage(page);  // set up now if the window's first frame has not been painted yet
     fitCurrentPage();
     page->show();
     page->raise();

@@ -23,8 +23,10 @@ class TWin95TabWindow : public TTabWindow {
   public:
     explicit TWin95TabWindow(QWidget* parent, QWidget* const* pages = nullptr);
 
-    // The set-up: sizes, the tab control, a tab per page, the first page selected, the frame
-    // fitted. Runs once; showing the window runs it too. GUI thread.
+    // The set-up: sizes, the tab control, a tab per page, the first page selected and set up,
+    // the frame fitted. The other pages are set up once the first page has been painted (or
+    // before, when their tab is chosen or a broadcast reaches them). Runs once; showing the
+    // window runs it too. GUI thread.
     void create() override;
 
     int addPage(QWidget* page) override;

@@ -10,8 +10,11 @@ platform::BoxRequest outputLostBox() {
 }
 
 OutputWatch::OutputWatch(std::function<bool()> lost, std::function<void()> whenLost,
-                         QObject* parent)
-    : QObject(parent), isLost(std::move(lost)), onLost(std::move(whenLost)) {
+                         std::function<void()> eachLook, QObject* parent)
+    : QObject(parent),
+      isLost(std::move(lost)),
+      onLost(std::move(whenLost)),
+      onEachLook(std::move(eachLook)) {
     timer.setInterval(kIntervalMs);
     connect(&timer, &QTimer::timeout, this, &OutputWatch::check);
 }
@@ -27,6 +30,9 @@ void OutputWatch::stop() {
 }
 
 void OutputWatch::check() {
+    if (onEachLook) {
+        onEachLook();
+    }
     if (isLost()) {
         // Stopped first: the page's answer stops the output, which may ask nothing more of us.
         timer.stop();

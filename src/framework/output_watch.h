@@ -3,7 +3,9 @@
 // server gone) is not always noticed by the engine: a device that stops pulling sends no more
 // notifications, so nothing fails and the page would sit with Play held, silent. The watch asks
 // a few times a second and, once it sees the output gone, stops itself and tells the page, which
-// then stops and queues one box with outputLostText.
+// then stops and queues one box with outputLostText. Whatever else a playing page does at that
+// pace (showing the newest readout) rides on the same clock, so a playing page wakes the GUI
+// thread once per look, not once per clock.
 //
 // Thread: GUI.
 
@@ -29,9 +31,10 @@ class OutputWatch final : public QObject {
   public:
     static constexpr int kIntervalMs = 200;
 
-    // `lost` answers whether the output is gone; `whenLost` runs once per watch started.
+    // `lost` answers whether the output is gone; `whenLost` runs once per watch started;
+    // `eachLook`, if given, runs at every look before it.
     OutputWatch(std::function<bool()> lost, std::function<void()> whenLost,
-                QObject* parent = nullptr);
+                std::function<void()> eachLook = {}, QObject* parent = nullptr);
 
     // Watches from now on (again), or stops watching; follow(playing) does whichever fits.
     void start();
@@ -44,6 +47,7 @@ class OutputWatch final : public QObject {
 
     std::function<bool()> isLost;
     std::function<void()> onLost;
+    std::function<void()> onEachLook;
     QTimer timer;
 };
 

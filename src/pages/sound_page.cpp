@@ -1,9 +1,6 @@
 #include "pages/sound_page.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QShortcut>
-#include <algorithm>
 
 #include "controls/cool_button.h"
 #include "controls/tone_sliders.h"
@@ -24,13 +21,6 @@ namespace {
 
 // The page's own message, posted to itself.
 constexpr framework::UINT startUpPlay = framework::WM_USER + 121;
-
-// One frame of the primary screen, in milliseconds.
-int displayFrameMs() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal rate = screen != nullptr ? screen->refreshRate() : 0.0;
-    return rate >= 24.0 ? std::max(4, static_cast<int>(1000.0 / rate)) : 16;
-}
 
 }  // namespace
 
@@ -64,12 +54,15 @@ SoundPage::SoundPage(QWidget* parent, const framework::DialogTemplate& dialogTem
       ContextHelpWin(this, helpTable, helpContext),
       services(pageServices),
       port(messagePort()),
-      outputWatch([this] { return engineOutputLost(); }, [this] { outputLost(); }) {
+      outputWatch([this] { return engineOutputLost(); }, [this] { outputLost(); },
+                  [this] {
+                      if (publishesReadouts()) {
+                          showReadout();
+                      }
+                  }) {
     if (parent != nullptr) {
         setWindowFlags(Qt::Widget);
     }
-    readoutClock.setInterval(std::max(readoutIntervalMs, displayFrameMs()));
-    connect(&readoutClock, &QTimer::timeout, this, [this] { showReadout(); });
 }
 
 SoundPage::~SoundPage() = default;
@@ -214,14 +207,10 @@ void SoundPage::showPlayState() {
         return;
     }
     outputWatch.follow(enginePlaying());
-    if (enginePlaying()) {
-        if (publishesReadouts() && !readoutClock.isActive()) {
-            readoutClock.start();
-        }
-    } else if (readoutClock.isActive()) {
-        readoutClock.stop();
+    if (showedPlaying && !enginePlaying() && publishesReadouts()) {
         showReadout();  // the last readout of the play
     }
+    showedPlaying = enginePlaying();
     if (play == nullptr || stopButton == nullptr) {
         return;
     }
@@ -287,7 +276,9 @@ void SoundPage::showReadout() {
 // Settings and files ----------------------------------------------------------------------------
 
 LRESULT SoundPage::settingsChanged(WPARAM, LPARAM) {
-    takeSettings();
+    if (isCreated()) {  // else its set-up takes them
+        takeSettings();
+    }
     return 0;
 }
 

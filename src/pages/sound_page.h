@@ -9,7 +9,6 @@
 
 #include <QKeyCombination>
 #include <QPointer>
-#include <QTimer>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -43,8 +42,8 @@ class SoundPage : public framework::TDialog,
     // How often a playing page shows the newest readout a worker thread published: about as often
     // as the Wave page shows its own (once a buffer). A number that changes every display frame
     // is a blur to read, and each change shown costs the GUI thread a repaint and a trip to the
-    // display server. Never more often than once a display frame.
-    static constexpr int readoutIntervalMs = 200;
+    // display server. It rides on the output watch's clock.
+    static constexpr int readoutIntervalMs = framework::OutputWatch::kIntervalMs;
 
     // With a parent the page is a child window (as in the tab window); the page keeps a
     // reference to `services`, which must outlive it.
@@ -154,8 +153,8 @@ class SoundPage : public framework::TDialog,
     std::vector<std::pair<int, const controls::ToneSlider*>> toneSliders;
     framework::OutputWatch outputWatch;
     platform::LatestText statusText;
-    QTimer readoutClock;
-    std::string readout;  // the last text taken, its room kept between frames
+    bool showedPlaying = false;  // the last showPlayState saw the engine playing
+    std::string readout;         // the last text taken, its room kept between frames
     bool closing = false;
 };
 

@@ -114,19 +114,23 @@ bool MultimediaTimer::onTimerThread() const {
 }
 
 // Timer slack and priority belong to the thread itself, so only the timer thread changes them.
+// The lock is let go meanwhile (the hook may ask another process), so the holds are looked at
+// again until they stand still.
 void MultimediaTimer::applyPeriod(std::unique_lock<std::mutex>& lock) {
-    const bool fine = periodHolds.find(1) != periodHolds.end();
-    if (fine == fineApplied.load()) {
-        return;
+    for (;;) {
+        const bool fine = periodHolds.find(1) != periodHolds.end();
+        if (fine == fineApplied.load()) {
+            return;
+        }
+        fineApplied.store(fine);
+        lock.unlock();
+        // 0 restores the thread's default slack.
+        prctl(PR_SET_TIMERSLACK, fine ? 1UL : 0UL, 0UL, 0UL, 0UL);
+        const PriorityHook hook = priorityHook.load();
+        const bool granted = hook != nullptr && hook(fine);
+        realtime.store(fine && granted);
+        lock.lock();
     }
-    fineApplied.store(fine);
-    lock.unlock();
-    // 0 restores the thread's default slack.
-    prctl(PR_SET_TIMERSLACK, fine ? 1UL : 0UL, 0UL, 0UL, 0UL);
-    const PriorityHook hook = priorityHook.load();
-    const bool granted = hook != nullptr && hook(fine);
-    realtime.store(fine && granted);
-    lock.lock();
 }
 
 void MultimediaTimer::run() {
@@ -136,6 +140,9 @@ void MultimediaTimer::run() {
     std::unique_lock lock(mutex);
     while (!quitting) {
         applyPeriod(lock);
+        if (quitting) {
+            break;  // asked while applyPeriod let go of the lock: that wake-up came and went
+        }
         if (events.empty()) {
             wake.wait(lock);
             continue;

@@ -19,6 +19,9 @@ namespace surface {
 namespace {
 
 constexpr int kFallbackFrameMs = 16;
+// While nothing sounds the clock only looks out for a Play (the disc follows the pointer by
+// itself): a few looks a second instead of one a frame leave an idle machine be.
+constexpr int kSilentLookMs = 250;
 
 int frameInterval(const QScreen* screen) {
     const double rate = screen != nullptr ? screen->refreshRate() : 0.0;
@@ -75,6 +78,13 @@ void PlaySurface::followFrame() {
             changed += discArea(*pointer);
         }
         update(changed);
+    }
+    if (frameTimer.isActive()) {
+        const bool silent = now.kind == engine::SoundingNote::Kind::silent;
+        const int pace = silent ? kSilentLookMs : frameInterval(screen());
+        if (frameTimer.interval() != pace) {
+            frameTimer.start(pace);
+        }
     }
 }
 

@@ -36,9 +36,11 @@ class PlaySurface : public QWidget {
     // The guide as last drawn.
     const NoteGuide& guide() const { return drawnGuide; }
 
-    // One frame: redraws what changed since the last one. The display's timer calls it while
-    // the surface is shown.
+    // One frame: redraws what changed since the last one. The surface's clock calls it while it
+    // is shown: every display frame while a note sounds, a few times a second while none does.
     void followFrame();
+    // The clock's interval now, in milliseconds (0 while hidden).
+    int framePace() const { return frameTimer.isActive() ? frameTimer.interval() : 0; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -88,6 +88,7 @@ void DirectSoundEngine::startPlaying() {
     lost.clear();
     {
         const std::lock_guard guard(bufferGuard);
+        toldReadout = {};  // the first step tells what it plays whatever the last play told
         streamBuffer = owner.soundBuffer();
         stream = streamLayoutFor(format);
         // The classic slew goes on from where the last play ended, as the designed one does.
@@ -216,12 +217,20 @@ void DirectSoundEngine::streamingStep() {
     }
     if (designed) {
         engine::publishSoundingFrequency(frequency, amplitude);
-        host.postStatus(engine::readoutFromFrequency(frequency, amplitude).c_str());
     } else {
         engine::publishSoundingNote(static_cast<float>(tuned.pitch), amplitude);
-        host.postStatus(engine::readoutFromPitch(tuned.pitch, tuned.frequency, amplitude,
-                                                 engine::currentViewFlags())
-                            .c_str());
+    }
+    const ToldReadout now{designed, designed ? static_cast<double>(frequency) : tuned.frequency,
+                          tuned.pitch, amplitude, engine::currentViewFlags()};
+    if (now == toldReadout) {
+        return;
+    }
+    toldReadout = now;
+    if (designed) {
+        host.postStatus(engine::readoutFromFrequency(frequency, amplitude, now.view).c_str());
+    } else {
+        host.postStatus(
+            engine::readoutFromPitch(tuned.pitch, tuned.frequency, amplitude, now.view).c_str());
     }
 }
 

@@ -23,6 +23,7 @@
 #include "engine/dsound/sound_buffer_owner.h"
 #include "engine/dsound/stream_layout.h"
 #include "engine/dsound/stream_state.h"
+#include "engine/tone/note_readout.h"
 #include "engine/tone/pitch_glide.h"
 #include "engine/tone/playing_aids.h"
 #include "engine/tone/wave_table.h"
@@ -116,6 +117,19 @@ class DirectSoundEngine final : private FillAheadSink {
     bool steppedThisPlay = false;
     CorrectionState correction;
     GlideState glide;
+
+    // What the readout last told of. The pitch stands still most of the time: a step that plays
+    // the same sound leaves the text as it is rather than format it anew each millisecond.
+    // Timer thread; reset at Play.
+    struct ToldReadout {
+        bool designed = false;
+        double frequency = -1;
+        double pitch = 0;  // tuned steps'
+        int32_t amplitude = -1;
+        engine::ViewFlags view;
+        friend bool operator==(const ToldReadout&, const ToldReadout&) = default;
+    };
+    ToldReadout toldReadout;
 
     // The chain: stop ends it under this lock, so no step arms an event stop does not cancel.
     std::mutex chainMutex;

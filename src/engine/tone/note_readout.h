@@ -15,6 +15,7 @@ struct ViewFlags {
     int32_t midiNote = 1;   // ViewNoteMid: 0 off, 1 whole number, 2 one decimal
     int32_t noteName = 1;   // ViewNoteName
     int32_t loudness = 1;   // ViewNoteVol
+    friend bool operator==(const ViewFlags&, const ViewFlags&) = default;
 };
 
 // The view flags of the process-wide settings.

@@ -66,24 +66,30 @@ std::optional<platform::CursorPosition> XcbPointer::query() const {
 }
 
 std::optional<platform::CursorPosition> XcbPointer::read() {
+    return read(monotonicNs());
+}
+
+std::optional<platform::CursorPosition> XcbPointer::read(int64_t now) {
     if (connection == nullptr) {
         return std::nullopt;
     }
-    const int64_t now = monotonicNs();
     const std::lock_guard hold(chainGuard);
+    const bool chained = lastReadNs != 0 && now - lastReadNs <= kChainNs;
+    lastReadNs = now;
+    if (chained && lastAnswerNs != 0 && now - lastAnswerNs < kReuseNs) {
+        return lastAnswer;
+    }
     std::optional<platform::CursorPosition> answer;
     bool answered = false;
     if (asked) {
         asked = false;
-        if (now - askedNs <= kChainNs) {
+        if (now - askedNs <= kChainNs + kReuseNs) {
             answer = takeAnswer(askedSequence);
             answered = true;
         } else {
             xcb_discard_reply(connection, askedSequence);  // too old to tell where it is now
         }
     }
-    const bool chained = lastReadNs != 0 && now - lastReadNs <= kChainNs;
-    lastReadNs = now;
     if (!answered) {
         answer = query();
     }
@@ -93,6 +99,8 @@ std::optional<platform::CursorPosition> XcbPointer::read() {
         askedNs = now;
         asked = true;
     }
+    lastAnswer = answer;
+    lastAnswerNs = now;
     return answer;
 }
 

@@ -17,9 +17,14 @@ namespace platform {
 
 class XcbPointer {
   public:
-    // Reads closer together than this are one caller's chain (the DirectSound page's 1 ms steps,
-    // late ones included); the MIDI page's 5 ms tick and the Wave page's refills are not.
-    static constexpr int64_t kChainNs = 3'000'000;
+    // Reads closer together than this are one caller's chain: the DirectSound page's 1 ms steps
+    // and the MIDI page's 5 ms tick, late ones included; the Wave page's refills are not.
+    static constexpr int64_t kChainNs = 8'000'000;
+    // Within a chain, one answer of the server serves the reads of this long. A mouse reports
+    // every 8 ms (125 Hz) or so, so most 1 ms reads would be told the same, and each question
+    // and answer cost the step's thread more than the rest of its step; the stream's lead ahead
+    // of the device (10 to 20 ms) keeps what is heard behind the pointer anyway.
+    static constexpr int64_t kReuseNs = 3'000'000;
 
     // Connects to the display named by DISPLAY; without one the pointer is simply not there.
     XcbPointer();
@@ -34,12 +39,16 @@ class XcbPointer {
     // answer (gone, or the pointer is on another X screen). Asks and waits for the answer.
     std::optional<platform::CursorPosition> query() const;
 
-    // As query, but a chain of reads (kChainNs apart at most) never waits for the server: each
-    // read asks the next question as it leaves and takes the answer to the one asked at the
-    // read before, which has come back meanwhile. A chain sees the pointer one read late (a
-    // millisecond for the DirectSound step) and spares its thread the sleep and wake-up of a
-    // round trip every step. A read after a pause gets query's fresh answer.
+    // As query, but a chain of reads (kChainNs apart at most) seldom asks the server and never
+    // waits for it: a read that asks takes the answer to the question the read before it asked,
+    // which has come back meanwhile, and asks the next as it leaves; the reads in between, for
+    // kReuseNs, are given that same answer. The DirectSound steps see the pointer at most two
+    // reuse spans late (6 ms), the MIDI tick one tick late (5 ms); both spare their thread the
+    // sleep and wake-up of a round trip, which costs it as much as its own wake-up. A read after
+    // a pause gets query's fresh answer.
     std::optional<platform::CursorPosition> read();
+    // As read, at the monotonic time `nowNs` (tests set the pace themselves).
+    std::optional<platform::CursorPosition> read(int64_t nowNs);
 
   private:
     std::optional<platform::CursorPosition> takeAnswer(unsigned int sequence);
@@ -52,6 +61,8 @@ class XcbPointer {
     unsigned int askedSequence = 0;
     int64_t askedNs = 0;
     int64_t lastReadNs = 0;
+    std::optional<platform::CursorPosition> lastAnswer;  // given at lastAnswerNs
+    int64_t lastAnswerNs = 0;
 };
 
 }  // namespace platform

@@ -112,6 +112,42 @@ TEST(TabWindow, SettingUpThreePagesEntersTheFirstAndLeavesNone) {
     EXPECT_FALSE(pages.dsound.isVisible());
 }
 
+// The window's first frame shows one page: the others are set up after it, or before when
+// something reaches them first (their tab, a broadcast), so that no page meets a message
+// without its controls.
+TEST(TabWindow, ThePagesNotShownAreSetUpAfterTheFirstFrameOrWhenSomethingReachesThemFirst) {
+    {
+        Frame frame;
+        Pages pages;
+        auto* tabs = new TWin95TabWindow(&frame.window, pages.list);
+        frame.add(tabs);
+        tabs->create();
+        EXPECT_TRUE(pages.wave.isCreated());
+        EXPECT_FALSE(pages.midi.isCreated());
+        EXPECT_FALSE(pages.dsound.isCreated());
+        frame.window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame.window));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return pages.midi.isCreated(); }, 1000));
+        EXPECT_TRUE(pages.dsound.isCreated());
+    }
+    {
+        Frame frame;
+        Pages pages;
+        auto* tabs = new TWin95TabWindow(&frame.window, pages.list);
+        frame.add(tabs);
+        tabs->create();
+        tabs->select(2);  // before any frame
+        EXPECT_TRUE(pages.dsound.isCreated());
+        EXPECT_NE(pages.dsound.item(105), nullptr);
+        EXPECT_FALSE(pages.midi.isCreated());
+        framework::postMessage(tabs, page::settingsChanged);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(pages.midi.isCreated()) << "set up before the broadcast reached it";
+        QCoreApplication::processEvents();
+        EXPECT_EQ(pages.midi.count(page::settingsChanged), 1);
+    }
+}
+
 TEST(TabWindow, SwitchingTabsStopsThePageLeftAndUpdatesTheTitleFromThePageEntered) {
     Frame frame;
     Pages pages;

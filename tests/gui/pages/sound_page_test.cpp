@@ -68,6 +68,17 @@ TYPED_TEST(SoundPageProtocolTest, PlayOnStartPlaysOnlyThePageOnTop) {
     this->send(page::stop);
 }
 
+// The tab window sets up a page behind another tab after the window's first frame: a settings
+// change or a Stop may reach it before that, and its set-up takes the settings anyway.
+TYPED_TEST(SoundPageProtocolTest, APageNotSetUpYetTakesSettingsAndStopWithoutItsControls) {
+    this->page = std::make_unique<typename TestFixture::Page>(&this->frame, this->kind.services);
+    EXPECT_EQ(this->send(page::settingsChanged), 0);
+    EXPECT_EQ(this->send(page::stop), 0);
+    EXPECT_FALSE(this->page->isPlaying());
+    this->page->create();
+    EXPECT_NE(this->button(105), nullptr);
+}
+
 TYPED_TEST(SoundPageProtocolTest, MinimizeOnStartAsksTheMainWindowAndNothingElseIsPosted) {
     this->makePage();
     EXPECT_TRUE(this->frame.received.empty());

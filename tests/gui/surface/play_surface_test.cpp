@@ -15,6 +15,7 @@
 
 #include "app/main_menu.h"
 #include "engine/tone/cursor_mapping.h"
+#include "engine/tone/sounding_note.h"
 #include "gui/app_frame/frame_fakes.h"
 #include "platform/backends/qt/any_thread_cursor_source.h"
 #include "settings/settings_values.h"
@@ -66,6 +67,30 @@ TEST(PlaySurface, EscapeAndF11LeaveItAndTheWindowManagersCloseOnlyHidesIt) {
     EXPECT_TRUE(window.close() == false || !window.isVisible());
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(settings::PlaySurface);
+}
+
+// Shown and silent, the surface would otherwise wake the GUI thread every display frame for
+// nothing; it still notices a Play on its own, within a few looks.
+TEST(PlaySurface, ItsClockFollowsEveryFrameWhileANoteSoundsAndLooksOnlyNowAndThenWhileNoneDoes) {
+    ScopedSurfaceFlag restoreFlag;
+    engine::publishSilence();
+    PlaySurface window([] { return GuideMapping::frequency; });
+    window.enter();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.followFrame();
+    const int silentPace = window.framePace();
+    EXPECT_GE(silentPace, 100) << "a few looks a second";
+
+    engine::publishSoundingFrequency(440, 40);  // a page started playing
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.framePace() < silentPace; }, 3 * silentPace))
+        << "the clock noticed the note by itself";
+    EXPECT_LE(window.framePace(), 50) << "a display frame";
+
+    engine::publishSilence();
+    window.followFrame();
+    EXPECT_EQ(window.framePace(), silentPace);
+    window.leave();
+    EXPECT_EQ(window.framePace(), 0);
 }
 
 TEST(PlaySurface, TheGuideFollowsThePageOnTopAndTheSettingsFrameByFrame) {

@@ -272,12 +272,33 @@ TEST_F(DirectSoundEngineTest, PitchSlewsFiveHertzAStepFromWhereTheLastPlayEnded)
     runTo(started + 100, 22);
     EXPECT_EQ(state.lastFrequency.load(), 20);
     EXPECT_LT(20, target);
-
-    // The readout follows every step, written or not.
-    EXPECT_EQ(host.statuses.size(), static_cast<size_t>(timer.clock.nowMs() - 0));
 }
 
-// The soak and LIRVETO_REPORT_UNDERRUNS read the process-wide count.
+// The readout follows each step that changes the sound, written or not, and no other: the text
+// is formatted again only when it could say something new, a View choice included.
+TEST_F(DirectSoundEngineTest, TheReadoutIsToldOfEachChangeOfSoundOrViewOnly) {
+    cursor.position = {0, 0};  // 20 Hz: reached in three steps from 0
+    make().startPlaying();
+    runTo(50);  // the device reads nothing: the steps write nothing, the readout goes on
+    ASSERT_EQ(host.statuses.size(), 4u) << "5, 10, 15, then 20 Hz to stay";
+    EXPECT_EQ(host.statuses.back(),
+              engine::readoutFromFrequency(20, engine::amplitudeFromCursor(0, kScreen)).c_str());
+
+    settings::ViewNoteFreq = 0;  // View: no frequency, while the sound stands still
+    runTo(52);
+    ASSERT_EQ(host.statuses.size(), 5u);
+    EXPECT_EQ(host.statuses.back().find("Hz"), std::string::npos);
+
+    cursor.position = {0, 500};  // softer
+    runTo(54);
+    ASSERT_EQ(host.statuses.size(), 6u);
+
+    engine->stopPlaying();  // a new play tells what it plays at once, though nothing changed
+    engine->startPlaying();
+    runTo(timer.clock.nowMs() + 1);
+    EXPECT_EQ(host.statuses.size(), 7u);
+}
+
 TEST_F(DirectSoundEngineTest, TheSemitonesLayoutPlaysTheColumnsPitchBetweenWholeHertzAndNamesIt) {
     ScopedPlayingSettings restorePlaying;
     settings::CursorLayout = settings::PitchLayout::Semitones;
@@ -329,6 +350,7 @@ TEST_F(DirectSoundEngineTest, TheTimedGlideReachesAJumpInOneStepAtZeroAnd63Perce
     }
 }
 
+// The soak and LIRVETO_REPORT_UNDERRUNS read the process-wide count.
 TEST_F(DirectSoundEngineTest, EachTimeTheReaderPassesTheWrittenSoundIsCountedAsAnUnderrun) {
     const uint64_t before = platform::underrunCount();
     make().startPlaying();

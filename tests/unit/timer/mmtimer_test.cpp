@@ -162,6 +162,47 @@ TEST(MultimediaTimer, AOneMillisecondPeriodAsksForPriorityOnTheTimerThreadAndARe
     MultimediaTimer::setPriorityHook(nullptr);
 }
 
+std::atomic<bool> slowHookEntered{false};
+std::atomic<bool> slowHookMayReturn{false};
+
+bool slowHook(bool realtime) {
+    if (!realtime) {
+        slowHookEntered = true;
+        while (!slowHookMayReturn) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    return false;
+}
+
+// The priority hook may take a while (it asks another process); a timer destroyed meanwhile, as
+// at the program's exit right after a page stops, must still end its thread.
+TEST(MultimediaTimer, ATimerDestroyedWhileThePriorityHookRunsStillEnds) {
+    MultimediaTimer::setPriorityHook(slowHook);
+    auto timer = std::make_unique<MultimediaTimer>();
+    Counter counter;
+    timer->setEvent(1, 0, count, reinterpret_cast<uintptr_t>(&counter), mm::TIME_ONESHOT);
+    ASSERT_EQ(timer->beginPeriod(1), mm::TIMERR_NOERROR);
+    ASSERT_TRUE(eventually([&] { return timer->finePeriodApplied() && counter.calls == 1; }));
+    ASSERT_EQ(timer->endPeriod(1), mm::TIMERR_NOERROR);
+    ASSERT_TRUE(eventually([&] { return slowHookEntered.load(); }));
+
+    std::atomic<bool> destroyed{false};
+    std::thread destroyer([&] {
+        timer.reset();
+        destroyed = true;
+    });
+    std::this_thread::sleep_for(50ms);  // the destructor has asked the thread to quit by now
+    slowHookMayReturn = true;
+    const bool ended = eventually([&] { return destroyed.load(); });
+    MultimediaTimer::setPriorityHook(nullptr);
+    if (!ended) {
+        destroyer.detach();  // it would hang the test program's exit too
+        FAIL() << "the timer thread missed the quit and was never joined";
+    }
+    destroyer.join();
+}
+
 // The timer thread's voluntary context switches so far: each is one wait or sleep of its own.
 long waitsOfTimerThread(pid_t timerThread) {
     std::ifstream status("/proc/self/task/" + std::to_string(timerThread) + "/status");
