@@ -15,11 +15,6 @@ source "$here/x_server.sh"
 playing=$(bench_length 60 10)
 idle=$(bench_length 10 3)
 
-fail() {
-  echo "cpu: $*" >&2
-  exit 1
-}
-
 # One line per thread: "TID<tab>NANOSECONDS ON CPU<tab>NAME".
 snapshot() {
   local task ns name
@@ -63,26 +58,8 @@ now() {
 # PAGE TAB_OFFSET TARGET: start, choose the tab (its offset from the window's left edge; empty:
 # the first tab, shown at start), play with the pointer moving, stop, stand idle.
 measure() {
-  local page=$1 tabOffset=$2 target=$3 window threads start end x=0 figures
-  export XDG_CONFIG_HOME="$work/config-$page"
-  "$program" >"$work/lirveto-$page.log" 2>&1 &
-  lirveto=$!
-  window=$(wait_window Lirveto)
-  [ -n "$window" ] || fail "no window for the $page page"
-  sleep 2
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-  if [ -n "$tabOffset" ]; then
-    xdotool mousemove "$((X + tabOffset))" "$((Y + 33))" click 1
-    sleep 0.5
-  fi
-  xdotool mousemove 640 100
-  xdotool windowfocus --sync "$window"
-  threads=$(awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status")
-  xdotool key space
-  sleep 1
-  # Playing opens an output, and with it at least one audio thread.
-  [ "$(awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status")" -gt "$threads" ] ||
-    fail "the $page page did not start playing"
+  local page=$1 tabOffset=$2 target=$3 start end x=0 figures
+  { start_lirveto_for "$page" 2 && play_page "$page" "$tabOffset"; } || exit 1
 
   snapshot >"$work/before"
   start=$(now)
@@ -105,9 +82,7 @@ measure() {
   sleep "$idle"
   snapshot >"$work/after"
   read -r stopped _ <<<"$(shares "$work/before" "$work/after" "$start" "$(now)")"
-  kill "$lirveto" 2>/dev/null
-  wait "$lirveto" 2>/dev/null
-  lirveto=
+  stop_lirveto
 
   echo "cpu: $page page: whole $whole, GUI $gui, timer $timer, audio $audio, X events $x," \
     "other $other; stopped and idle $stopped (% of a core)"

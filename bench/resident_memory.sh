@@ -21,10 +21,6 @@ memory() {
        END { printf "%.1f / %.1f\n", rss / 1024, hwm / 1024 }' "/proc/$lirveto/status"
 }
 
-threads() {
-  awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status"
-}
-
 fail() {
   echo "memory: $*" >&2
   exit 1
@@ -33,26 +29,10 @@ fail() {
 # PAGE TAB_OFFSET: start, note the memory, choose the tab (its offset from the window's left
 # edge; empty: the first tab, shown at start), play with the pointer moving, note it again.
 measure() {
-  local page=$1 tabOffset=$2 window before end x=0
-  export XDG_CONFIG_HOME="$work/config-$page"
-  "$program" >"$work/lirveto-$page.log" 2>&1 &
-  lirveto=$!
-  window=$(wait_window Lirveto)
-  [ -n "$window" ] || fail "no window for the $page page"
-  sleep 3 # whatever start-up leaves to the background has done by now
+  local page=$1 tabOffset=$2 end x=0
+  start_lirveto_for "$page" 3 || exit 1 # whatever start-up leaves to the background is done
   startup+=("$(memory)")
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-  if [ -n "$tabOffset" ]; then
-    xdotool mousemove "$((X + tabOffset))" "$((Y + 33))" click 1
-    sleep 0.5
-  fi
-  xdotool mousemove 64 100
-  xdotool windowfocus --sync "$window"
-  before=$(threads)
-  xdotool key space
-  sleep 1
-  # Playing opens an output, and with it at least one audio thread.
-  [ "$(threads)" -gt "$before" ] || fail "the $page page did not start playing"
+  play_page "$page" "$tabOffset" || exit 1
   end=$((SECONDS + playing))
   while [ "$SECONDS" -lt "$end" ]; do
     x=$(((x + 97) % 1280))
@@ -63,9 +43,7 @@ measure() {
   after=$(memory)
   xdotool key space
   sleep 0.3
-  kill "$lirveto" 2>/dev/null
-  wait "$lirveto" 2>/dev/null
-  lirveto=
+  stop_lirveto
   echo "memory: $page page: after start-up ${startup[-1]} MiB, after $playing s playing $after MiB (VmRSS / VmHWM)"
   bench_row "resident memory, after $playing s playing, VmRSS / VmHWM" "$page" "" "$after" "MiB" ""
 }
@@ -86,15 +64,9 @@ bench_row "resident memory, after start-up, VmRSS / VmHWM, median of ${#startup[
 if [ -n "$baseline" ]; then
   baseStartup=()
   for run in 1 2 3; do
-    export XDG_CONFIG_HOME="$work/config-baseline-$run"
-    "$baseline" >/dev/null 2>&1 &
-    lirveto=$!
-    [ -n "$(wait_window Lirveto)" ] || fail "no window for the baseline build"
-    sleep 3
+    program=$baseline start_lirveto_for "baseline-$run" 3 || exit 1
     baseStartup+=("$(memory)")
-    kill "$lirveto" 2>/dev/null
-    wait "$lirveto" 2>/dev/null
-    lirveto=
+    stop_lirveto
   done
   echo "memory: $baseline: after start-up ${baseStartup[*]} MiB (VmRSS / VmHWM)"
   bench_row "resident memory, after start-up, VmRSS / VmHWM, median of 3 starts, the baseline build" \

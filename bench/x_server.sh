@@ -34,3 +34,42 @@ wait_window() {
     [ -n "$window" ] && { echo "$window"; return; }
   done
 }
+
+# PAGE SETTLE: starts $program with fresh settings of its own for the page and waits for its
+# window and SETTLE seconds more; sets $lirveto and $window. Returns 1, saying why, without one.
+start_lirveto_for() {
+  export XDG_CONFIG_HOME="$work/config-$1"
+  # shellcheck disable=SC2154 # the sourcing script names the program
+  "$program" >"$work/lirveto-$1.log" 2>&1 &
+  lirveto=$!
+  window=$(wait_window Lirveto)
+  [ -n "$window" ] || { echo "no window for the $1 page" >&2; return 1; }
+  sleep "$2"
+}
+
+# PAGE TAB_OFFSET: chooses the tab (its offset from the window's left edge; empty: the first tab,
+# shown at start) and presses Space with the pointer on the screen. Returns 1, saying why, when
+# the page did not start playing.
+play_page() {
+  local page=$1 tabOffset=$2 threads X Y
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  if [ -n "$tabOffset" ]; then
+    xdotool mousemove "$((X + tabOffset))" "$((Y + 33))" click 1
+    sleep 0.5
+  fi
+  xdotool mousemove 640 100
+  xdotool windowfocus --sync "$window"
+  threads=$(awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status")
+  xdotool key space
+  sleep 1
+  # Playing opens an output, and with it at least one audio thread.
+  [ "$(awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status")" -gt "$threads" ] ||
+    { echo "the $page page did not start playing" >&2; return 1; }
+}
+
+# Ends the program started last and waits for it.
+stop_lirveto() {
+  kill "$lirveto" 2>/dev/null
+  wait "$lirveto" 2>/dev/null
+  lirveto=
+}

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include "support/private_x_server.h"
@@ -15,14 +16,23 @@ namespace {
 
 using testing_support::PrivateXServer;
 
-TEST(XcbPointer, ReadsTheX11PointerFromAnyThread) {
-    PrivateXServer server;
-    ASSERT_FALSE(server.display.empty()) << "Xvfb did not start";
-    testing_support::ScopedEnvironmentVariable display("DISPLAY");
-    display.set(server.display);
+// A private X server named by DISPLAY, and a pointer connected to it.
+class XcbPointerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(server.display.empty()) << "Xvfb did not start";
+        display.set(server.display);
+        connected = std::make_unique<platform::XcbPointer>();
+        ASSERT_TRUE(connected->isConnected());
+    }
 
-    platform::XcbPointer pointer;
-    ASSERT_TRUE(pointer.isConnected());
+    PrivateXServer server;
+    testing_support::ScopedEnvironmentVariable display{"DISPLAY"};
+    std::unique_ptr<platform::XcbPointer> connected;
+};
+
+TEST_F(XcbPointerTest, ReadsTheX11PointerFromAnyThread) {
+    platform::XcbPointer& pointer = *connected;
     ASSERT_EQ(std::system("xdotool mousemove 123 456"), 0);
     const auto seen = std::async(std::launch::async, [&pointer] { return pointer.query(); }).get();
     ASSERT_TRUE(seen.has_value());
@@ -54,13 +64,8 @@ class PointerMover {
 // each time. In a chain one answer serves the reads of a reuse span, and the read that asks again
 // takes the answer to the question asked a span before: a move shows at most two spans late.
 // A read after a pause asks afresh.
-TEST(XcbPointer, AChainOfReadsSeesAMoveWithinTwoReuseSpansAndSparserReadsSeeItAtOnce) {
-    PrivateXServer server;
-    ASSERT_FALSE(server.display.empty()) << "Xvfb did not start";
-    testing_support::ScopedEnvironmentVariable display("DISPLAY");
-    display.set(server.display);
-    platform::XcbPointer pointer;
-    ASSERT_TRUE(pointer.isConnected());
+TEST_F(XcbPointerTest, AChainOfReadsSeesAMoveWithinTwoReuseSpansAndSparserReadsSeeItAtOnce) {
+    platform::XcbPointer& pointer = *connected;
     PointerMover mover;
     constexpr int64_t ms = 1'000'000;
     constexpr int64_t span = platform::XcbPointer::kReuseNs / ms;
