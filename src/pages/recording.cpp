@@ -47,17 +47,25 @@ bool Recording::prepareToPlay() {
     return true;
 }
 
-void Recording::discard() {
-    stopPage();
+Recording::Finishing Recording::replacing() const {
+    return kind.newTakeStopsThePage ? Finishing::stopsThePage : Finishing::playsOn;
+}
+
+void Recording::discard(Finishing finishing) {
+    if (finishing == Finishing::stopsThePage) {
+        stopPage();
+    }
     const auto hold = lockFile();
     file().discard();
 }
 
-void Recording::closeFile() {
+void Recording::closeFile(Finishing finishing) {
     if (!isOpen()) {
         return;
     }
-    stopPage();
+    if (finishing == Finishing::stopsThePage) {
+        stopPage();
+    }
     std::string problem;
     {
         const auto hold = lockFile();
@@ -72,6 +80,10 @@ void Recording::closeFile() {
 }
 
 bool Recording::saveCheck() {
+    return saveCheck(Finishing::stopsThePage);
+}
+
+bool Recording::saveCheck(Finishing finishing) {
     bool modified = false;
     bool temporary = false;
     {
@@ -84,7 +96,7 @@ bool Recording::saveCheck() {
     }
     if (!modified) {
         if (temporary) {
-            discard();
+            discard(finishing);
         }
         return true;
     }
@@ -95,7 +107,7 @@ bool Recording::saveCheck() {
             return false;
         }
         if (choice == answer::IDNO) {
-            discard();
+            discard(finishing);
             return true;
         }
         if (choice != answer::IDYES) {
@@ -108,7 +120,7 @@ bool Recording::saveCheck() {
             return false;
         }
     }
-    closeFile();
+    closeFile(finishing);
     return true;
 }
 
@@ -142,13 +154,13 @@ bool Recording::saveAs(bool* saved) {
 }
 
 void Recording::fileNew() {
-    if (!saveCheck()) {
-        return;
-    }
     if (kind.newTakeStopsThePage) {
         stopPage();
     }
-    closeFile();
+    if (!saveCheck(replacing())) {
+        return;
+    }
+    closeFile(replacing());
     if (!startNewFile()) {
         reportFailure("Can't create a temporary file for the recording.");
     }
@@ -156,7 +168,10 @@ void Recording::fileNew() {
 }
 
 void Recording::fileOpen() {
-    if (!saveCheck()) {
+    if (kind.newTakeStopsThePage) {
+        stopPage();
+    }
+    if (!saveCheck(replacing())) {
         return;
     }
     const QString name = services.fileDialogs.openFileName(&page, QStringLiteral("Open"),
@@ -173,10 +188,7 @@ void Recording::fileOpen() {
     if (!mayOpen(path)) {
         return;
     }
-    if (kind.newTakeStopsThePage) {
-        stopPage();
-    }
-    closeFile();
+    closeFile(replacing());
     bool opened = false;
     {
         const auto hold = lockFile();
@@ -220,7 +232,7 @@ void Recording::fileClose() {
     if (ask && !saveCheck()) {
         return;
     }
-    closeFile();
+    closeFile(Finishing::stopsThePage);
     showTitle();
 }
 

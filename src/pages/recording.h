@@ -5,8 +5,10 @@
 //
 // Thread: GUI. Every file operation holds the lock the engine writes under (none when it writes on
 // the GUI thread), and no box or chooser opens while it is held, so the sound never waits for the
-// user. A file is never finished while its page plays: the page is stopped first, so the engine
-// ends what it sounds (a MIDI take gets its note-off) before the file is closed.
+// user. Close, the save check of a closing window and the rescue stop the page before the file
+// is finished, so the engine ends what it sounds (a MIDI take gets its note-off) first. New and
+// Open on a sample page finish the old take under the lock and play on into the next one; on the
+// Midi page they stop first, before anything is asked.
 
 #include <QAbstractButton>
 #include <QPointer>
@@ -29,7 +31,7 @@ class Recording {
         QString suffix;              // without the dot
         std::string changedCaption;  // the save question's caption
         // A take must begin with what Play sends (a MIDI take's program and volume), so the page
-        // stops before another take starts; a WAV take may start while the page plays.
+        // stops before New or Open asks anything; a WAV take may start while the page plays.
         bool newTakeStopsThePage;
     };
 
@@ -87,9 +89,15 @@ class Recording {
     framework::PageServices& services;
 
   private:
-    // Stops the page and finishes the open file, saying what went wrong.
-    void closeFile();
-    void discard();
+    // Whether finishing the open file stops the page first.
+    enum class Finishing { stopsThePage, playsOn };
+
+    bool saveCheck(Finishing finishing);
+    // Finishes the open file, saying what went wrong.
+    void closeFile(Finishing finishing);
+    void discard(Finishing finishing);
+    // How New and Open finish the take they replace.
+    Finishing replacing() const;
 
     Kind kind;
     std::function<void()> stopPage;

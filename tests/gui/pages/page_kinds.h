@@ -57,6 +57,7 @@ struct WaveKind : Doubles {
     static constexpr const char* untitled = "[noname.WAV] Lirveto";
     static constexpr const char* changedCaption = "Sound file has changed";
     static constexpr bool writesOffTheGuiThread = false;
+    static constexpr bool newTakeStops = false;
 
     // One returned buffer: the engine queues the next and appends it to the take.
     void playSome(Page& /*page*/) {
@@ -79,6 +80,7 @@ struct DirectSoundKind : Doubles {
     static constexpr const char* untitled = "[noname.WAV] Lirveto";
     static constexpr const char* changedCaption = "Sound file has changed";
     static constexpr bool writesOffTheGuiThread = true;
+    static constexpr bool newTakeStops = false;
 
     testing_support::FakeDirectSoundLibrary library;
     DirectSoundKind() {
@@ -107,6 +109,7 @@ struct MidiKind : Doubles {
     static constexpr const char* untitled = "[noname.MID] Lirveto";
     static constexpr const char* changedCaption = "MIDI file has changed";
     static constexpr bool writesOffTheGuiThread = true;
+    static constexpr bool newTakeStops = true;
 
     std::shared_ptr<platform::VirtualMidiPort> port =
         std::make_shared<platform::VirtualMidiPort>("Virtual Synth");

@@ -82,6 +82,31 @@ TYPED_TEST(SoundPageFilesTest, TheSaveCheckAnswersCancelNoAndYes) {
     EXPECT_FALSE(this->take().isOpen());
 }
 
+// A MIDI take begins with what Play sends, so New and Open on the Midi page stop before they ask
+// anything; on the sample pages a new take starts while playing goes on, and takes what follows.
+TYPED_TEST(SoundPageFilesTest, NewAndOpenStopOnlyTheMidiPageAndBeforeTheyAsk) {
+    this->makePage();
+    const std::string first = this->recordSomething();
+    const bool playsOn = !TypeParam::newTakeStops;
+    this->send(page::play);
+    this->kind.messages.answer = answer::IDCANCEL;
+    for (const auto command : {page::fileNew, page::fileOpen}) {
+        this->send(command);
+        EXPECT_EQ(this->page->isPlaying(), playsOn);
+        EXPECT_EQ(this->take().fileName(), first);
+    }
+    EXPECT_TRUE(this->kind.dialogs.opens.empty()) << "Cancel: no chooser";
+
+    this->send(page::play);
+    this->kind.messages.answer = answer::IDNO;
+    this->send(page::fileNew);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(first)));
+    EXPECT_TRUE(this->take().isTemporary());
+    EXPECT_EQ(this->page->isPlaying(), playsOn);
+    this->kind.playSome(*this->page);
+    EXPECT_EQ(this->take().length() > 0, playsOn);
+}
+
 // Bringing an unnamed take up to date would clear its changed mark, and the next New, Exit or
 // signal would then drop it without asking.
 TYPED_TEST(SoundPageFilesTest, SaveOnAnUnnamedTakeAsksForANameAndCancelKeepsTheTakeChanged) {
