@@ -27,13 +27,9 @@ std::string MidiRecording::openFailure(const std::string& path) const {
 }
 
 std::string MidiRecording::finish() {
-    midi.close();
-    if (midi.endOfTrackWasShort()) {
-        // Queued: finishing also runs inside the save check of a window that is closing.
-        services.messageQueue.request(
-            {"oops", "oops", platform::MessageBoxStyle::OkExclamation, "midi end of track", false});
-    }
-    return {};
+    const std::string name = midi.fileName();
+    // A short end of track is one of the ways a close fails: the box below tells it.
+    return midi.close() ? std::string() : "Can't close the recording " + name + ".";
 }
 
 }  // namespace pages
