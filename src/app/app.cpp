@@ -185,23 +185,23 @@ void App::runFrameCommand(int id) {
             return;
         case command::viewNoteName:
             flip(settings::ViewNoteName);
-            postToPage(page::settingsChanged);  // the readout follows at once
+            postToPage(page::viewChanged);  // the readout follows at once
             return;
         case command::viewFrequency:
             flip(settings::ViewNoteFreq);
-            postToPage(page::settingsChanged);
+            postToPage(page::viewChanged);
             return;
         case command::viewVolume:
             flip(settings::ViewNoteVol);
-            postToPage(page::settingsChanged);
+            postToPage(page::viewChanged);
             return;
         case command::viewMidiInteger:
             switchMidiMode(1);
-            postToPage(page::settingsChanged);
+            postToPage(page::viewChanged);
             return;
         case command::viewMidiDecimal:
             switchMidiMode(2);
-            postToPage(page::settingsChanged);
+            postToPage(page::viewChanged);
             return;
         case command::preferences:
             showPreferences();

@@ -82,6 +82,8 @@ inline constexpr UINT queryFileOpen = WM_USER + 52;  // sent: 1 if a file is ope
 inline constexpr UINT broadcast = WM_USER + 78;
 inline constexpr UINT settingsChanged = WM_USER + 79;
 inline constexpr UINT fitFrame = WM_USER + 80;  // to the tab window
+// The View choice changed: the playing page tells its readout anew, and nothing else.
+inline constexpr UINT viewChanged = WM_USER + 81;
 inline constexpr UINT tabLeft = WM_USER + 97;
 }  // namespace page
 

@@ -40,6 +40,7 @@ std::span<const Response<SoundPage>> SoundPage::responseTable() {
         {page::updateTitle, &SoundPage::updateTitle},
         {page::queryFileOpen, &SoundPage::queryFileOpen},
         {page::settingsChanged, &SoundPage::settingsChanged},
+        {page::viewChanged, &SoundPage::viewChanged},
         {page::tabLeft, &SoundPage::stop},
         {framework::WM_NEXTDLGCTL, &SoundPage::nextControl},
         {startUpPlay, &SoundPage::playOnStart},
@@ -278,6 +279,13 @@ void SoundPage::showReadout() {
 LRESULT SoundPage::settingsChanged(WPARAM, LPARAM) {
     if (isCreated()) {  // else its set-up takes them
         takeSettings();
+    }
+    return 0;
+}
+
+LRESULT SoundPage::viewChanged(WPARAM, LPARAM) {
+    if (isCreated()) {
+        retellReadout();
     }
     return 0;
 }

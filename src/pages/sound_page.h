@@ -70,6 +70,9 @@ class SoundPage : public framework::TDialog,
     virtual void setupControls() = 0;
     // The settings changed under the page (a settings file, the Options sheet).
     virtual void takeSettings() = 0;
+    // The View choice changed: a page whose engine tells its readout on the GUI thread tells it
+    // anew; the others' steps see the new choice themselves.
+    virtual void retellReadout() {}
 
     // Every page's derived destructor calls this first: nothing the engine still reports may
     // reach a page being taken apart, and no output outlives it.
@@ -141,6 +144,7 @@ class SoundPage : public framework::TDialog,
     LRESULT updateTitle(WPARAM, LPARAM);
     LRESULT queryFileOpen(WPARAM, LPARAM);
     LRESULT settingsChanged(WPARAM, LPARAM);
+    LRESULT viewChanged(WPARAM, LPARAM);
     LRESULT nextControl(WPARAM control, LPARAM byWindow);
 
     // The output went away under the playing page: stop and say so once.

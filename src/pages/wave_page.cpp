@@ -68,7 +68,11 @@ void WavePage::setupControls() {
 
 void WavePage::takeSettings() {
     placeToneSliders();
-    engine->refreshReadout();  // the View flags may have changed
+    engine->refreshReadout();  // a settings file may hold other View flags
+}
+
+void WavePage::retellReadout() {
+    engine->refreshReadout();
 }
 
 // Playing ---------------------------------------------------------------------------------------

@@ -245,9 +245,14 @@ void MidiEngine::tick() {
     }
     if (sent) {
         publishSoundingNote(tracking.exactPitch, tracking.level);
-        host.showStatus(tracking.tuned
-                            ? engine::readoutFromPitch(tracking.tunedPitch, tracking.level).c_str()
-                            : engine::readoutFromNote(tracking.exactPitch, tracking.level).c_str());
+    }
+    const ViewFlags view = currentViewFlags();
+    if (sent || (tracking.toldView && view != *tracking.toldView)) {
+        tracking.toldView = view;
+        host.showStatus(
+            tracking.tuned
+                ? engine::readoutFromPitch(tracking.tunedPitch, tracking.level, view).c_str()
+                : engine::readoutFromNote(tracking.exactPitch, tracking.level, view).c_str());
     }
 }
 

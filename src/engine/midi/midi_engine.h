@@ -20,6 +20,7 @@
 #include "platform/output_lost_flag.h"
 
 #include "engine/midi/midi_engine_host.h"
+#include "engine/tone/note_readout.h"
 #include "engine/tone/playing_aids.h"
 #include "platform/cursor_source.h"
 #include "platform/midiout_api.h"
@@ -147,6 +148,9 @@ class MidiEngine {
         bool tuned = false;
         double tunedPitch = 0;
         CorrectionState correction;
+        // The View choice the readout was last told in: a new one is told at the next tick,
+        // with the pointer standing still too.
+        std::optional<ViewFlags> toldView;
     } tracking;
     int32_t currentNote = -1;
 };

@@ -243,16 +243,19 @@ TEST_F(AppFixture, TheShowFlagsFlipAndCarryTheirCheckMarks) {
     EXPECT_EQ(settings::ViewNoteName.load(), 1);
 }
 
-TEST_F(AppFixture, AViewChangeAsksThePageOnTopToShowItsReadoutAgain) {
+// A View change is about the readout alone: the page's settings refresh (which, on the Midi page,
+// takes the MIDI volume from the Wave page's) must not run.
+TEST_F(AppFixture, AViewChangeAsksThePageOnTopToShowItsReadoutAgainAndNothingElse) {
     app::SDIDecFrame* frame = start();
     for (int id : {command::viewNoteName, command::viewFrequency, command::viewVolume,
                    command::viewMidiInteger, command::viewMidiDecimal}) {
         wavePage->received.clear();
         frame->menuAction(id)->trigger();
         QCoreApplication::processEvents();
-        EXPECT_EQ(wavePage->count(page::settingsChanged), 1) << id;
+        EXPECT_EQ(wavePage->count(page::viewChanged), 1) << id;
+        EXPECT_EQ(wavePage->count(page::settingsChanged), 0) << id;
     }
-    EXPECT_EQ(midiPage->count(page::settingsChanged), 0);
+    EXPECT_EQ(midiPage->count(page::viewChanged), 0);
 }
 
 class FrameKeys : public AppFixture {

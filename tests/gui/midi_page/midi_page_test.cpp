@@ -6,6 +6,7 @@
 #include "framework/output_watch.h"
 #include "midi_page_fixture.h"
 #include "support/qt_application.h"
+#include "support/scoped_settings.h"
 
 namespace midipagetest {
 namespace {
@@ -71,6 +72,18 @@ TEST_F(MidiPageTest, TheTicksReadoutReachesTheStatusBarAtTheReadoutPace) {
     tickAt(600, 400);
     QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
     EXPECT_EQ(status.texts.size(), 1) << "a still cursor shows nothing new";
+
+    // A View change shows the new form with the cursor still, and leaves the MIDI volume as it is.
+    const ScopedToneSettings restored;
+    const int midiVolume = settings::MidiVolume;
+    settings::Volume = 100 - midiVolume / 2;
+    settings::ViewNoteVol = 1 - settings::ViewNoteVol;
+    send(page::viewChanged);
+    tickAt(600, 400);
+    QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
+    ASSERT_EQ(status.texts.size(), 2);
+    EXPECT_NE(status.texts[0], status.texts[1]);
+    EXPECT_EQ(settings::MidiVolume.load(), midiVolume);
     send(page::stop);
 }
 

@@ -107,7 +107,7 @@ TEST_F(WavePagePlayingTest, AViewChangeShowsTheReadoutAgainAtOnce) {
     const QString before = status.texts.back();
     EXPECT_TRUE(before.contains(QStringLiteral("Hz"))) << before.toStdString();
     settings::ViewNoteFreq = 0;
-    send(page::settingsChanged);  // the cursor has not moved
+    send(page::viewChanged);  // the cursor has not moved
     EXPECT_NE(status.texts.back(), before);
     EXPECT_FALSE(status.texts.back().contains(QStringLiteral("Hz")));
     settings::ViewNoteFreq = 1;
