@@ -21,7 +21,7 @@ using framework::ItemKind;
 
 // The spin boxes are made by createItem; their template kind only reserves the place.
 const DialogItem playingItems[] = {
-    {TSetPlaying::layoutGroup, ItemKind::GroupBox, "Pointer layout", 6, 4, 177, 58},
+    {TSetPlaying::layoutGroup, ItemKind::GroupBox, "Pointer layout", 6, 4, 177, 68},
     {TSetPlaying::hertzButton, ItemKind::RadioButton, "&Hertz: even in hertz, as designed", 14, 15,
      164, 10},
     {TSetPlaying::semitonesButton, ItemKind::RadioButton, "S&emitones: every note equally wide", 14,
@@ -30,24 +30,26 @@ const DialogItem playingItems[] = {
     {TSetPlaying::lowNoteBox, ItemKind::Edit, "", 48, 42, 44, 13},
     {TSetPlaying::highNoteLabel, ItemKind::Static, "H&igh note", 98, 44, 34, 9},
     {TSetPlaying::highNoteBox, ItemKind::Edit, "", 134, 42, 44, 13},
-    {TSetPlaying::correctionGroup, ItemKind::GroupBox, "Pitch correction", 6, 66, 177, 70},
-    {TSetPlaying::correctionBox, ItemKind::CheckBox, "&Correct toward the scale (Ctrl+T)", 14, 77,
+    {TSetPlaying::notesPagesLabel, ItemKind::Static, "Both notes: Wave and DirectSound pages", 14,
+     58, 164, 9},
+    {TSetPlaying::correctionGroup, ItemKind::GroupBox, "Pitch correction", 6, 76, 177, 70},
+    {TSetPlaying::correctionBox, ItemKind::CheckBox, "&Correct toward the scale (Ctrl+T)", 14, 87,
      164, 10},
-    {TSetPlaying::scaleLabel, ItemKind::Static, "&Scale", 14, 94, 24, 9},
-    {TSetPlaying::scaleCombo, ItemKind::ComboBox, "", 40, 92, 82, 13},
-    {TSetPlaying::rootLabel, ItemKind::Static, "&Root", 128, 94, 20, 9},
-    {TSetPlaying::rootCombo, ItemKind::ComboBox, "", 150, 92, 28, 13},
-    {TSetPlaying::strengthLabel, ItemKind::Static, "S&trength", 14, 114, 30, 9},
-    {TSetPlaying::strengthBox, ItemKind::Edit, "", 46, 112, 42, 13},
-    {TSetPlaying::rateLabel, ItemKind::Static, "R&ate", 98, 114, 20, 9},
-    {TSetPlaying::rateBox, ItemKind::Edit, "", 120, 112, 58, 13},
-    {TSetPlaying::glideGroup, ItemKind::GroupBox, "DirectSound page", 6, 140, 177, 30},
-    {TSetPlaying::glideLabel, ItemKind::Static, "&Glide", 14, 154, 24, 9},
-    {TSetPlaying::glideBox, ItemKind::Edit, "", 40, 152, 62, 13},
+    {TSetPlaying::scaleLabel, ItemKind::Static, "&Scale", 14, 104, 24, 9},
+    {TSetPlaying::scaleCombo, ItemKind::ComboBox, "", 40, 102, 82, 13},
+    {TSetPlaying::rootLabel, ItemKind::Static, "&Root", 128, 104, 20, 9},
+    {TSetPlaying::rootCombo, ItemKind::ComboBox, "", 150, 102, 28, 13},
+    {TSetPlaying::strengthLabel, ItemKind::Static, "S&trength", 14, 124, 30, 9},
+    {TSetPlaying::strengthBox, ItemKind::Edit, "", 46, 122, 42, 13},
+    {TSetPlaying::rateLabel, ItemKind::Static, "R&ate", 98, 124, 20, 9},
+    {TSetPlaying::rateBox, ItemKind::Edit, "", 120, 122, 58, 13},
+    {TSetPlaying::glideGroup, ItemKind::GroupBox, "DirectSound page", 6, 150, 177, 30},
+    {TSetPlaying::glideLabel, ItemKind::Static, "&Glide", 14, 164, 24, 9},
+    {TSetPlaying::glideBox, ItemKind::Edit, "", 40, 162, 62, 13},
 };
 
 const framework::DialogTemplate playingTemplate{
-    TSetPlaying::resourceId, "Playing", 189, 176, 8, playingItems};
+    TSetPlaying::resourceId, "Playing", 189, 186, 8, playingItems};
 
 // The letters of the labels lead to the fields they name.
 constexpr std::pair<const char*, int> labelKeys[] = {

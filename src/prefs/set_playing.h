@@ -34,6 +34,7 @@ class TSetPlaying : public framework::TPropertyPage, public controls::ContextHel
     static constexpr int glideGroup = 518;
     static constexpr int glideLabel = 519;
     static constexpr int glideBox = 520;
+    static constexpr int notesPagesLabel = 521;
 
     explicit TSetPlaying(QWidget* parent = nullptr);
 
