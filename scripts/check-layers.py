@@ -40,6 +40,11 @@ def layer_of(relative: str) -> str:
     return parts[0]
 
 
+# The platform layer and its backends serve everything above them: they take what they need as
+# arguments rather than reading the settings, the files or the engines.
+ABOVE_THE_PLATFORM = ("settings/", "files/", "engine/")
+
+
 def may_include(source_layer: str, header_layer: str) -> bool:
     if source_layer == header_layer:
         return True
@@ -62,6 +67,9 @@ def problems(root: pathlib.Path):
             where = f"src/{relative}:{number}"
             if layer == "core" and DEVICE_HEADER.match(header):
                 yield f"{where}: the core includes the device or GUI header <{header}>"
+            elif (relative.startswith("platform/") and header.startswith(ABOVE_THE_PLATFORM)
+                  and (root / header).is_file()):
+                yield f"{where}: the platform includes {header} of a layer above it"
             elif (root / header).is_file() and not may_include(layer, layer_of(header)):
                 yield f"{where}: {layer} includes {header} of the {layer_of(header)} layer"
 

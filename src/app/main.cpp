@@ -33,6 +33,7 @@
 #include "platform/mmtimer.h"
 #include "platform/runtime_folder.h"
 #include "settings/settings_store.h"
+#include "settings/settings_values.h"
 
 namespace {
 
@@ -99,6 +100,8 @@ int main(int argc, char** argv) {
     platform::AnyThreadCursorSource cursor;
     framework::QtFileDialogs fileDialogs;
     MainWindowMessageBox messages;
+    // The SoundFont the settings name is read when the Midi page first needs its output.
+    const auto makeMidiOut = [] { return platform::makeSystemMidiOut(settings::SoundFont.get()); };
     const app::AppServices services{shell,
                                     help,
                                     QApplication::applicationFilePath(),
@@ -106,7 +109,7 @@ int main(int argc, char** argv) {
                                     cursor,
                                     fileDialogs,
                                     platform::makeSdlWaveOut,
-                                    platform::makeSystemMidiOut,
+                                    makeMidiOut,
                                     &platform::MultimediaTimer::shared(),
                                     platform::makeSdlDirectSound};
 

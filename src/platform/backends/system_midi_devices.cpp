@@ -1,7 +1,6 @@
 #include "platform/backends/system_midi_devices.h"
 
 #include "platform/backends/sdl_audio_device.h"
-#include "settings/settings_values.h"
 
 namespace platform {
 
@@ -37,8 +36,8 @@ std::string SystemMidiDevices::synthProblem() {
     return synth->loadError();
 }
 
-std::unique_ptr<SystemMidiDevices> makeSystemMidiDevices() {
-    return std::make_unique<SystemMidiDevices>(settings::SoundFont.get(),
+std::unique_ptr<SystemMidiDevices> makeSystemMidiDevices(const std::string& soundFont) {
+    return std::make_unique<SystemMidiDevices>(soundFont,
                                                [] { return std::make_unique<SdlAudioDevice>(); });
 }
 

@@ -33,7 +33,7 @@ class SystemMidiDevices final : public MidiOutDevices {
     std::shared_ptr<AlsaSequencer> sequencer;
 };
 
-// The devices over SDL audio output with the SoundFont of the settings. GUI thread.
-std::unique_ptr<SystemMidiDevices> makeSystemMidiDevices();
+// The devices over SDL audio output with `soundFont` (empty: the default one). GUI thread.
+std::unique_ptr<SystemMidiDevices> makeSystemMidiDevices(const std::string& soundFont);
 
 }  // namespace platform

@@ -10,7 +10,8 @@ namespace {
 // The functions together with the devices they answer for, which must outlive them.
 class SystemMidiOut final : public platform::MidiOutApi {
   public:
-    SystemMidiOut() : devices(platform::makeSystemMidiDevices()), functions(*devices) {}
+    explicit SystemMidiOut(const std::string& soundFont)
+        : devices(platform::makeSystemMidiDevices(soundFont)), functions(*devices) {}
 
     uint32_t getNumDevs() override { return functions.getNumDevs(); }
     platform::mm::MmResult getDevCaps(uint32_t id, platform::MidiOutCaps* caps) override {
@@ -42,8 +43,8 @@ class SystemMidiOut final : public platform::MidiOutApi {
 
 }  // namespace
 
-std::unique_ptr<platform::MidiOutApi> makeSystemMidiOut() {
-    return std::make_unique<SystemMidiOut>();
+std::unique_ptr<platform::MidiOutApi> makeSystemMidiOut(const std::string& soundFont) {
+    return std::make_unique<SystemMidiOut>(soundFont);
 }
 
 }  // namespace platform

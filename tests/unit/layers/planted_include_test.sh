@@ -32,5 +32,6 @@ plant platform/mmio.cpp '#include <alsa/asoundlib.h>'
 plant platform/registry.cpp '#include <xcb/xcb.h>'
 plant platform/profile.h '#include "framework/resources.h"'
 plant platform/backends/sdl_audio_device.cpp '#include "framework/messages.h"'
+plant platform/backends/fluid_synth_port.cpp '#include "settings/settings_values.h"'
 plant framework/window.cpp '#include "app/app.h"'
 echo "every planted include was refused"
