@@ -206,16 +206,16 @@ int main(int argc, char** argv) {
         return fail(kBadInput, error);
     }
     const int64_t durationMs = options->durationMs.value_or(gesture->lastTimeMs());
-    if (options->engine != "midi") {
-        const int64_t bytesPerSecond = engine::currentOutputFormat().bytesPerSecond();
-        const int64_t longestMs = longestWaveRenderMs(bytesPerSecond);
-        if (durationMs > longestMs) {
-            return fail(kBadInput,
-                        "a render of " + std::to_string(durationMs) +
-                            " ms is too long: a WAV file at " + std::to_string(bytesPerSecond) +
-                            " bytes per second holds at most " + std::to_string(longestMs) + " ms");
-        }
+    const bool midi = options->engine == "midi";
+    const int64_t bytesPerSecond = engine::currentOutputFormat().bytesPerSecond();
+    const int64_t longestMs = midi ? longestMidiRenderMs() : longestWaveRenderMs(bytesPerSecond);
+    if (durationMs > longestMs) {
+        const std::string file =
+            midi ? "a MIDI file"
+                 : "a WAV file at " + std::to_string(bytesPerSecond) + " bytes per second";
+        return fail(kBadInput, "a render of " + std::to_string(durationMs) + " ms is too long: " +
+                                   file + " holds at most " + std::to_string(longestMs) + " ms");
     }
-    return options->engine == "midi" ? renderMidiFile(*options, *gesture, durationMs)
-                                     : renderWaveFile(*options, *gesture, durationMs);
+    return midi ? renderMidiFile(*options, *gesture, durationMs)
+                : renderWaveFile(*options, *gesture, durationMs);
 }

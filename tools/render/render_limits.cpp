@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "engine/midi/midi_engine.h"
+#include "engine/midi/midi_track_event.h"
 #include "engine/wave/wave_engine.h"
 
 namespace {
@@ -19,4 +21,14 @@ constexpr int64_t kQueuedPastTheEnd = int64_t{3} * engine::WaveEngine::kBufferBy
 int64_t longestWaveRenderMs(int64_t bytesPerSecond) {
     const int64_t dataBytes = kLargestFileEnd - kWaveHeaderBytes - kQueuedPastTheEnd;
     return bytesPerSecond > 0 ? dataBytes * 1000 / bytesPerSecond : 0;
+}
+
+int64_t longestMidiRenderMs() {
+    // The first tick strikes the note; a pointer that then stands still sends nothing until the
+    // note off at Stop, timed at the last tick: the longest delta a render can need. That tick
+    // may lie kLongestTicks after the first, and Stop come just short of the tick after it. (The
+    // track, at most 32 bytes a tick, stays far within its 32-bit length.)
+    using engine::MidiEngine;
+    constexpr int64_t kLongestTicks = engine::kLongestDelta / MidiEngine::kDeltaPerTick;
+    return (kLongestTicks + 2) * MidiEngine::kTickMs - 1;
 }

@@ -31,7 +31,6 @@ constexpr uint8_t kDataEntryMsb = 6;
 constexpr uint8_t kDataEntryLsb = 38;
 constexpr uint8_t kStruckVelocity = 127;
 constexpr uint8_t kStopVelocity = 64;
-constexpr uint32_t kDeltaPerTick = 5;  // one delta unit is 1 ms
 
 uint8_t dataByte(int32_t value) {
     return static_cast<uint8_t>(std::clamp(value, 0, 127));

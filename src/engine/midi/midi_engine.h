@@ -35,6 +35,7 @@ namespace engine {
 class MidiEngine {
   public:
     static constexpr uint32_t kTickMs = 5;
+    static constexpr uint32_t kDeltaPerTick = kTickMs;  // a recording's delta unit is 1 ms
     static constexpr uint8_t kFirstChannel = 13;
     static constexpr uint8_t kSecondChannel = 1;
 

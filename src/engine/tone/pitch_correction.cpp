@@ -46,6 +46,10 @@ double correctedPitch(double exactPitch, const CorrectionSetup& setup, double el
     if (!state.primed) {
         state = CorrectionState{offset, true};
     } else {
+        if (target != state.target &&
+            std::fabs(exactPitch - state.pitch) >= std::fabs(state.offset)) {
+            state.offset = 0.0;  // a jump: the new note starts from the pitch played
+        }
         if (elapsedMs != state.shareMs || setup.rateMs != state.shareRateMs) {
             state.share = followShare(elapsedMs, setup.rateMs);
             state.shareMs = elapsedMs;
@@ -53,6 +57,8 @@ double correctedPitch(double exactPitch, const CorrectionSetup& setup, double el
         }
         state.offset += state.share * (offset - state.offset);
     }
+    state.pitch = exactPitch;
+    state.target = target;
     const int32_t strength = std::clamp(setup.strength, 0, settings::strengthMaxPercent);
     if (strength == 0) {
         return exactPitch;

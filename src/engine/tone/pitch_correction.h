@@ -8,13 +8,17 @@
 // mostly stays.
 //
 // Crossing the midpoint between two scale notes flips the offset from +half a gap to -half a
-// gap. The low-passed offset is carried across that switch unchanged, so the corrected pitch
+// gap. On a slide (the exact pitch moved less since the previous call than the low-passed
+// offset) the low-passed offset is carried across that switch unchanged, so the corrected pitch
 // (exact pitch and low-passed offset, both continuous) has no jump: within about one rate it
 // moves over to the new note, by at most (1 - e^(-elapsed / rate)) times the gap per call. A slow
 // glide thus sounds as a run of held notes joined by quick slides, never a leap, and a pitch
 // held right at a midpoint settles there instead of flipping between the two notes.
 // (Re-expressing the state against the new note would leap a whole gap; clearing it would leap
-// by the whole offset.)
+// by the whole offset.) A larger move to another note is a jump: there the low-passed offset
+// starts again from 0, so the new note starts at the pitch played and is pulled to its scale
+// note from there, instead of starting further off by the old note's offset. What clearing adds
+// to the leap is at most the move itself.
 //
 // Pitches are in semitones as MIDI note numbers (69 is A4). Thread: the engine's own (step,
 // tick or refill); the state belongs to one engine. Nothing here allocates.
@@ -42,6 +46,9 @@ CorrectionSetup currentCorrection();
 struct CorrectionState {
     double offset = 0.0;  // the low-passed offset from the nearest scale note, in semitones
     bool primed = false;
+    // The previous call's exact pitch and its nearest scale note: a slide or a jump.
+    double pitch = 0.0;
+    double target = 0.0;
     // The share of the way the filter last moved, and the step and rate it was for: an engine's
     // clock steps evenly, so most calls reuse it instead of computing an exponential.
     double shareMs = -1.0;

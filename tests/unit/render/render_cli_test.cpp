@@ -195,6 +195,11 @@ TEST_F(RenderCliTest, BadInputExitsTwoWithOneLineAndNoOutput) {
     expectRefused(
         {"--engine", "wave", "--gesture", good, "--out", out(), "--duration", "90000000000"},
         "a WAV file at 22050 bytes per second holds at most 194777645 ms");
+    // A still pointer's note, struck at the first tick (5 ms), is timed off at the last tick:
+    // at most 0x0FFFFFFF ms later, the longest delta time.
+    expectRefused(
+        {"--engine", "midi", "--gesture", good, "--out", out(), "--duration", "268435465"},
+        "a render of 268435465 ms is too long: a MIDI file holds at most 268435464 ms");
     expectRefused({"--engine", "wave", "--gesture", good, "--out", out(), "--out", out()}, "twice");
 }
 

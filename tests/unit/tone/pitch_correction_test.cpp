@@ -111,6 +111,16 @@ TEST(PitchCorrection, ASlowGlideBetweenScaleNotesPassesEveryPitchInBetween) {
     }
 }
 
+// The old note's offset must not start a new note reached by a jump further off than the pointer.
+TEST(PitchCorrection, ANewNoteReachedByAJumpStartsFromThePointersPitch) {
+    for (const auto& [from, to] : {std::pair{69.3, 70.69}, {68.7, 67.3}}) {
+        const Trace trace = run(correction(100, 80, MusicalScale::Major), 2000, 1000,
+                                [from = from, to = to](double t) { return t < 1000 ? from : to; });
+        EXPECT_TRUE(to > from ? trace.lowest >= to : trace.highest <= to) << from << " to " << to;
+        EXPECT_NEAR(trace.last, std::round(to), kCent);
+    }
+}
+
 TEST(PitchCorrection, OffOrStrengthZeroReturnTheInputBitForBit) {
     const double pitches[] = {64.3,  61.5000000001, 0.1 + 0.2,
                               -3.25, 1e-300,        std::numeric_limits<double>::infinity()};
