@@ -19,6 +19,9 @@ struct AudioFormat {
     int32_t channels = 1;        // 1 or 2, interleaved left first
     int32_t bits = 8;            // 8: unsigned, silence 128; 16: signed little-endian
     int32_t periodFrames = 512;  // frames asked for per callback (a device may choose another)
+    // What the sound server may hold ahead of the speaker, in ms: 0 lets the route choose and
+    // raise it when dropouts come; a route without a server buffer of its own ignores it.
+    int32_t serverBufferMs = 0;
 
     int32_t frameBytes() const { return channels * bits / 8; }
     uint8_t silence() const { return bits == 8 ? 0x80 : 0x00; }
@@ -65,6 +68,18 @@ class AudioDevice {
     // its sound server gone, its file no longer writable): nothing it is given is heard any more,
     // and only closing it helps.
     virtual bool lost() const = 0;
+
+    // Thread: any. The times the sound server reported that this output ran dry since open, so
+    // that the listener heard a gap the source did not cause; 0 on a route that cannot tell.
+    // Each is also counted process-wide (noteUnderrun).
+    virtual uint64_t serverUnderruns() const { return 0; }
+
+    // Thread: any, while open. The server buffer in force, in ms (0 where there is none).
+    virtual int32_t serverBufferMs() const { return 0; }
+
+    // Thread: GUI, while open. Which way the sound goes, in a user's words ("PipeWire",
+    // "PulseAudio", "ALSA" ...), for messages and the status bar.
+    virtual std::string routeName() const { return {}; }
 };
 
 // A device without a thread of its own: its callback runs only inside calls made on the thread
