@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 
 #include "app/main_menu.h"
@@ -381,6 +382,14 @@ void App::offerRescueNotice() {
     if (!mainFrame || openNotice || ending) {
         return;
     }
+    // Centred over a frame the window manager has not placed yet, the notice would open in a
+    // corner.
+    if (QWindow* window = mainFrame->windowHandle(); window == nullptr || !window->isExposed()) {
+        if (window != nullptr) {
+            window->installEventFilter(this);
+        }
+        return;
+    }
     if (!framework::MessageBoxService::mayOpenBox()) {
         QTimer::singleShot(100, this, [this] { offerRescueNotice(); });
         return;
@@ -403,6 +412,14 @@ void App::offerRescueNotice() {
         openNotice = nullptr;
     });
     openNotice->open();
+}
+
+bool App::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && mainFrame && watched == mainFrame->windowHandle()) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { offerRescueNotice(); });
+    }
+    return QuillhornApp::eventFilter(watched, event);
 }
 
 void App::setStatusText(const QString& text) {

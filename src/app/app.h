@@ -102,6 +102,10 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     // user keeps the sound going.
     void applicationStateChanged(Qt::ApplicationState state);
 
+  protected:
+    // The frame's first exposure: the notice of kept recordings may open over it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void postToPage(framework::UINT message);
     void stopEveryPage();

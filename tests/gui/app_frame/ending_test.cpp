@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
 
 #include "app/app.h"
@@ -77,6 +78,8 @@ class SignalEnding : public ::testing::Test {
             return list;
         });
         app->initMainWindow();
+        // As on a desktop: the window manager has placed the frame.
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(app->frame()));
         QCoreApplication::processEvents();
     }
 
