@@ -405,9 +405,7 @@ void App::offerRescueNotice() {
         new RescueNotice(owner, kept, [this](const QString& folder) { openFolder(folder); });
     // Only the user's dismissal drops the note: a start ended before then tells again.
     connect(openNotice, &QDialog::finished, this, [this] {
-        if (!ending) {
-            RescueNote(rescueNotePath()).remove();
-        }
+        RescueNote(rescueNotePath()).remove();
         openNotice->deleteLater();
         openNotice = nullptr;
     });

@@ -57,13 +57,9 @@ QString RescueNotice::text(const QStringList& recordings) {
             folders << folder;
         }
     }
-    QString text = recordings.size() == 1
-                       ? QStringLiteral(
-                             "Lirveto was ended while recording. The recording was "
-                             "kept in")
-                       : QStringLiteral(
-                             "Lirveto was ended while recording. The recordings were "
-                             "kept in");
+    QString text = QStringLiteral("Lirveto was ended while recording. ") +
+                   (recordings.size() == 1 ? QStringLiteral("The recording was kept in")
+                                           : QStringLiteral("The recordings were kept in"));
     for (const QString& folder : folders) {
         if (folder != folders.first()) {
             text += QStringLiteral("\n\nand in");
