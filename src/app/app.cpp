@@ -3,15 +3,17 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLayout>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
 
 #include "app/main_menu.h"
+#include "app/rescue_note.h"
 #include "controls/win95_tab_window.h"
 #include "framework/message_event.h"
 #include "framework/recording_rescue.h"
@@ -45,7 +47,6 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
     if (const std::string notice = platform::takeRegistryNotice(); !notice.empty()) {
         setStatusText(QString::fromStdString(notice));
     }
-    takeRescueNote();
 }
 
 App::~App() = default;
@@ -98,6 +99,8 @@ SDIDecFrame* App::initMainWindow(int showCommand) {
     } else {
         mainFrame->show();
     }
+    // From the event loop, not from whatever handler or start-up step is running now.
+    QTimer::singleShot(0, this, [this] { offerRescueNotice(); });
     return mainFrame.get();
 }
 
@@ -355,13 +358,14 @@ void App::endOnSignal() {
             }
         }
     }
-    if (!kept.isEmpty()) {
-        QFile note(rescueNotePath());
-        if (note.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-            note.write((kept.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-        }
-    }
     LoggedMessages logged;
+    if (QString error; !kept.isEmpty() && !RescueNote(rescueNotePath()).add(kept, error)) {
+        logged.show(
+            QStringLiteral("The recordings were kept in %1, but %2 could not be written: %3")
+                .arg(folder, rescueNotePath(), error)
+                .toStdString(),
+            name, platform::MessageBoxStyle::OkExclamation);
+    }
     settings::saveSettings(nullptr, logged);
     if (surface) {
         surface->hide();  // hidden, not left: the next start shows it again
@@ -374,20 +378,46 @@ void App::endOnSignal() {
     }
 }
 
-void App::takeRescueNote() {
-    QFile note(rescueNotePath());
-    if (!note.open(QIODevice::ReadOnly | QIODevice::Text)) {
+void App::offerRescueNotice() {
+    if (!mainFrame || openNotice || ending) {
         return;
     }
-    const QStringList paths =
-        QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    note.close();
-    note.remove();
-    if (!paths.isEmpty()) {
-        setStatusText(
-            QStringLiteral("Lirveto was ended while recording; the recording was kept in ") +
-            paths.join(QStringLiteral(", ")));
+    // Centred over a frame the window manager has not placed yet, the notice would open in a
+    // corner.
+    if (QWindow* window = mainFrame->windowHandle(); window == nullptr || !window->isExposed()) {
+        if (window != nullptr) {
+            window->installEventFilter(this);
+        }
+        return;
     }
+    if (!framework::MessageBoxService::mayOpenBox()) {
+        QTimer::singleShot(100, this, [this] { offerRescueNotice(); });
+        return;
+    }
+    const QStringList kept = RescueNote(rescueNotePath()).keptRecordings();
+    if (kept.isEmpty()) {
+        return;
+    }
+    // Over the full-screen surface when it is shown, or it would open out of sight beneath it.
+    QWidget* owner =
+        surface && surface->isVisible() ? static_cast<QWidget*>(surface.get()) : mainFrame.get();
+    openNotice =
+        new RescueNotice(owner, kept, [this](const QString& folder) { openFolder(folder); });
+    // Only the user's dismissal drops the note: a start ended before then tells again.
+    connect(openNotice, &QDialog::finished, this, [this] {
+        RescueNote(rescueNotePath()).remove();
+        openNotice->deleteLater();
+        openNotice = nullptr;
+    });
+    openNotice->open();
+}
+
+bool App::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && mainFrame && watched == mainFrame->windowHandle()) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { offerRescueNotice(); });
+    }
+    return QuillhornApp::eventFilter(watched, event);
 }
 
 void App::setStatusText(const QString& text) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/quillhorn_app.h"
+#include "app/rescue_notice.h"
 #include "app/sdi_dec_frame.h"
 #include "app/settings_file_commands.h"
 #include "framework/message_box_service.h"
@@ -86,6 +87,9 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     void endOnSignal();
     // $XDG_DATA_HOME/Lirveto/recovered.
     static QString recoveryFolder();
+    // The notice of recordings kept by earlier endings while it is open, else null. Every start
+    // after the main window is shown opens it until the user has dismissed it once.
+    RescueNotice* rescueNotice() const { return openNotice.data(); }
 
     void setStatusText(const QString& text) override;
 
@@ -98,11 +102,15 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     // user keeps the sound going.
     void applicationStateChanged(Qt::ApplicationState state);
 
+  protected:
+    // The frame's first exposure: the notice of kept recordings may open over it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void postToPage(framework::UINT message);
     void stopEveryPage();
-    // The note a signal's ending left for this start, shown on the status bar.
-    void takeRescueNote();
+    // Opens the notice of the recordings earlier endings kept, once no other box is open.
+    void offerRescueNotice();
     int queryPage(framework::UINT message);
     // The full-screen surface, shown at once when it was shown at the last exit.
     void buildPlaySurface();
@@ -117,6 +125,7 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     std::unique_ptr<SDIDecFrame> mainFrame;
     std::unique_ptr<framework::TPropertySheet> optionsSheet;
     std::unique_ptr<surface::PlaySurface> surface;  // asks the frame for the page on top
+    QPointer<RescueNotice> openNotice;
     QString pendingStatus;
     bool ending = false;
 };

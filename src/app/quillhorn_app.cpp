@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QFileInfo>
+#include <QUrl>
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -99,6 +100,16 @@ bool QuillhornApp::openInBrowser(const std::string& address) {
     }
     if (statusText) {
         statusText(QStringLiteral("No web browser could be started"));
+    }
+    return false;
+}
+
+bool QuillhornApp::openFolder(const QString& folder) {
+    if (shell.openUrl(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded).toStdString())) {
+        return true;
+    }
+    if (statusText) {
+        statusText(QStringLiteral("%1 could not be shown: no file manager was found").arg(folder));
     }
     return false;
 }

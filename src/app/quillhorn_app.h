@@ -57,6 +57,8 @@ class QuillhornApp : public QObject, public controls::HelpProvider {
     // The address with "https://" put in front unless it starts so (in any case).
     static std::string webAddress(std::string_view address);
     bool openWebAddress(std::string_view address);
+    // Shows the folder in the desktop's file manager; says on the status line when none took it.
+    bool openFolder(const QString& folder);
     std::string updateAddress() const;
     static std::string productPageAddress();
     static std::string makerSiteAddress();

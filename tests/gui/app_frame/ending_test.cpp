@@ -1,14 +1,21 @@
 // How the program ends: an accepted close ends it whatever else is open, and a signal ends it
 // without a question and without losing an unnamed recording.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
 
 #include "app/app.h"
 #include "app/main_menu.h"
+#include "app/rescue_notice.h"
 #include "files/wave_file.h"
 #include "frame_fakes.h"
 #include "gui/wave_page/page_fixture.h"
@@ -71,6 +78,8 @@ class SignalEnding : public ::testing::Test {
             return list;
         });
         app->initMainWindow();
+        // As on a desktop: the window manager has placed the frame.
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(app->frame()));
         QCoreApplication::processEvents();
     }
 
@@ -127,11 +136,76 @@ TEST_F(SignalEnding, AnUnnamedRecordingIsKeptTheSettingsSavedAndTheNextStartSays
     EXPECT_EQ(reread.length(), recorded);
 
     startApp();
-    EXPECT_TRUE(app->frame()->statusText().contains(path))
-        << app->frame()->statusText().toStdString();
-    app.reset();
-    startApp();  // said once
-    EXPECT_FALSE(app->frame()->statusText().contains(path));
+    ASSERT_NE(app->rescueNotice(), nullptr);
+    const QStringList lines = app->rescueNotice()->message().split(QLatin1Char('\n'));
+    EXPECT_TRUE(lines.contains(recovered.absolutePath() + QLatin1Char(':')) &&
+                lines.contains(kept[0]))
+        << app->rescueNotice()->message().toStdString();
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        << path.toStdString();
+    return path;
+}
+
+TEST_F(SignalEnding, EveryKeptRecordingIsListedInFullAtEachStartUntilTheNoticeIsDismissed) {
+    const QString where = app::App::recoveryFolder();
+    const QString elsewhere = folder.filePath(QStringLiteral("tmp"));  // a take that could not move
+    const QStringList files{where + "/recording-2024-05-01-101500.wav",
+                            where + "/recording-2024-05-01-101500.mid",
+                            where + "/recording-2024-05-01-101500-2.wav",
+                            elsewhere + "/RIF0A1B.TMP", where + "/recording-2024-05-02-090000.wav"};
+    for (const QString& file : files) {
+        writeFile(file, "RIFF");
+    }
+    // Two endings added to the note; the user has moved one take away since.
+    const QString note = writeFile(
+        folder.filePath(QStringLiteral("data/Lirveto/recovered-note.txt")),
+        (files.mid(0, 4).join('\n') + '\n' + where + "/moved.wav\n" + files[4] + '\n').toUtf8());
+
+    for (int start = 0; start < 2; ++start) {  // a start ended before the dismissal tells again
+        startApp();
+        app::RescueNotice* notice = app->rescueNotice();
+        ASSERT_NE(notice, nullptr);
+        EXPECT_TRUE(notice->isVisible() && notice->windowModality() == Qt::WindowModal);
+        const QStringList lines = notice->message().split(QLatin1Char('\n'));
+        for (const QString& line : {where + ':', elsewhere + ':'}) {
+            EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+        }
+        for (const QString& file : files) {
+            EXPECT_TRUE(lines.contains(QFileInfo(file).fileName())) << file.toStdString();
+        }
+        EXPECT_FALSE(notice->message().contains(QStringLiteral("moved.wav")));
+        app.reset();
+        EXPECT_TRUE(QFile::exists(note));
+    }
+
+    startApp();
+    auto* buttons = app->rescueNotice()->findChild<QDialogButtonBox*>();
+    for (QAbstractButton* button : buttons->buttons()) {
+        if (buttons->buttonRole(button) == QDialogButtonBox::ActionRole) {
+            button->click();  // Open Folder
+        }
+    }
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"file://" + where.toStdString()});
+    ASSERT_NE(app->rescueNotice(), nullptr);
+    buttons->button(QDialogButtonBox::Ok)->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app->rescueNotice(), nullptr);
+    EXPECT_FALSE(QFile::exists(note));
+}
+
+TEST_F(SignalEnding, ANoteWhoseRecordingsAreAllGoneIsDroppedUnshown) {
+    const QString note =
+        writeFile(folder.filePath(QStringLiteral("data/Lirveto/recovered-note.txt")),
+                  (app::App::recoveryFolder() + "/moved.wav\n").toUtf8());
+    startApp();
+    EXPECT_EQ(app->rescueNotice(), nullptr);
+    EXPECT_FALSE(app->frame()->statusText().contains(QStringLiteral("moved.wav")));
+    EXPECT_FALSE(QFile::exists(note));
 }
 
 TEST_F(SignalEnding, AnEmptyRecordingIsNotKept) {

@@ -18,6 +18,7 @@
 #include "gui/controls/fake_page.h"
 #include "settings/settings_values.h"
 #include "support/recording_message_box.h"
+#include "support/scoped_environment_variable.h"
 #include "support/scoped_settings.h"
 #include "support/scripted_cursor.h"
 
@@ -72,6 +73,8 @@ class AppFixture : public ::testing::Test {
         ASSERT_TRUE(folder.isValid());
         previousConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
+        // The user's own recovery note is neither shown nor touched by a test.
+        dataHome.set(folder.filePath(QStringLiteral("data")).toStdString());
         settings::ViewNoteMid = 1;
         settings::ViewNoteName = 1;
         makeApp();
@@ -109,6 +112,7 @@ class AppFixture : public ::testing::Test {
     ScopedToneSettings savedSettings;
     QTemporaryDir folder;
     QByteArray previousConfig;
+    testing_support::ScopedEnvironmentVariable dataHome{"XDG_DATA_HOME"};
     testapp::RecordingShell shell;
     testapp::RecordingHelp help;
     testing_support::RecordingMessageBox messages;
