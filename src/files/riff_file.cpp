@@ -92,7 +92,8 @@ bool RiffFile::open(const char* name) {
         modified = false;
         return false;
     }
-    chunkPosition = 0;
+    // Recording into an opened file adds to what it holds.
+    seek(chunkSize);
     return true;
 }
 

@@ -25,8 +25,9 @@ class RiffFile {
 
     // Closes an open file (false if that fails), then opens name, or a new temporary file.
     virtual bool newFile(const char* name);
-    // An existing file is opened with the access mode and read; a missing file or a temporary
-    // one is created with its headers. False for a damaged file.
+    // An existing file is opened with the access mode and read, and the position put at the end
+    // of its data, where recording goes on; a missing file or a temporary one is created with its
+    // headers. False for a damaged file.
     virtual bool open(const char* name);
     // Writes the sizes, makes the file durable on disk and continues at the end of the data.
     virtual bool bringUpToDate();

@@ -9,6 +9,7 @@
 #include "files/wave_file.h"
 #include "framework/window_title.h"
 #include "page_fixture.h"
+#include "support/tone_analysis.h"
 
 namespace wavepagetest {
 namespace {
@@ -143,7 +144,7 @@ TEST_F(WavePageFilesTest, ASaveAsThatFailsSaysSoAndKeepsTheTitle) {
     EXPECT_TRUE(page->recordingFile().isTemporary());
 }
 
-TEST_F(WavePageFilesTest, OpenContinuesAFileInTheOutputFormat) {
+TEST_F(WavePageFilesTest, OpenContinuesAFileInTheOutputFormatAfterItsSamples) {
     const QString file = waveOnDisk("old.wav", files::pcmWaveFormat(false, false, false));
     dialogs.openAnswers = {file};
     send(page::fileOpen);
@@ -154,6 +155,14 @@ TEST_F(WavePageFilesTest, OpenContinuesAFileInTheOutputFormat) {
     EXPECT_EQ(send(page::queryNotEmpty), 1);
     send(page::play);
     EXPECT_GT(page->recordingFile().length(), 400u);
+    send(page::stop);
+    send(page::fileClose);
+
+    wave_test::Bytes kept(400, 0x80);
+    for (const auto& written : out.written) {
+        kept.insert(kept.end(), written.bytes.begin(), written.bytes.end());
+    }
+    EXPECT_EQ(wave_test::waveData(wave_test::fileBytes(file.toStdString())), kept);
 }
 
 TEST_F(WavePageFilesTest, OpenRefusesAFileInAnotherFormatAndTouchesItNot) {

@@ -122,6 +122,7 @@ TEST_F(RiffFileTest, ReadStopsAtTheEndOfTheChunk) {
     }
     WaveFile file(name.c_str(), nullptr);
     ASSERT_TRUE(file.isOpen());
+    ASSERT_TRUE(file.seek(0));
     char got[16] = {};
     EXPECT_EQ(file.read(got, 16), 5);
     EXPECT_EQ(std::string(got), "hello");
