@@ -197,7 +197,7 @@ TEST_F(WavePageFilesTest, PlayIntoARecordingOfAnotherFormatIsRefused) {
     send(page::play);
     EXPECT_FALSE(page->isPlaying());
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].caption, "bnplay");
+    EXPECT_EQ(messages.shown[0].caption, "Lirveto");
     EXPECT_EQ(page->recordingFile().length(), 0u);
 }
 
