@@ -191,6 +191,7 @@ TEST_F(RiffFileTest, AFailedSaveAsLeavesTheRecordingOpenUnderItsOldName) {
     ASSERT_EQ(put(file, "take"), 4);
     const std::string temporary = file.fileName();
     EXPECT_FALSE(file.saveAs(pathOf("no such folder/x.wav").c_str()));
+    EXPECT_EQ(file.lastReason(), "No such file or directory") << "reopening keeps the reason";
     EXPECT_TRUE(file.isOpen());
     EXPECT_TRUE(file.isTemporary());
     EXPECT_EQ(file.fileName(), temporary);

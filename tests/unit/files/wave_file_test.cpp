@@ -207,6 +207,7 @@ TEST_F(WaveFileTest, DamagedFilesAreRefused) {
         WaveFile file(nullptr, nullptr);
         EXPECT_FALSE(file.open(name.c_str()));
         EXPECT_FALSE(file.isOpen());
+        EXPECT_FALSE(file.lastReason().empty()) << "the user is told why";
         EXPECT_EQ(file.title(), "");
         EXPECT_EQ(readBytes(name), c.bytes) << "a refused file is left as it was";
     }
