@@ -26,6 +26,8 @@ constexpr uint8_t kTrack0[kTrack0Length] = {
 };
 constexpr uint8_t kEndOfTrack[4] = {0x00, 0xFF, 0x2F, 0x00};
 
+constexpr const char* kNotOurs = "The file is not a MIDI recording made by Lirveto";
+
 void putBigEndian(uint8_t* at, uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         at[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
@@ -102,6 +104,7 @@ bool MidiFile::bringUpToDate() {
     if (!isOpen()) {
         return false;
     }
+    forgetReason();
     const bool ok = writeStandardLayout() && seek(length());
     setModified(!ok);
     return ok;
@@ -120,21 +123,16 @@ int32_t MidiFile::write(const void* bytes, int32_t count) {
 }
 
 bool MidiFile::writeStandardLayout() {
-    constexpr const char* kTag = "midifile update";
     const uint32_t eventLength = length();
     // With an odd number of event bytes the track is odd too and takes a pad byte.
     const uint8_t tail[5] = {kEndOfTrack[0], kEndOfTrack[1], kEndOfTrack[2], kEndOfTrack[3], 0};
     const int32_t tailLength = (eventLength & 1U) != 0 ? 5 : 4;
     if (!putBytes(static_cast<int64_t>(dataStart()) + eventLength, tail, tailLength)) {
-        report("Can't end the track", kTag);
-        return false;
+        return systemFailure(reason::kHeadersNotWritten);
     }
     endOfTrackOnDisk = true;
-    const bool ok = writeStandardFields(kEventLengthField, eventLength + sizeof kEndOfTrack);
-    if (!ok) {
-        report("Can't write the standard layout", kTag);
-    }
-    return ok;
+    return writeStandardFields(kEventLengthField, eventLength + sizeof kEndOfTrack) ||
+           systemFailure(reason::kHeadersNotWritten);
 }
 
 bool MidiFile::writeStandardFields(int64_t trackLengthField, uint32_t trackLength) {
@@ -155,60 +153,48 @@ bool MidiFile::putBytes(int64_t offset, const void* bytes, int32_t count) {
 }
 
 bool MidiFile::writeHeader() {
-    constexpr const char* kTag = "midifile createformat";
     HMMIO handle = fileHandle();
     headerInfo = MMCKINFO{};
     headerInfo.ckid = mmioStringToFOURCCA("MThd", 0);
-    if (mmioCreateChunk(handle, &headerInfo, 0) != MMSYSERR_NOERROR) {
-        report("Can't create format chunk", kTag);
-        return false;
-    }
-    if (mmioWrite(handle, kHeaderData, sizeof kHeaderData) != sizeof kHeaderData) {
-        report("Can't write format chunk", kTag);
-        return false;
+    if (mmioCreateChunk(handle, &headerInfo, 0) != MMSYSERR_NOERROR ||
+        mmioWrite(handle, kHeaderData, sizeof kHeaderData) != sizeof kHeaderData) {
+        return systemFailure(reason::kHeadersNotWritten);
     }
     headerInfo.dwFlags |= MMIO_DIRTY;
     if (mmioAscend(handle, &headerInfo, 0) != MMSYSERR_NOERROR) {
-        report("Can't ascend format chunk", kTag);
-        return false;
+        return systemFailure(reason::kHeadersNotWritten);
     }
     headerInfo = MMCKINFO{};
     headerInfo.ckid = mmioStringToFOURCCA("MTrr", 0);
-    if (mmioCreateChunk(handle, &headerInfo, 0) != MMSYSERR_NOERROR) {
-        report("Can't create track chunk 0", kTag);
-        return false;
-    }
-    if (mmioWrite(handle, kTrack0, kTrack0Length) != kTrack0Length) {
-        report("Can't write track chunk 0", kTag);
-        return false;
+    if (mmioCreateChunk(handle, &headerInfo, 0) != MMSYSERR_NOERROR ||
+        mmioWrite(handle, kTrack0, kTrack0Length) != kTrack0Length) {
+        return systemFailure(reason::kHeadersNotWritten);
     }
     headerInfo.dwFlags |= MMIO_DIRTY;
     if (mmioAscend(handle, &headerInfo, 0) != MMSYSERR_NOERROR) {
-        report("Can't ascend track chunk 0", kTag);
-        return false;
+        return systemFailure(reason::kHeadersNotWritten);
     }
     setModified(true);
     return true;
 }
 
 bool MidiFile::readHeader() {
-    constexpr const char* kTag = "midifile readformat";
     HMMIO handle = fileHandle();
     uint8_t head[kEventData];
     const int64_t size = mmioSeek(handle, 0, SEEK_END);
+    // A file shorter than the headers reads short without an error of the system's.
     if (mmioSeek(handle, 0, SEEK_SET) != 0 || mmioRead(handle, head, kEventData) != kEventData) {
-        report("Can't descend fmt", kTag);
-        return false;
+        return systemFailure(kNotOurs);
     }
     uint32_t eventLength = 0;
     const Layout layout = layoutOf(head, eventLength);
     if (layout == Layout::Neither) {
-        report("Not a recording of this program", kTag);
+        report(kNotOurs);
         return false;
     }
     const int64_t trackEnd = kEventData + static_cast<int64_t>(eventLength);
     if (trackEnd > size) {
-        report("The event track runs past the end of the file", kTag);
+        report(reason::kShorterThanItsHeaders);
         return false;
     }
 
@@ -221,7 +207,7 @@ bool MidiFile::readHeader() {
     }
     // Room for another chunk after the track: not a file of ours, and not one to grow over.
     if (size - (kEventData + kept + (kept & 1U)) >= 8) {
-        report("Something follows the event track", kTag);
+        report(reason::kCannotGrow);
         return false;
     }
     if (layout == Layout::Final || kept != eventLength) {
@@ -234,8 +220,7 @@ bool MidiFile::readHeader() {
         putLittleEndian(field, kept);
         ok = ok && putBytes(kEventLengthField, field, 4);
         if (!ok || mmioFlush(handle, 0) != MMSYSERR_NOERROR) {
-            report("Can't prepare the file for recording", kTag);
-            return false;
+            return systemFailure(reason::kHeadersNotWritten);
         }
     }
     // Past the header chunk, where the tracks begin.
@@ -260,7 +245,6 @@ bool MidiFile::close() {
     bool ok = true;
     shortEndOfTrack = write(kEndOfTrack, sizeof kEndOfTrack) != sizeof kEndOfTrack;
     if (shortEndOfTrack) {
-        report("oops", "oops");
         ok = false;
     }
     const uint32_t eventLength = length();

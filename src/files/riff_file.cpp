@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -50,6 +49,7 @@ bool RiffFile::open(const char* name) {
     if (isOpen()) {
         close();
     }
+    forgetReason();
     modified = false;
     appendable = true;
     chunkSize = 0;
@@ -59,6 +59,7 @@ bool RiffFile::open(const char* name) {
         temporary = false;
     } else {
         if (!temporaryName(path)) {
+            systemFailure("No name for a temporary file is free");
             path.clear();
             return false;
         }
@@ -66,8 +67,10 @@ bool RiffFile::open(const char* name) {
     }
 
     if (temporary || !fileExists(path)) {
+        errno = 0;  // not the missing file's: that is no failure
         hmmio = mmioOpenA(path.c_str(), nullptr, openMode | MMIO_CREATE | MMIO_READWRITE);
         if (hmmio == nullptr) {
+            systemFailure("The file can't be created");
             if (temporary) {
                 deleteFile(path);
             }
@@ -75,6 +78,7 @@ bool RiffFile::open(const char* name) {
         }
         // A file that cannot take its headers would only collect a recording nobody can read.
         if (!createChunk(nullptr, true) || !writeHeader() || !createChunk(nullptr, false)) {
+            systemFailure("The file can't take its headers");
             abandonNewFile();
             return false;
         }
@@ -83,16 +87,18 @@ bool RiffFile::open(const char* name) {
 
     hmmio = mmioOpenA(path.c_str(), nullptr, openMode);
     if (hmmio == nullptr) {
-        return false;
+        return systemFailure("The file can't be opened");
     }
     if (!descend(nullptr, true, false) || !readHeader() || !descend(nullptr, false, true)) {
+        report("The file is not a recording in the expected format");
         releaseHandle();
         chunkSize = 0;
         chunkPosition = 0;
         modified = false;
         return false;
     }
-    chunkPosition = 0;
+    // Recording into an opened file adds to what it holds.
+    seek(chunkSize);
     return true;
 }
 
@@ -113,7 +119,12 @@ bool RiffFile::bringUpToDate() {
     ok = descend(nullptr, true, true) && ok;
     ok = descend(nullptr, false, false) && ok;
     ok = seek(chunkSize) && ok;
-    ok = mmioFlush(hmmio, 0) == MMSYSERR_NOERROR && ok;
+    if (mmioFlush(hmmio, 0) != MMSYSERR_NOERROR) {
+        ok = systemFailure("The file can't be written to the disk");
+    }
+    if (!ok) {
+        report("The file's headers can't be brought up to date");
+    }
     modified = !ok;
     return ok;
 }
@@ -122,13 +133,14 @@ bool RiffFile::close() {
     if (!isOpen()) {
         return true;
     }
+    forgetReason();
     const bool wasModified = modified;
     bool ok = true;
     if (modified) {
         ok = bringUpToDate();
     }
     if (!releaseHandle()) {
-        return false;
+        return systemFailure("The file can't be closed");
     }
     if (temporary) {
         if (wasModified) {
@@ -164,25 +176,24 @@ int32_t RiffFile::write(const void* bytes, int32_t count) {
     if (count == 0) {
         return 0;
     }
+    forgetReason();
     const int64_t end = static_cast<int64_t>(chunkPosition) + count;
     if (end > chunkSize && !appendable) {
-        report("Can't grow a chunk that other chunks follow", "rifffile write");
-        reasonText.clear();
+        report(reason::kCannotGrow);
         return -1;
     }
     // The sizes in the headers are 32-bit: a recording stops at 4 GiB instead of wrapping.
     if (chunkStart + end > kLargestChunkEnd) {
-        report("The file has reached its largest size", "rifffile write");
-        reasonText.clear();
+        report("The file has reached the largest size it can have (4 GB)");
         return -1;
     }
     if (mmioSeek(hmmio, static_cast<int64_t>(chunkStart) + chunkPosition, SEEK_SET) < 0) {
+        report("The file is damaged: its end can't be reached");
         return -1;
     }
     const int32_t written = mmioWrite(hmmio, bytes, count);
     if (written != count) {
-        // Thread-safe, unlike strerror: the timer thread writes too.
-        reasonText = std::generic_category().message(errno);
+        systemFailure("The disk took only part of it");
         return -1;
     }
     if (end > chunkSize) {
@@ -257,7 +268,7 @@ bool RiffFile::descend(const char* chunkName, bool intoForm, bool rewind) {
             return false;
         }
         if (form.cksize < 4 || static_cast<int64_t>(form.dwDataOffset) + form.cksize > size) {
-            report("The form is larger than the file", "rifffile descend");
+            report(reason::kShorterThanItsHeaders);
             return false;
         }
         formInfo = form;
@@ -275,7 +286,7 @@ bool RiffFile::descend(const char* chunkName, bool intoForm, bool rewind) {
     const int64_t limit =
         parent != nullptr ? static_cast<int64_t>(parent->dwDataOffset) + parent->cksize : size;
     if (end > limit || end > size) {
-        report("The chunk is larger than its file", "rifffile descend");
+        report(reason::kShorterThanItsHeaders);
         mmioSeek(hmmio, searchStart, SEEK_SET);
         return false;
     }
@@ -299,7 +310,8 @@ bool RiffFile::ascend(bool form) {
             chunkInfo.dwFlags |= MMIO_DIRTY;
             mmioSeek(hmmio, static_cast<int64_t>(chunkStart) + chunkSize, SEEK_SET);
         }
-        return mmioAscend(hmmio, &chunkInfo, 0) == MMSYSERR_NOERROR;
+        return mmioAscend(hmmio, &chunkInfo, 0) == MMSYSERR_NOERROR ||
+               systemFailure(reason::kHeadersNotWritten);
     }
     if (formType != 0) {
         if (modified) {
@@ -307,7 +319,7 @@ bool RiffFile::ascend(bool form) {
         }
         mmioSeek(hmmio, 0, SEEK_END);
         if (mmioAscend(hmmio, &formInfo, 0) != MMSYSERR_NOERROR) {
-            return false;
+            return systemFailure(reason::kHeadersNotWritten);
         }
         modified = false;
     }
@@ -322,14 +334,14 @@ bool RiffFile::createChunk(const char* chunkName, bool form) {
         formInfo = MMCKINFO{};
         formInfo.fccType = formType;
         if (mmioCreateChunk(hmmio, &formInfo, MMIO_CREATERIFF) != MMSYSERR_NOERROR) {
-            return false;
+            return systemFailure(reason::kHeadersNotWritten);
         }
         formInfo.dwFlags |= MMIO_DIRTY;
     } else if (!form) {
         chunkInfo = MMCKINFO{};
         chunkInfo.ckid = chunkName != nullptr ? mmioStringToFOURCCA(chunkName, 0) : dataChunkId;
         if (mmioCreateChunk(hmmio, &chunkInfo, 0) != MMSYSERR_NOERROR) {
-            return false;
+            return systemFailure(reason::kHeadersNotWritten);
         }
         chunkSize = 0;
         chunkPosition = 0;
@@ -352,29 +364,24 @@ bool RiffFile::discard() {
 }
 
 bool RiffFile::saveAs(const char* name) {
-    reasonText.clear();
+    forgetReason();
     if (!isOpen() || name == nullptr || *name == '\0') {
         return false;
     }
     // Each step below ends in a system call; the error it leaves is the reason shown.
-    const auto failed = [this] {
-        if (errno != 0) {
-            reasonText = std::strerror(errno);  // NOLINT(concurrency-mt-unsafe): GUI thread
-        }
-        return false;
-    };
-    errno = 0;
     WriteTarget target;
-    if (!resolveWriteTarget(name, target) || !bringUpToDate()) {
-        return failed();
+    if (!resolveWriteTarget(name, target)) {
+        return systemFailure("The file can't be written there");
+    }
+    if (!bringUpToDate()) {
+        return false;
     }
     if (target.method == WriteMethod::Direct) {
         // A FIFO, a device or standard output takes a copy of the recording as it stands; the
         // recording cannot go on in there, so it stays open under its own name.
         errno = 0;
         if (!copyFileDirectly(path, target)) {
-            report("Can't write the recording there", "rifffile saveas");
-            return failed();
+            return systemFailure("The recording can't be written there");
         }
         return true;
     }
@@ -383,16 +390,17 @@ bool RiffFile::saveAs(const char* name) {
     const std::string oldPath = path;
     temporary = false;
     if (!RiffFile::close() || !moveOrCopy(oldPath, target.path, wasTemporary)) {
-        failed();
+        // Reopening under the old name must not hide why the save failed.
+        const std::string why = reasonText;
         reopenAfterFailedSave(oldPath, wasTemporary, remembered);
+        reasonText = why;
         return false;
     }
     if (wasTemporary) {
         giveOrdinaryPermissions(target.path);
     }
-    errno = 0;
     if (!open(name)) {
-        return failed();
+        return false;
     }
     seek(remembered);
     seek(length());
@@ -404,15 +412,17 @@ bool RiffFile::moveOrCopy(const std::string& from, const std::string& to, bool r
         return true;
     }
     // No deleting ahead: the rename, or the copy's final rename, replaces the old file at once.
+    errno = 0;
     if (mmioRenameA(from.c_str(), to.c_str(), nullptr, 0) == MMSYSERR_NOERROR) {
         return true;
     }
     if (::strcasecmp(from.c_str(), to.c_str()) == 0) {
-        return false;
+        return systemFailure("The file can't be renamed");
     }
+    // A rename across file systems fails by design: only the copy's error tells.
+    errno = 0;
     if (!copyFileVerified(from, to)) {
-        report("Can't copy the file", "rifffile saveas");
-        return false;
+        return systemFailure("The copy differs from the recording");
     }
     if (removeCopiedSource) {
         deleteFile(from);
@@ -431,8 +441,21 @@ void RiffFile::reopenAfterFailedSave(const std::string& oldPath, bool wasTempora
     }
 }
 
-void RiffFile::report(const char* message, const char* tag) {
-    reportText = std::string(tag) + ": " + message;
+void RiffFile::forgetReason() {
+    reasonText.clear();
+    errno = 0;
+}
+
+void RiffFile::report(const char* words) {
+    if (reasonText.empty()) {
+        reasonText = words;
+    }
+}
+
+bool RiffFile::systemFailure(const char* otherwise) {
+    // Thread-safe, unlike strerror: the timer thread writes too.
+    report(errno != 0 ? std::generic_category().message(errno).c_str() : otherwise);
+    return false;
 }
 
 }  // namespace files

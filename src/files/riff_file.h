@@ -14,6 +14,15 @@
 
 namespace files {
 
+// Reasons shared by the recording files.
+namespace reason {
+inline constexpr const char* kShorterThanItsHeaders =
+    "The file is damaged: it is shorter than its headers say";
+inline constexpr const char* kHeadersNotWritten = "The file's headers can't be written";
+inline constexpr const char* kCannotGrow =
+    "Other data follows the recording in the file, so it can't grow";
+}  // namespace reason
+
 class RiffFile {
   public:
     // formType: four characters or null for a file without a RIFF form. accessMode: the mmio
@@ -25,8 +34,9 @@ class RiffFile {
 
     // Closes an open file (false if that fails), then opens name, or a new temporary file.
     virtual bool newFile(const char* name);
-    // An existing file is opened with the access mode and read; a missing file or a temporary
-    // one is created with its headers. False for a damaged file.
+    // An existing file is opened with the access mode and read, and the position put at the end
+    // of its data, where recording goes on; a missing file or a temporary one is created with its
+    // headers. False for a damaged file.
     virtual bool open(const char* name);
     // Writes the sizes, makes the file durable on disk and continues at the end of the data.
     virtual bool bringUpToDate();
@@ -41,7 +51,7 @@ class RiffFile {
     virtual bool writeHeader() { return true; }
     virtual bool readHeader() { return true; }
     // Returns count, or -1 when nothing was written (the file stays as it was; lastReason() says
-    // why when the system did).
+    // why).
     virtual int32_t write(const void* bytes, int32_t count);
     // Reads up to count bytes, never past the end of the chunk; -1 on failure.
     virtual int32_t read(void* bytes, int32_t count);
@@ -61,17 +71,15 @@ class RiffFile {
     // is replaced in one step and a symbolic link's target replaced, the recording going on
     // there; a FIFO, a device or "-" (standard output) gets a copy of the recording as it
     // stands, which stays open under its old name. On failure the recording stays open under
-    // its old name, and lastReason() holds the system's reason when it gave one.
+    // its old name, and lastReason() says why.
     bool saveAs(const char* name);
-    // Every failed step is noted here with a message and a tag; the results carry the failure.
-    void report(const char* message, const char* tag);
 
     bool isModified() const { return modified; }
     bool isTemporary() const { return temporary; }
     const std::string& fileName() const { return path; }
-    const std::string& lastReport() const { return reportText; }
-    // The system's own words for the last failed save or write ("No space left on device"), or
-    // empty.
+    // Why the last failed open, write, save or close failed, in words for the user: the system's
+    // own ("No space left on device") or the file's ("The file is damaged: ..."). A message box
+    // shows it after the file's name, so it never holds names from the code.
     const std::string& lastReason() const { return reasonText; }
 
   protected:
@@ -81,6 +89,13 @@ class RiffFile {
     bool hasForm() const { return formType != 0; }
     // Closes the handle without bringing the file up to date; false if the close failed.
     bool releaseHandle();
+    // An operation starts: reasons noted before it are not its own.
+    void forgetReason();
+    // Notes why the current operation failed when nothing it ran has said so yet.
+    void report(const char* words);
+    // A system call failed: notes the system's words for errno (or `otherwise` when errno is not
+    // set), as report() does. Returns false.
+    bool systemFailure(const char* otherwise);
 
   private:
     int64_t fileSize();
@@ -102,7 +117,6 @@ class RiffFile {
     platform::FOURCC dataChunkId = 0;
     // False when other chunks follow the data chunk, which must then not grow over them.
     bool appendable = true;
-    std::string reportText;
     std::string reasonText;
 };
 

@@ -11,6 +11,7 @@ using namespace platform;
 namespace {
 
 constexpr int kPcmRecordMinimum = 16;
+constexpr const char* kDamagedFormat = "The file is damaged: its sound format can't be read";
 
 void put16(uint8_t* at, uint16_t value) {
     at[0] = static_cast<uint8_t>(value);
@@ -85,27 +86,15 @@ uint32_t WaveFile::sampleFrames(uint32_t dataBytes) const {
     return static_cast<uint32_t>(std::min<uint64_t>(frames, std::numeric_limits<uint32_t>::max()));
 }
 
+// Each step notes the system's reason when it fails.
 bool WaveFile::writeHeader() {
-    constexpr const char* kTag = "wavefile createformat";
-    if (!createChunk("fmt ", false)) {
-        report("Can't create format chunk", kTag);
-        return false;
-    }
     const auto length = static_cast<int32_t>(formatLength());
-    if (write(formatBlock.data(), length) != length) {
-        report("Can't write format chunk", kTag);
-        return false;
-    }
-    if (!ascend(false) || !createChunk("fact", false)) {
-        report("Can't create fact chunk", kTag);
+    if (!createChunk("fmt ", false) || write(formatBlock.data(), length) != length ||
+        !ascend(false) || !createChunk("fact", false)) {
         return false;
     }
     const uint8_t zero[4] = {0, 0, 0, 0};
-    if (write(zero, 4) != 4) {
-        report("trouble writing fact data init", kTag);
-        return false;
-    }
-    return ascend(false);
+    return write(zero, 4) == 4 && ascend(false);
 }
 
 bool WaveFile::readHeader() {
@@ -114,7 +103,7 @@ bool WaveFile::readHeader() {
     }
     const uint32_t size = length();
     if (size < kPcmRecordMinimum || size > kFormatBlockSize) {
-        report("The format chunk has an unusable size", "wavefile readformat");
+        report(kDamagedFormat);
         return false;
     }
     std::array<uint8_t, kFormatBlockSize> block{};
@@ -122,7 +111,7 @@ bool WaveFile::readHeader() {
         return false;
     }
     if (get16(block.data() + 12) == 0) {
-        report("The format has no block alignment", "wavefile readformat");
+        report(kDamagedFormat);
         return false;
     }
     formatBlock = block;
@@ -136,40 +125,30 @@ bool WaveFile::seek(uint32_t newPosition) {
     }
     newPosition -= newPosition % blockAlign;
     newPosition = std::min(newPosition, length());
-    if (!RiffFile::seek(newPosition)) {
-        report("Can't seek to position", "rifffile position");
-        return false;
-    }
-    return true;
+    return RiffFile::seek(newPosition);
 }
 
 bool WaveFile::bringUpToDate() {
     if (!isOpen()) {
         return false;
     }
-    constexpr const char* kTag = "wavefile update";
+    forgetReason();
     bool ok = true;
     if (isModified()) {
         const uint32_t frames = sampleFrames(length());
-        if (!ascend(false)) {
-            report("can't ascend data", kTag);
-            ok = false;
-        }
+        ok = ascend(false);
         ok = ascend(true) && ok;
         descend(nullptr, true, true);
+        // Files from elsewhere often have no "fact" chunk; they do not need one.
         if (descend("fact", false, false) && length() >= 4) {
             uint8_t count[4];
             put32(count, frames);
-            ok = mmioWrite(fileHandle(), count, 4) == 4 && ok;
+            if (mmioWrite(fileHandle(), count, 4) != 4) {
+                ok = systemFailure(reason::kHeadersNotWritten);
+            }
             ascend(false);
-        } else {
-            // Files from elsewhere often have no "fact" chunk; they do not need one.
-            report("can't descend fact", kTag);
         }
-        if (!descend(nullptr, false, true)) {
-            report("can't descend data", kTag);
-            ok = false;
-        }
+        ok = descend(nullptr, false, true) && ok;
     }
     return RiffFile::bringUpToDate() && ok;
 }

@@ -5,7 +5,7 @@
 // time. A repeat of a cause already waiting or showing is dropped; a once-per-cause request is
 // dropped until its cause is reset.
 //
-//   services.messageQueue.request({"Can't write wave data", "lirveto nextdat",
+//   services.messageQueue.request({files::writeFailureText(file), "Lirveto",
 //                                  MessageBoxStyle::OkExclamation, "wave recording write", true});
 //   services.messageQueue.resetCause("wave recording write");  // a new recording may fail again
 

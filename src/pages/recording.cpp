@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "files/failure_text.h"
 #include "framework/recording_rescue.h"
 #include "framework/window_title.h"
 
@@ -280,15 +281,10 @@ QString Recording::rescue(const QString& folder, const QString& stem) {
 }
 
 void Recording::reportFailure(const std::string& what) {
-    std::string text = what;
+    std::string text;
     {
         const auto hold = lockFile();
-        if (!file().lastReason().empty()) {
-            text += "\n" + file().lastReason();
-        }
-        if (!file().lastReport().empty()) {
-            text += "\n" + file().lastReport();
-        }
+        text = files::failureText(what, file());
     }
     services.messageBox.show(text, "Lirveto", MessageBoxStyle::OkExclamation);
 }

@@ -83,6 +83,7 @@ class Recording {
     // Closes the open file under the lock; what went wrong, or empty.
     virtual std::string finish() = 0;
 
+    // Shows `what` ("Can't open x.wav.") completed by the file's reason for its last failure.
     void reportFailure(const std::string& what);
 
     QWidget& page;

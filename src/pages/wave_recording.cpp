@@ -64,7 +64,7 @@ bool WaveRecording::mayPlay() {
                ", but the output is set to " + describe(output) +
                ".\nClose the recording or choose its format in the preferences before playing.";
     }
-    services.messageBox.show(text, "bnplay", MessageBoxStyle::OkExclamation);
+    services.messageBox.show(text, "Lirveto", MessageBoxStyle::OkExclamation);
     return false;
 }
 

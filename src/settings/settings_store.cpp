@@ -102,14 +102,16 @@ bool writeGroups(platform::RegistryKey* key, const char* iniFile) {
     return writePlayingSettings(store) && ok;
 }
 
-// The system's reason, when there is one, goes on a second line.
 void reportRegistryFailure(platform::MessageBox& messages, int reason) {
-    std::string text = "can't register key";
+    std::string text = "Can't save the settings";
+    if (const auto path = platform::registryFilePath()) {
+        text += " to " + *path;
+    }
     if (reason != 0) {
-        text += "\n";
+        text += ": ";
         text += std::strerror(reason);  // NOLINT(concurrency-mt-unsafe): GUI thread
     }
-    messages.show(text, "savesettings", platform::MessageBoxStyle::Ok);
+    messages.show(text + ".", "Lirveto", platform::MessageBoxStyle::Ok);
 }
 
 }  // namespace

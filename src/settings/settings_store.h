@@ -29,8 +29,7 @@ bool loadSettings(const char* iniFileOrNull, SettingsFileFault* fault = nullptr)
 std::string settingsFileFaultText(SettingsFileFault fault, std::string_view fileName);
 
 // With a null or empty name, writes the registry key; when it cannot be created, `messages`
-// shows "can't register key" (caption "savesettings") with the system's reason on a second
-// line, and nothing reaches the registry.
+// shows "Can't save the settings to FILE: REASON.", and nothing reaches the registry.
 // Otherwise writes every group into the named INI file, keeping its other lines; the MIDI driver
 // values are never written there. Returns whether every value reached its store.
 bool saveSettings(const char* iniFileOrNull, platform::MessageBox& messages);

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input = folder.writeInput(data, size, "input.wav");
     {
         files::WaveFile file(nullptr, nullptr);
-        if (file.open(input.c_str())) {
+        if (file.open(input.c_str()) && file.seek(0)) {
             uint8_t buffer[64];
             const int32_t got = file.read(buffer, sizeof buffer);
             if (got < 0 || got > static_cast<int32_t>(sizeof buffer) ||

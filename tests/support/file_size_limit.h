@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <string>
 
 namespace testing_support {
 
@@ -28,5 +29,11 @@ class FileSizeLimit {
     rlimit before{};
     void (*previousHandler)(int) = SIG_DFL;
 };
+
+// What the user is told when the limit stops a recording into `file`.
+inline std::string limitedRecordingText(const std::string& file) {
+    return "Can't write to the recording " + file +
+           ": File too large. The recording keeps what it holds so far.";
+}
 
 }  // namespace testing_support

@@ -104,35 +104,28 @@ bool writableOutput(const std::string& path, std::string& error) {
     return true;
 }
 
-// `text`, and after it the system's reason for the recording's last failed write or save.
-std::string withReason(const std::string& text, const files::RiffFile& recording) {
-    const std::string& reason = recording.lastReason();
-    if (reason.empty()) {
-        return text;
-    }
-    return text.empty() ? reason : text + ": " + reason;
-}
-
 // Records what `render` plays into `recording` as File New, Play, Stop at the duration, Save As
 // would, and closes it. Nothing is left at the output path when any step fails before Save As.
 template <typename Render>
 int recordAndSave(files::RiffFile& recording, const std::string& outPath, Render render) {
     // As File New then Play: the recording starts in a temporary file and is named at the end.
     if (!recording.newFile(nullptr)) {
-        return fail(kRenderFailed, "cannot start a temporary recording: " +
-                                       withReason(recording.lastReport(), recording));
+        return fail(kRenderFailed, "cannot start a temporary recording: " + recording.lastReason());
     }
     std::string error;
     if (!render(error)) {
-        error = withReason(error, recording);
+        // The engine's message names the temporary file, which goes now: only the reason stays.
+        if (!recording.lastReason().empty()) {
+            error = "Can't write the recording: " + recording.lastReason();
+        }
         recording.discard();
         return fail(kRenderFailed, error);
     }
     if (!recording.saveAs(outPath.c_str())) {
-        const std::string report = withReason(recording.lastReport(), recording);
+        const std::string reason = recording.lastReason();
         recording.discard();
         return fail(kRenderFailed, "cannot write --out " + quotedPath(outPath) +
-                                       (report.empty() ? "" : ": " + report));
+                                       (reason.empty() ? "" : ": " + reason));
     }
     if (recording.isTemporary()) {
         // A FIFO, a device or standard output took a copy: the temporary recording goes.
@@ -141,8 +134,8 @@ int recordAndSave(files::RiffFile& recording, const std::string& outPath, Render
     }
     // The MIDI close ends the track as a Save does; a WAV file is already up to date.
     if (!recording.close()) {
-        return fail(kRenderFailed, "cannot finish --out " + quotedPath(outPath) + ": " +
-                                       withReason(recording.lastReport(), recording));
+        return fail(kRenderFailed,
+                    "cannot finish --out " + quotedPath(outPath) + ": " + recording.lastReason());
     }
     return kRendered;
 }

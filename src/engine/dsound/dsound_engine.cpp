@@ -8,6 +8,7 @@
 #include "engine/tone/pitch_layout.h"
 #include "engine/tone/sounding_note.h"
 #include "engine/tone/tone_frame.h"
+#include "files/failure_text.h"
 #include "files/wave_file.h"
 #include "platform/audio_underruns.h"
 #include "settings/playing_values.h"
@@ -277,8 +278,7 @@ void DirectSoundEngine::written(std::span<const uint8_t> first, std::span<const 
     // A file command has the take: the stream goes on, and the take gets these bytes later.
     if (!backlogLost && !backlog.keep(first, second)) {
         backlogLost = true;
-        reportOnce(backlogReported, "The recording lost sound while it was being saved",
-                   "lirveto nextdat");
+        reportOnce(backlogReported, "The recording lost sound while it was being saved", "Lirveto");
     }
 }
 
@@ -295,7 +295,9 @@ bool DirectSoundEngine::append(std::span<const uint8_t> first, std::span<const u
             recording->write(region.data(), static_cast<int32_t>(region.size())) == -1) {
             // A later, smaller region might still fit: the file would then hold a gap.
             writeFailed = true;
-            reportOnce(writeReported, "Can't write wave data", "lirveto nextdat");
+            if (!writeReported.load()) {  // formatted once per play, not once per step
+                reportOnce(writeReported, files::writeFailureText(*recording).c_str(), "Lirveto");
+            }
             return false;
         }
     }

@@ -9,6 +9,7 @@
 #include "engine/midi/midi_track_event.h"
 #include "engine/tone/note_readout.h"
 #include "engine/tone/sounding_note.h"
+#include "files/failure_text.h"
 #include "files/midi_file.h"
 #include "settings/playing_values.h"
 #include "settings/settings_values.h"
@@ -202,7 +203,7 @@ void MidiEngine::sendEvent(uint8_t status, uint8_t channel, uint8_t data1, uint8
         const TrackEvent event = trackEvent(delta, full, data1, data2);
         if (recording->write(event.bytes.data(), event.length) != event.length) {
             recordingFailed = true;
-            host.requestMessage("Can't write MIDI data", "lirveto nextdat");
+            host.requestMessage(files::writeFailureText(*recording).c_str(), "Lirveto");
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "engine/tone/pitch_layout.h"
 #include "engine/tone/render_buffer.h"
 #include "engine/tone/sounding_note.h"
+#include "files/failure_text.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "settings/settings_values.h"
@@ -148,7 +149,7 @@ void WaveEngine::refill(platform::WaveHeader* header) {
     if (recording != nullptr && recording->isOpen() && !writeFailed &&
         recording->write(header->data, static_cast<int32_t>(header->bufferLength)) == -1) {
         writeFailed = true;
-        messages.request({"Can't write wave data", "lirveto nextdat",
+        messages.request({files::writeFailureText(*recording), "Lirveto",
                           MessageBoxStyle::OkExclamation, recordingWriteCause, true});
     }
 }

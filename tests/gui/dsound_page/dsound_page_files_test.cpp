@@ -65,6 +65,7 @@ TEST_F(DirectSoundPageFilesTest, TheRecordingHoldsExactlyTheBytesWrittenToTheBuf
     files::WaveFile back(nullptr, nullptr, platform::MMIO_READ);
     ASSERT_TRUE(back.open(path("stream.wav").toStdString().c_str()));
     ASSERT_EQ(back.length(), played.size());
+    ASSERT_TRUE(back.seek(0));
     std::vector<uint8_t> stored(played.size());
     ASSERT_EQ(back.read(stored.data(), static_cast<int32_t>(stored.size())),
               static_cast<int32_t>(stored.size()));

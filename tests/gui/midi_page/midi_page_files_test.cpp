@@ -202,7 +202,9 @@ TEST_F(MidiPageFilesTest, AFullDiskIsToldOnceAndTheRecordingKeepsEveryEventBefor
         pump();
     }
     ASSERT_EQ(messages.queued.size(), 1u);
-    EXPECT_EQ(messages.queued[0].text, "Can't write MIDI data");
+    EXPECT_EQ(messages.queued[0].text,
+              testing_support::limitedRecordingText(path("full.mid").toStdString()));
+    EXPECT_EQ(messages.queued[0].caption, "Lirveto");
     EXPECT_FALSE(page->isPlaying());
     send(page::fileClose);
     EXPECT_EQ(messages.queued.size(), 1u) << "room again: the end of track fits";

@@ -21,6 +21,7 @@
 #include "support/failing_timer.h"
 #include "support/fake_direct_sound.h"
 #include "support/fake_wave_out.h"
+#include "support/file_size_limit.h"
 #include "support/recording_dsound_host.h"
 #include "support/recording_message_box.h"
 #include "support/scoped_playing_settings.h"
@@ -484,27 +485,37 @@ TEST_F(DirectSoundEngineTest, StepsNeverWaitForAFileCommandAndTheTakeStillGetsEv
     EXPECT_TRUE(host.requested.empty());
 }
 
-// A recording whose disk is full: every append fails.
+// A recording whose disk is full: every append fails, with the system's reason.
 class FullDiskWaveFile final : public files::WaveFile {
   public:
     using files::WaveFile::WaveFile;
-    bool isOpen() const override { return true; }
-    int32_t write(const void*, int32_t) override {
+    int32_t write(const void* bytes, int32_t count) override {
+        if (!full) {
+            return WaveFile::write(bytes, count);
+        }
         ++writes;
-        return -1;
+        const testing_support::FileSizeLimit limit(0);
+        return WaveFile::write(bytes, count);
     }
+    bool full = false;
     int writes = 0;
 };
 
 TEST_F(DirectSoundEngineTest, AFullDiskIsReportedOnceStopsTheAppendsAndTheStreamGoesOn) {
     const platform::WaveFormatPcm format = files::pcmWaveFormat(false, false, false);
     FullDiskWaveFile file(nullptr, &format);
+    ASSERT_TRUE(file.newFile(nullptr));
+    file.full = true;
     make().setRecordingFile(&file);
     engine->startPlaying();
     runTo(200, 22);
-    EXPECT_EQ(host.requested, (std::vector<Message>{{"Can't write wave data", "lirveto nextdat"}}));
+    EXPECT_EQ(host.requested,
+              (std::vector<Message>{
+                  {testing_support::limitedRecordingText(file.fileName()), "Lirveto"}}));
     EXPECT_EQ(file.writes, 1) << "no later append may leave a gap in the recording";
     EXPECT_GT(library.buffer().locks.size(), 50u);
+    engine->stopPlaying();
+    file.discard();
 }
 
 }  // namespace

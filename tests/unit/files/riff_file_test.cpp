@@ -122,6 +122,7 @@ TEST_F(RiffFileTest, ReadStopsAtTheEndOfTheChunk) {
     }
     WaveFile file(name.c_str(), nullptr);
     ASSERT_TRUE(file.isOpen());
+    ASSERT_TRUE(file.seek(0));
     char got[16] = {};
     EXPECT_EQ(file.read(got, 16), 5);
     EXPECT_EQ(std::string(got), "hello");
@@ -190,6 +191,7 @@ TEST_F(RiffFileTest, AFailedSaveAsLeavesTheRecordingOpenUnderItsOldName) {
     ASSERT_EQ(put(file, "take"), 4);
     const std::string temporary = file.fileName();
     EXPECT_FALSE(file.saveAs(pathOf("no such folder/x.wav").c_str()));
+    EXPECT_EQ(file.lastReason(), "No such file or directory") << "reopening keeps the reason";
     EXPECT_TRUE(file.isOpen());
     EXPECT_TRUE(file.isTemporary());
     EXPECT_EQ(file.fileName(), temporary);

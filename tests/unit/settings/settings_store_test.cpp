@@ -281,8 +281,9 @@ TEST_F(SettingsStoreTest, KeyThatCannotBeCreatedIsReportedAndTheSaveGoesOn) {
     writeFile(registryFile().parent_path(), "not a folder");
     EXPECT_FALSE(settings::saveSettings(nullptr, messages));
     ASSERT_EQ(messages.shown.size(), 1U);
-    EXPECT_EQ(messages.shown[0].text, "can't register key\nNot a directory");
-    EXPECT_EQ(messages.shown[0].caption, "savesettings");
+    EXPECT_EQ(messages.shown[0].text,
+              "Can't save the settings to " + registryFile().string() + ": Not a directory.");
+    EXPECT_EQ(messages.shown[0].caption, "Lirveto");
     EXPECT_EQ(messages.shown[0].style, platform::MessageBoxStyle::Ok);
     EXPECT_EQ(readFile(registryFile().parent_path()), "not a folder");
 }
@@ -305,7 +306,8 @@ TEST_F(SettingsStoreTest, RegistryThatCannotBeWrittenKeepsTheOldFile) {
 
     EXPECT_FALSE(savedOk);
     ASSERT_EQ(messages.shown.size(), 1U);
-    EXPECT_EQ(messages.shown[0].text, "can't register key\nFile too large");
+    EXPECT_EQ(messages.shown[0].text,
+              "Can't save the settings to " + registryFile().string() + ": File too large.");
     EXPECT_EQ(readFile(registryFile()), before);
 }
 

@@ -17,6 +17,7 @@
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "support/fake_wave_out.h"
+#include "support/file_size_limit.h"
 #include "support/first_start_settings.h"
 #include "support/recording_message_box.h"
 #include "support/recording_wave_engine_host.h"
@@ -41,9 +42,14 @@ using Shown = std::vector<std::pair<std::string, std::string>>;
 class RefusingWaveFile final : public files::WaveFile {
   public:
     RefusingWaveFile() : WaveFile(nullptr, nullptr) {}
+    // Refused as a full disk refuses: by the system, with its reason.
     int32_t write(const void* bytes, int32_t count) override {
         ++tries;
-        return refusing ? -1 : WaveFile::write(bytes, count);
+        if (!refusing) {
+            return WaveFile::write(bytes, count);
+        }
+        const testing_support::FileSizeLimit full(0);
+        return WaveFile::write(bytes, count);
     }
     bool refusing = false;
     int tries = 0;
@@ -366,7 +372,8 @@ TEST_F(WaveEngineTest, ARefusedAppendIsReportedOnceStopsTheRecordingAndPlayingGo
     EXPECT_EQ(waveOut.written.size(), 4U);
     EXPECT_EQ(file.tries, triesAtPlay);  // no more writes once one failed
     EXPECT_TRUE(engine.recordingStopped());
-    EXPECT_EQ(shown(), (Shown(1, {"Can't write wave data", "lirveto nextdat"})));
+    EXPECT_EQ(shown(),
+              (Shown(1, {testing_support::limitedRecordingText(file.fileName()), "Lirveto"})));
     ASSERT_EQ(messages.queued.size(), 1U);
     EXPECT_EQ(messages.queued[0].cause, engine::WaveEngine::recordingWriteCause);
     EXPECT_TRUE(messages.queued[0].oncePerCause);
