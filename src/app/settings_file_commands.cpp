@@ -1,6 +1,8 @@
 #include "app/settings_file_commands.h"
 
 #include <QDir>
+#include <cerrno>
+#include <system_error>
 
 #include "framework/message_event.h"
 #include "settings/settings_store.h"
@@ -25,8 +27,10 @@ bool SettingsFileCommands::openSettingsFile(QWidget* owner, QObject* tabWindow) 
     lastName = chosen;
     const QByteArray name = QFile::encodeName(chosen);
     settings::SettingsFileFault fault = settings::SettingsFileFault::none;
+    errno = 0;
     if (!settings::loadSettings(name.constData(), &fault)) {
-        messages.show(settings::settingsFileFaultText(fault, chosen.toStdString()), openTitle,
+        const int why = errno;
+        messages.show(settings::settingsFileFaultText(fault, chosen.toStdString(), why), openTitle,
                       platform::MessageBoxStyle::OkExclamation);
         return false;
     }
@@ -43,9 +47,13 @@ bool SettingsFileCommands::saveSettingsAs(QWidget* owner) {
     }
     lastName = chosen;
     const QByteArray name = QFile::encodeName(chosen);
+    errno = 0;
     if (!settings::saveSettings(name.constData(), messages)) {
-        messages.show("can't write the settings file " + chosen.toStdString(), saveTitle,
-                      platform::MessageBoxStyle::OkExclamation);
+        // Every value is written alike, so the last failed write's reason is that of them all.
+        const int why = errno;
+        messages.show("Can't save the settings to " + chosen.toStdString() +
+                          (why != 0 ? ": " + std::generic_category().message(why) : "") + ".",
+                      saveTitle, platform::MessageBoxStyle::OkExclamation);
         return false;
     }
     return true;

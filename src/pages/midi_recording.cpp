@@ -23,7 +23,8 @@ bool MidiRecording::startNewFile() {
 }
 
 std::string MidiRecording::openFailure(const std::string& path) const {
-    return path + " is not a MIDI recording Lirveto can record into.";
+    // The file's reason says whether it could not be read or is no recording of ours.
+    return "Can't open " + path + ".";
 }
 
 std::string MidiRecording::finish() {

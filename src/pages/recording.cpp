@@ -6,6 +6,7 @@
 #include "files/failure_text.h"
 #include "framework/recording_rescue.h"
 #include "framework/window_title.h"
+#include "platform/temp_file_name.h"
 
 namespace pages {
 
@@ -163,7 +164,8 @@ void Recording::fileNew() {
     }
     closeFile(replacing());
     if (!startNewFile()) {
-        reportFailure("Can't create a temporary file for the recording.");
+        reportFailure("Can't create a temporary file for the recording in " +
+                      platform::getTempPath() + ".");
     }
     showTitle();
 }

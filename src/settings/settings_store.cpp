@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "platform/atomic_file.h"
 #include "platform/profile.h"
@@ -143,13 +144,16 @@ bool loadSettings(const char* iniFileOrNull, SettingsFileFault* fault) {
     return true;
 }
 
-std::string settingsFileFaultText(SettingsFileFault fault, std::string_view fileName) {
+std::string settingsFileFaultText(SettingsFileFault fault, std::string_view fileName,
+                                  int systemError) {
     const std::string name(fileName);
     switch (fault) {
         case SettingsFileFault::none:
             break;
         case SettingsFileFault::unreadable:
-            return "can't read the settings file " + name;
+            return "Can't read the settings file " + name +
+                   (systemError != 0 ? ": " + std::generic_category().message(systemError) : "") +
+                   ".";
         case SettingsFileFault::notSettingsFile:
             return name + " is not a settings file: it has no [Version] section";
     }

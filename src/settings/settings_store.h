@@ -25,8 +25,10 @@ enum class SettingsFileFault {
 // read or is no settings file; `fault`, when given, then says which.
 bool loadSettings(const char* iniFileOrNull, SettingsFileFault* fault = nullptr);
 
-// One line for the user on why `fileName` was not loaded.
-std::string settingsFileFaultText(SettingsFileFault fault, std::string_view fileName);
+// One line for the user on why `fileName` was not loaded; `systemError`, the errno the failed
+// read left (0: none), gives the system's reason for an unreadable file.
+std::string settingsFileFaultText(SettingsFileFault fault, std::string_view fileName,
+                                  int systemError = 0);
 
 // With a null or empty name, writes the registry key; when it cannot be created, `messages`
 // shows "Can't save the settings to FILE: REASON.", and nothing reaches the registry.

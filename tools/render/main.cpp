@@ -189,10 +189,11 @@ int main(int argc, char** argv) {
     }
     // Without a settings file, the values stay those of a first start: no registry is read.
     settings::SettingsFileFault fault = settings::SettingsFileFault::none;
+    errno = 0;
     if (!options->settingsPath.empty() &&
         !settings::loadSettings(options->settingsPath.c_str(), &fault)) {
-        return fail(kBadInput,
-                    settings::settingsFileFaultText(fault, shownForMessage(options->settingsPath)));
+        return fail(kBadInput, settings::settingsFileFaultText(
+                                   fault, shownForMessage(options->settingsPath), errno));
     }
     applyPlayingOptions(options->playing);
     if (!writableOutput(options->outPath, error)) {

@@ -94,8 +94,12 @@ TEST_F(AppFixture, AFileThatCannotBeReadOrWrittenIsReportedAndChangesNothing) {
     EXPECT_EQ(wavePage->count(page::settingsChanged), 0);
     frame->menuAction(command::saveSettingsAs)->trigger();
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_NE(messages.shown[0].text.find("missing.ini"), std::string::npos);
-    EXPECT_NE(messages.shown[1].text.find("folder.ini"), std::string::npos);
+    EXPECT_EQ(messages.shown[0].text, "Can't read the settings file " +
+                                          folder.filePath("missing.ini").toStdString() +
+                                          ": No such file or directory.");
+    EXPECT_EQ(messages.shown[1].text, "Can't save the settings to " +
+                                          folder.filePath("no/such/folder.ini").toStdString() +
+                                          ": No such file or directory.");
 }
 
 // An empty or unrelated file would set every value to its settings-file default.

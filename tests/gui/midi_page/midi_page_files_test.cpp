@@ -175,8 +175,8 @@ TEST_F(MidiPageFilesTest, ACloseThatCannotWriteTheEndOfTrackIsReported) {
         send(page::fileClose);
     }
     ASSERT_EQ(messages.shown.size(), 1u);
-    const std::string closing = "Can't close the recording " + path("full.mid").toStdString() + ".";
-    EXPECT_EQ(messages.shown[0].text.substr(0, closing.size()), closing);
+    EXPECT_EQ(messages.shown[0].text,
+              "Can't close the recording " + path("full.mid").toStdString() + ": File too large.");
     EXPECT_EQ(messages.shown[0].caption, "Lirveto");
     EXPECT_EQ(title(), QStringLiteral("Lirveto"));
 }

@@ -107,6 +107,18 @@ TYPED_TEST(SoundPageFilesTest, NewAndOpenStopOnlyTheMidiPageAndBeforeTheyAsk) {
     EXPECT_EQ(this->take().length() > 0, playsOn);
 }
 
+TYPED_TEST(SoundPageFilesTest, ANewTakeThatCannotBeMadeNamesTheFolderAndTheReason) {
+    this->makePage();
+    const std::string missing = this->folder.filePath(QStringLiteral("gone")).toStdString();
+    qputenv("TMPDIR", QByteArray::fromStdString(missing));
+    this->send(page::fileNew);
+    ASSERT_EQ(this->kind.messages.shown.size(), 1u);
+    EXPECT_EQ(this->kind.messages.shown[0].text,
+              "Can't create a temporary file for the recording in " + missing +
+                  "/: No such file or directory.");
+    EXPECT_EQ(this->kind.messages.shown[0].caption, "Lirveto");
+}
+
 // Bringing an unnamed take up to date would clear its changed mark, and the next New, Exit or
 // signal would then drop it without asking.
 TYPED_TEST(SoundPageFilesTest, SaveOnAnUnnamedTakeAsksForANameAndCancelKeepsTheTakeChanged) {
