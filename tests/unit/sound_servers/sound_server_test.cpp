@@ -35,7 +35,7 @@ QJsonObject heard(const std::string& recording) {
 
 std::vector<double> numbers(const QJsonValue& list) {
     std::vector<double> all;
-    for (const QJsonValue& value : list.toArray()) {
+    for (const auto& value : list.toArray()) {
         all.push_back(value.toDouble());
     }
     return all;
@@ -56,6 +56,8 @@ struct Route {
     const char* player;
 };
 
+// GoogleTest looks for this name.
+// NOLINTNEXTLINE(readability-identifier-naming)
 void PrintTo(const Route& route, std::ostream* out) {
     *out << route.name;
 }
@@ -112,6 +114,8 @@ struct Planted {
     std::vector<double> lengthsMs;
 };
 
+// GoogleTest looks for this name.
+// NOLINTNEXTLINE(readability-identifier-naming)
 void PrintTo(const Planted& planted, std::ostream* out) {
     *out << planted.name;
 }
@@ -121,7 +125,7 @@ class PlantedSilence : public ::testing::TestWithParam<Planted> {};
 // Two seconds of a 441 Hz saw-like tone, which crosses zero only between samples.
 TEST_P(PlantedSilence, CountsOnlyDropoutsInsideTheSound) {
     const Planted& planted = GetParam();
-    std::vector<int16_t> samples(2 * rate);
+    std::vector<int16_t> samples(std::size_t{2} * rate);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         const double phase = std::fmod(i * 441.0 / rate + 0.01, 1.0);
         samples[i] = static_cast<int16_t>(std::lround(16000 * (2 * phase - 1)));
