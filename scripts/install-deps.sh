@@ -8,11 +8,16 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache clang clang-format clang-tidy libclang-rt-14-dev
   # libraries
   qt6-base-dev libgl-dev libsdl2-dev libfluidsynth-dev libasound2-dev libxcb1-dev
+  libpipewire-0.3-dev libpulse-dev
   # the built-in synth's General MIDI SoundFont and the command-line synth used by tests
   timgm6mb-soundfont fluidsynth
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils openbox sox python3 python3-mido desktop-file-utils
+  # private sound servers that tests start, play through and record (pactl, pacat, parec, pw-cat,
+  # pw-cli, pw-dump), their own session bus, and the load for sound benchmarks
+  pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus-daemon
+  stress-ng
   # checks of what make install and make package deliver
   appstream groff-base man-db file dpkg-dev
 )
