@@ -45,6 +45,9 @@ class LazyMidiOut final : public MidiOutApi {
     bool deviceLost(HMIDIOUT handle) const override {
         return made != nullptr && made->deviceLost(handle);
     }
+    std::string lastOpenError() const override {
+        return made != nullptr ? made->lastOpenError() : std::string();
+    }
 
   private:
     MidiOutApi& output();

@@ -64,11 +64,18 @@ mm::MmResult MidiOut::open(HMIDIOUT* handle, uint32_t deviceId) {
     }
     const mm::MmResult result = port->open();
     if (result != mm::MMSYSERR_NOERROR) {
+        openFailure = port->openError();
         return result;
     }
+    openFailure.clear();
     handles.push_back(std::make_unique<MidiOutHandle>(MidiOutHandle{std::move(port)}));
     *handle = handles.back().get();
     return mm::MMSYSERR_NOERROR;
+}
+
+std::string MidiOut::lastOpenError() const {
+    std::lock_guard lock(mutex);
+    return openFailure;
 }
 
 MidiOutPort* MidiOut::openPort(HMIDIOUT handle) const {

@@ -59,6 +59,7 @@ class MidiOut final : public MidiOutApi {
     mm::MmResult setVolume(HMIDIOUT handle, uint32_t volume) override;
     mm::MmResult close(HMIDIOUT handle) override;
     bool deviceLost(HMIDIOUT handle) const override;
+    std::string lastOpenError() const override;
 
   private:
     std::shared_ptr<MidiOutPort> portOf(uint32_t deviceId);
@@ -67,6 +68,7 @@ class MidiOut final : public MidiOutApi {
     MidiOutDevices& devices;
     mutable std::mutex mutex;
     std::vector<std::unique_ptr<MidiOutHandle>> handles;
+    std::string openFailure;  // under `mutex`
 };
 
 }  // namespace platform

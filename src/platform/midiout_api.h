@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/mm_result.h"
 
@@ -64,6 +65,8 @@ class MidiOutApi {
     // Whether the output behind an open handle went away (the synth's sound device unplugged or
     // its sound server gone): nothing sent is heard any more, and only closing it helps.
     virtual bool deviceLost(HMIDIOUT handle) const = 0;
+    // Why the last open failed, in the device's own words; empty when it gave none.
+    virtual std::string lastOpenError() const { return {}; }
 };
 
 // One output device. Threads: as MidiOutApi; caps from any thread.
@@ -79,6 +82,8 @@ class MidiOutPort {
     // A port that renders through an audio device of its own may lose it; a sequencer port
     // takes its messages whether anyone listens or not.
     virtual bool lost() const { return false; }
+    // Why the last open failed, in the device's own words; empty when it gave none.
+    virtual std::string openError() const { return {}; }
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "engine/dsound/sound_buffer_owner.h"
 
 #include "files/pcm_wave_format.h"
+#include "platform/output_failure.h"
 
 namespace engine {
 
@@ -50,8 +51,8 @@ bool SoundBufferOwner::createSoundBuffer(uintptr_t window, engine::OutputFormat 
     }
     if (create->create(nullptr, &device, nullptr) != ds::DS_OK || device == nullptr) {
         device = nullptr;
-        messages.show("Can't open DirectSound Output Device.\nAlready in use with another program?",
-                      "Lirveto", MessageBoxStyle::Ok);
+        messages.show(platform::outputFailureText(library.lastDeviceError()), "Lirveto",
+                      MessageBoxStyle::OkExclamation);
         return false;
     }
     if (device->setCooperativeLevel(window, ds::DSSCL_NORMAL) != ds::DS_OK) {
@@ -77,7 +78,8 @@ bool SoundBufferOwner::createSoundBuffer(uintptr_t window, engine::OutputFormat 
     desc.format = &format;
     if (device->createSoundBuffer(&desc, &buffer, nullptr) != ds::DS_OK) {
         buffer = nullptr;
-        messages.show("Can't create directsound buffer.", "Lirveto initdat", MessageBoxStyle::Ok);
+        messages.show(platform::outputFailureText(device->lastDeviceError()), "Lirveto",
+                      MessageBoxStyle::OkExclamation);
         return false;
     }
     size = format.avgBytesPerSec;

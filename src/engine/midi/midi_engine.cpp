@@ -11,6 +11,7 @@
 #include "engine/tone/sounding_note.h"
 #include "files/failure_text.h"
 #include "files/midi_file.h"
+#include "platform/output_failure.h"
 #include "settings/playing_values.h"
 #include "settings/settings_values.h"
 
@@ -80,7 +81,7 @@ void MidiEngine::start() {
     chooseDevice();
     platform::HMIDIOUT opened = nullptr;
     if (midiOut.open(&opened, chosenId) != mm::MMSYSERR_NOERROR) {
-        host.showMessage("Can't open MIDI", "play");
+        host.showMessage(platform::outputFailureText(midiOut.lastOpenError()).c_str(), "Lirveto");
         return;
     }
     {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "engine/tone/note_readout.h"
@@ -12,6 +11,7 @@
 #include "files/failure_text.h"
 #include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
+#include "platform/output_failure.h"
 #include "settings/settings_values.h"
 
 namespace engine {
@@ -91,14 +91,8 @@ bool WaveEngine::openDevice() {
     platform::HWAVEOUT opened = nullptr;
     const mm::MmResult result = waveOut.open(&opened, deviceId, &format, this, mm::CALLBACK_WINDOW);
     if (result != mm::MMSYSERR_NOERROR) {
-        char code[16];
-        (void)std::snprintf(code, sizeof code, "%d", static_cast<int>(result));
-        messages.request({code, "Lirveto", MessageBoxStyle::OkExclamation});
-        std::string text = "Can't open Wave Output Device.\nAlready in use with another program?";
-        if (const std::string reason = waveOut.lastDeviceError(); !reason.empty()) {
-            text += "\n" + reason;
-        }
-        messages.request({text, "Lirveto initdat", MessageBoxStyle::OkExclamation});
+        messages.request({platform::outputFailureText(waveOut.lastDeviceError()), "Lirveto",
+                          MessageBoxStyle::OkExclamation});
         return false;
     }
     device = opened;

@@ -162,6 +162,7 @@ MidiOutCaps FluidSynthPort::caps() const {
 
 mm::MmResult FluidSynthPort::open() {
     if (!soundFontLoaded()) {
+        lastDeviceError = loadError();
         return mm::MMSYSERR_NODRIVER;
     }
     if (device != nullptr) {

@@ -51,6 +51,7 @@ class FluidSynthPort final : public MidiOutPort, private AudioSource {
 
     // Controlling thread, while open: the output's error text after a failed open.
     std::string deviceError() const { return lastDeviceError; }
+    std::string openError() const override { return lastDeviceError; }
 
   private:
     void load(const std::string& soundFont);

@@ -35,6 +35,7 @@ class SystemMidiOut final : public platform::MidiOutApi {
     bool deviceLost(platform::HMIDIOUT handle) const override {
         return functions.deviceLost(handle);
     }
+    std::string lastOpenError() const override { return functions.lastOpenError(); }
 
   private:
     std::unique_ptr<platform::SystemMidiDevices> devices;

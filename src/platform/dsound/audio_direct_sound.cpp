@@ -27,13 +27,15 @@ bool isPlayable(const PcmWaveFormat& format) {
 
 }  // namespace
 
-AudioDirectSound* AudioDirectSound::create(AudioDeviceFactory factory) {
+AudioDirectSound* AudioDirectSound::create(AudioDeviceFactory factory, std::string& error) {
     auto* directSound = new AudioDirectSound(std::move(factory));
     directSound->probe = directSound->makeDevice();
     if (directSound->probe == nullptr || !directSound->probe->open(probeFormat(), *directSound)) {
+        error = directSound->probe != nullptr ? directSound->probe->lastError() : std::string();
         delete directSound;
         return nullptr;
     }
+    error.clear();
     directSound->periodFrames = directSound->probe->format().periodFrames;
     return directSound;
 }
@@ -108,8 +110,8 @@ ds::HResult AudioDirectSound::createSoundBuffer(const DsBufferDesc* desc,
     if (device == nullptr) {
         return ds::DSERR_ALLOCATED;
     }
-    LoopingSoundBuffer* created =
-        LoopingSoundBuffer::create(std::move(device), *desc->format, desc->bufferBytes);
+    LoopingSoundBuffer* created = LoopingSoundBuffer::create(std::move(device), *desc->format,
+                                                             desc->bufferBytes, deviceError);
     if (created == nullptr) {
         return ds::DSERR_ALLOCATED;
     }

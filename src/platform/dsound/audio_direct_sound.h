@@ -19,14 +19,15 @@ class AudioDirectSound final : public IDirectSound, private AudioSource {
     // ahead: half of that lead.
     static constexpr int32_t kLongestPeriodFrames = 220;
 
-    // Null when no output can be opened.
-    static AudioDirectSound* create(AudioDeviceFactory makeDevice);
+    // Null, with the output's reason in `error`, when no output can be opened.
+    static AudioDirectSound* create(AudioDeviceFactory makeDevice, std::string& error);
 
     ds::HResult setCooperativeLevel(uintptr_t window, uint32_t level) override;
     ds::HResult getCaps(DsCaps* caps) override;
     ds::HResult createSoundBuffer(const DsBufferDesc* desc, IDirectSoundBuffer** buffer,
                                   void* outer) override;
     uint32_t release() override;
+    std::string lastDeviceError() const override { return deviceError; }
 
   private:
     explicit AudioDirectSound(AudioDeviceFactory makeDevice);
@@ -38,6 +39,7 @@ class AudioDirectSound final : public IDirectSound, private AudioSource {
     std::unique_ptr<AudioDevice> probe;
     int32_t periodFrames = 0;
     uint32_t cooperativeLevel = 0;
+    std::string deviceError;
 };
 
 }  // namespace platform

@@ -38,7 +38,7 @@ ds::HResult DirectSoundOnAudio::create(const void* device, IDirectSound** direct
     if (device != nullptr) {
         return ds::DSERR_NODRIVER;  // only the default output is offered
     }
-    AudioDirectSound* opened = AudioDirectSound::create(makeDevice);
+    AudioDirectSound* opened = AudioDirectSound::create(makeDevice, deviceError);
     if (opened == nullptr) {
         return ds::DSERR_ALLOCATED;
     }

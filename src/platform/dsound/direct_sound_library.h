@@ -15,11 +15,13 @@ class DirectSoundOnAudio final : public DirectSoundLibrary, private DirectSoundC
 
     Module loadLibrary(const char* name) override;
     DirectSoundCreateFunction* getProcAddress(Module module, const char* name) override;
+    std::string lastDeviceError() const override { return deviceError; }
 
   private:
     ds::HResult create(const void* device, IDirectSound** directSound, void* outer) override;
 
     AudioDeviceFactory makeDevice;
+    std::string deviceError;
 };
 
 }  // namespace platform

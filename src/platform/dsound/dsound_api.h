@@ -9,6 +9,7 @@
 // at a time, while the GUI thread plays the buffer; release must wait until none is in progress.
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -129,6 +130,9 @@ class IDirectSound {
                                           void* outer) = 0;
     // Frees the device; buffers created from it stay usable until their own release.
     virtual uint32_t release() = 0;
+    // Why the sound output behind the last failed createSoundBuffer did not open, in its own
+    // words; empty when it gave none.
+    virtual std::string lastDeviceError() const { return {}; }
 
   protected:
     ~IDirectSound() = default;
@@ -154,6 +158,9 @@ class DirectSoundLibrary {
     virtual Module loadLibrary(const char* name) = 0;
     // Null when the module has no export of that name.
     virtual DirectSoundCreateFunction* getProcAddress(Module module, const char* name) = 0;
+    // Why the sound output behind the last failed creation did not open, in its own words;
+    // empty when it gave none.
+    virtual std::string lastDeviceError() const { return {}; }
 };
 
 }  // namespace platform

@@ -5,7 +5,8 @@
 namespace platform {
 
 LoopingSoundBuffer* LoopingSoundBuffer::create(std::unique_ptr<AudioDevice> device,
-                                               const PcmWaveFormat& format, uint32_t bytes) {
+                                               const PcmWaveFormat& format, uint32_t bytes,
+                                               std::string& error) {
     AudioFormat wanted;
     wanted.rate = static_cast<int32_t>(format.samplesPerSec);
     wanted.channels = format.channels;
@@ -13,9 +14,11 @@ LoopingSoundBuffer* LoopingSoundBuffer::create(std::unique_ptr<AudioDevice> devi
     wanted.periodFrames = kPeriodFramesAsked;
     auto* buffer = new LoopingSoundBuffer(std::move(device), bytes, wanted.silence());
     if (!buffer->device->open(wanted, *buffer)) {
+        error = buffer->device->lastError();
         delete buffer;
         return nullptr;
     }
+    error.clear();
     return buffer;
 }
 

@@ -23,9 +23,10 @@ class LoopingSoundBuffer final : public IDirectSoundBuffer, private AudioSource 
     static constexpr int32_t kPeriodFramesAsked = 128;
 
     // Opens `device` paused in `format` for a ring of `bytes`. Null when the device cannot be
-    // opened (why: the device's lastError()).
+    // opened, with its lastError() in `error`.
     static LoopingSoundBuffer* create(std::unique_ptr<AudioDevice> device,
-                                      const PcmWaveFormat& format, uint32_t bytes);
+                                      const PcmWaveFormat& format, uint32_t bytes,
+                                      std::string& error);
 
     ds::HResult play(uint32_t reserved, uint32_t priority, uint32_t flags) override;
     ds::HResult getCurrentPosition(uint32_t* playCursor, uint32_t* writeCursor) override;

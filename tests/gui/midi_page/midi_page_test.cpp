@@ -94,8 +94,8 @@ TEST_F(MidiPageTest, WithoutADeviceThePageSaysSoOnceAndStaysUsable) {
     // Asked from the button's notification: queued, not opened there.
     ASSERT_EQ(messages.queued.size(), 1u);
     EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.queued[0].text, "Can't open MIDI");
-    EXPECT_EQ(messages.queued[0].caption, "play");
+    EXPECT_EQ(messages.queued[0].text, "The sound output could not be opened.");
+    EXPECT_EQ(messages.queued[0].caption, "Lirveto");
     EXPECT_FALSE(page->isPlaying());
     EXPECT_EQ(button(106)->state(), CoolButton::held);
     EXPECT_FALSE(timer.hasEvents());

@@ -75,9 +75,9 @@ TEST_F(WavePageTest, AnOutputThatCannotOpenReportsAndStaysStopped) {
     out.openResult = mm::MMSYSERR_ALLOCATED;
     QTest::mouseClick(button(105), Qt::LeftButton);
     EXPECT_FALSE(page->isPlaying());
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0].text, "4");
-    EXPECT_EQ(messages.shown[1].caption, "Lirveto initdat");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "The sound output could not be opened.");
+    EXPECT_EQ(messages.shown[0].caption, "Lirveto");
     EXPECT_EQ(button(105)->state(), CoolButton::normal);
     EXPECT_EQ(button(106)->state(), CoolButton::held);
     EXPECT_EQ(focused(), button(105));

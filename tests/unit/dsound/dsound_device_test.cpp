@@ -130,6 +130,7 @@ TEST_F(DirectSoundTest, CreationFailsWithoutAnOutputAndForOtherDevicesOrAggregat
     refusal = "no sound card";
     EXPECT_NE(create->create(nullptr, &directSound, nullptr), ds::DS_OK);
     EXPECT_EQ(directSound, nullptr);
+    EXPECT_EQ(library.lastDeviceError(), "no sound card") << "the page tells the output's reason";
 }
 
 TEST_F(DirectSoundTest, AnOutputWhosePeriodIsOverHalfTheLeadReportsAnEmulatedDriver) {

@@ -101,14 +101,13 @@ TEST_F(DirectSoundEngineTest, EachFailingOpenStepShowsItsMessageAndLeavesNothing
         {[](auto& t) { t.library.noCreateFunction = true; },
          "Lirveto|Cannot get DirectSoundCreate function address", MessageBoxStyle::OkExclamation},
         {[](auto& t) { t.library.failCreate = true; },
-         "Lirveto|Can't open DirectSound Output Device.\nAlready in use with another program?",
-         MessageBoxStyle::Ok},
+         "Lirveto|The sound output could not be opened.", MessageBoxStyle::OkExclamation},
         {[](auto& t) { t.library.settings.emulated = true; },
          "Lirveto|DirectSound is running in emulated mode, which won't work with Lirveto.\nTry "
          "updating sound card drivers or change sound card.",
          MessageBoxStyle::Ok},
         {[](auto& t) { t.library.settings.failCreateBuffer = true; },
-         "Lirveto initdat|Can't create directsound buffer.", MessageBoxStyle::Ok},
+         "Lirveto|The sound output could not be opened.", MessageBoxStyle::OkExclamation},
     };
     for (const Case& failing : cases) {
         Rig t;

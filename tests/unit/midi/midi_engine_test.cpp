@@ -207,7 +207,8 @@ TEST_F(MidiEngineTest, ADeviceOfTheWantedNameIsChosenAndAFailedOpenSaysSo) {
     port->failOpensWith(mm::MMSYSERR_ALLOCATED);
     chooser.start();
     EXPECT_FALSE(chooser.isPlaying()) << "the previous id stays and fails";
-    EXPECT_EQ(host.messages, std::vector<std::string>{"play: Can't open MIDI"});
+    EXPECT_EQ(host.messages,
+              std::vector<std::string>{"Lirveto: The sound output could not be opened."});
     EXPECT_FALSE(timer.hasEvents());
 }
 

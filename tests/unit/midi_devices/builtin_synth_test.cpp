@@ -169,7 +169,8 @@ TEST(SystemMidiDevices, TheListOnThisMachineAndTheMessageWhenNothingOpens) {
         engine::MidiEngine midi(fewer, timer, cursor, host);
         midi.start();
         EXPECT_FALSE(midi.isPlaying());
-        EXPECT_EQ(host.shown, std::vector<std::string>{"play: Can't open MIDI"});
+        EXPECT_EQ(host.shown,
+                  std::vector<std::string>{"Lirveto: The sound output could not be opened."});
         midi.stop();
         EXPECT_FALSE(timer.hasEvents());
     }

@@ -117,26 +117,21 @@ TEST_F(WaveEngineTest, WithoutVolumeControlItSaysSoAndPlays) {
     EXPECT_EQ(waveOut.written.size(), 2U);
 }
 
-TEST_F(WaveEngineTest, ARefusedFormatShowsTheCodeThenAlreadyInUseAndStaysStopped) {
+TEST_F(WaveEngineTest, ARefusedOutputShowsOneBoxWithTheOutputsReasonAndStaysStopped) {
     settings::Stereo = true;
     settings::HighRate = true;
     settings::SixteenBit = true;
     waveOut.openResult = mm::WAVERR_BADFORMAT;
     engine.startPlaying();
     EXPECT_FALSE(engine.isPlaying());
-    EXPECT_EQ(shown(),
-              (Shown{{"32", "Lirveto"},
-                     {"Can't open Wave Output Device.\nAlready in use with another program?",
-                      "Lirveto initdat"}}));
+    EXPECT_EQ(shown(), (Shown{{"The sound output could not be opened.", "Lirveto"}}));
     EXPECT_TRUE(waveOut.written.empty());
 
-    // The device's own reason follows the fixed text.
+    // The output's own reason is the message: it says what was tried and what to do.
     waveOut.openResult = mm::MMSYSERR_ALLOCATED;
-    waveOut.openError = "Could not open audio device: Device or resource busy";
+    waveOut.openError = "No sound server or sound device could be opened: ALSA was tried.";
     engine.startPlaying();
-    EXPECT_EQ(shown().back().first,
-              "Can't open Wave Output Device.\nAlready in use with another program?\n"
-              "Could not open audio device: Device or resource busy");
+    EXPECT_EQ(shown().back().first, waveOut.openError);
 
     waveOut.openResult = mm::MMSYSERR_NOERROR;
     engine.startPlaying();
