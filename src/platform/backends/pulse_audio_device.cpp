@@ -71,10 +71,19 @@ struct PulseAudioDevice::Callbacks {
         PulseAudioDevice& device = owner(self);
         device.underruns.fetch_add(1, std::memory_order_relaxed);
         noteUnderrun();
+        if (device.autoBuffer) {
+            device.raiseBuffer();
+        }
     }
 
     static void bufferChanged(pa_stream* /*stream*/, void* self) noexcept {
         owner(self).readBackBuffer();
+    }
+
+    static void bufferSet(pa_stream* /*stream*/, int success, void* self) noexcept {
+        if (success != 0) {
+            owner(self).readBackBuffer();
+        }
     }
 
     // What the server asked for while the stream was stopped is written on the mainloop thread,
@@ -105,7 +114,8 @@ bool PulseAudioDevice::open(const AudioFormat& wanted, AudioSource& from) {
     current = wanted;
     source = &from;
     askedPeriodFrames = wanted.periodFrames;
-    askedBufferMs = wanted.serverBufferMs == 0
+    autoBuffer = wanted.serverBufferMs == 0;
+    askedBufferMs = autoBuffer
                         ? kAutoStartMs
                         : std::clamp(wanted.serverBufferMs, kSmallestBufferMs, kLargestBufferMs);
     stopped.store(true);
@@ -325,6 +335,15 @@ void PulseAudioDevice::write(std::size_t bytes) noexcept {
         uncorkPending.store(false, std::memory_order_relaxed);
         release(pa_stream_cork(stream, 0, nullptr, nullptr));
     }
+}
+
+void PulseAudioDevice::raiseBuffer() noexcept {
+    if (stream == nullptr || askedBufferMs >= kLargestBufferMs) {
+        return;
+    }
+    askedBufferMs = std::min(kLargestBufferMs, askedBufferMs + askedBufferMs / 2);
+    const pa_buffer_attr attr = bufferAttrFor(current, askedPeriodFrames, askedBufferMs);
+    release(pa_stream_set_buffer_attr(stream, &attr, &Callbacks::bufferSet, this));
 }
 
 void PulseAudioDevice::readBackBuffer() noexcept {

@@ -28,7 +28,8 @@ namespace platform {
 
 class PulseAudioDevice final : public AudioDevice {
   public:
-    // The buffer an automatic choice is given, and the bounds of a fixed one.
+    // The buffer an automatic choice starts at and the most it is raised to; the least a fixed
+    // choice is given.
     static constexpr int32_t kAutoStartMs = 20;
     static constexpr int32_t kLargestBufferMs = 100;
     static constexpr int32_t kSmallestBufferMs = 5;
@@ -64,6 +65,7 @@ class PulseAudioDevice final : public AudioDevice {
     void fail(int code);
     // Mainloop thread only, below.
     void write(std::size_t bytes) noexcept;
+    void raiseBuffer() noexcept;
     void readBackBuffer() noexcept;
 
     pa_threaded_mainloop* mainloop = nullptr;
@@ -72,7 +74,8 @@ class PulseAudioDevice final : public AudioDevice {
     AudioFormat current;
     AudioSource* source = nullptr;
     int32_t askedPeriodFrames = 0;
-    int32_t askedBufferMs = 0;
+    bool autoBuffer = false;
+    int32_t askedBufferMs = 0;  // under the mainloop lock
     // Under the mainloop lock; atomic as well so that a reader never depends on that.
     std::atomic<bool> stopped{true};
     std::atomic<bool> uncorkPending{false};
