@@ -25,9 +25,9 @@
 #include "platform/backends/qt/qt_cursor_source.h"
 #include "platform/backends/qt/qt_help.h"
 #include "platform/backends/qt/qt_shell.h"
-#include "platform/backends/sdl_direct_sound.h"
+#include "platform/backends/system_direct_sound.h"
 #include "platform/backends/sdl_thread_priority.h"
-#include "platform/backends/sdl_wave_out.h"
+#include "platform/backends/system_wave_out.h"
 #include "platform/backends/system_midi_out.h"
 #include "platform/close_signals.h"
 #include "platform/mmtimer.h"
@@ -108,10 +108,10 @@ int main(int argc, char** argv) {
                                     messages,
                                     cursor,
                                     fileDialogs,
-                                    platform::makeSdlWaveOut,
+                                    platform::makeSystemWaveOut,
                                     makeMidiOut,
                                     &platform::MultimediaTimer::shared(),
-                                    platform::makeSdlDirectSound};
+                                    platform::makeSystemDirectSound};
 
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;

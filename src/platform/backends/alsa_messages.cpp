@@ -3,6 +3,7 @@
 #include <alsa/asoundlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -14,6 +15,8 @@ namespace platform {
 
 namespace {
 
+std::atomic<int> quietHolders{0};
+
 bool isMissingSequencer(const char* function, int err) {
     const int reason = std::abs(err);
     return function != nullptr && std::strcmp(function, "snd_seq_hw_open") == 0 &&
@@ -23,7 +26,7 @@ bool isMissingSequencer(const char* function, int err) {
 // libasound passes the system's error number as it found it, positive.
 [[gnu::format(printf, 5, 6)]] void alsaMessage(const char* file, int line, const char* function,
                                                int err, const char* format, ...) {
-    if (isMissingSequencer(function, err)) {
+    if (isMissingSequencer(function, err) || quietHolders.load(std::memory_order_relaxed) > 0) {
         return;
     }
     char text[512];
@@ -56,6 +59,15 @@ bool isMissingSequencer(const char* function, int err) {
 void routeAlsaMessages() {
     static std::once_flag routed;
     std::call_once(routed, [] { snd_lib_error_set_handler(alsaMessage); });
+}
+
+QuietAlsaMessages::QuietAlsaMessages() {
+    routeAlsaMessages();
+    quietHolders.fetch_add(1, std::memory_order_relaxed);
+}
+
+QuietAlsaMessages::~QuietAlsaMessages() {
+    quietHolders.fetch_sub(1, std::memory_order_relaxed);
 }
 
 }  // namespace platform

@@ -12,4 +12,14 @@ namespace platform {
 // libasound call whose messages should be ours.
 void routeAlsaMessages();
 
+// While one lives, libasound's messages are dropped: trying a sound output that may well be
+// missing says why in its own failure, not in lines of libasound's on stderr.
+class QuietAlsaMessages {
+  public:
+    QuietAlsaMessages();
+    ~QuietAlsaMessages();
+    QuietAlsaMessages(const QuietAlsaMessages&) = delete;
+    QuietAlsaMessages& operator=(const QuietAlsaMessages&) = delete;
+};
+
 }  // namespace platform

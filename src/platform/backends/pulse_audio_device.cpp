@@ -3,6 +3,7 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <span>
 
 #include "platform/audio_underruns.h"
@@ -10,6 +11,10 @@
 namespace platform {
 
 namespace {
+
+// The buffer an automatic choice starts at: raised, for every later stream of the process, by
+// each dropout an automatic buffer heard.
+std::atomic<int32_t> learnedAutoBufferMs{PulseAudioDevice::kAutoStartMs};
 
 pa_sample_spec sampleSpecOf(const AudioFormat& format) {
     pa_sample_spec spec{};
@@ -116,7 +121,7 @@ bool PulseAudioDevice::open(const AudioFormat& wanted, AudioSource& from) {
     askedPeriodFrames = wanted.periodFrames;
     autoBuffer = wanted.serverBufferMs == 0;
     askedBufferMs = autoBuffer
-                        ? kAutoStartMs
+                        ? learnedAutoBufferMs.load(std::memory_order_relaxed)
                         : std::clamp(wanted.serverBufferMs, kSmallestBufferMs, kLargestBufferMs);
     stopped.store(true);
     uncorkPending.store(false);
@@ -342,6 +347,8 @@ void PulseAudioDevice::raiseBuffer() noexcept {
         return;
     }
     askedBufferMs = std::min(kLargestBufferMs, askedBufferMs + askedBufferMs / 2);
+    // What dropped out here once would again: the next automatic buffer starts where this one is.
+    learnedAutoBufferMs.store(askedBufferMs, std::memory_order_relaxed);
     const pa_buffer_attr attr = bufferAttrFor(current, askedPeriodFrames, askedBufferMs);
     release(pa_stream_set_buffer_attr(stream, &attr, &Callbacks::bufferSet, this));
 }

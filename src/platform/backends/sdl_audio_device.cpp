@@ -13,6 +13,10 @@ bool SdlAudioDevice::open(const AudioFormat& wanted, AudioSource& from) {
         error = "unsupported audio format";
         return false;
     }
+    if (!preferredDriver.empty()) {
+        // At the default priority: SDL_AUDIODRIVER, where set, still decides.
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, preferredDriver.c_str(), SDL_HINT_DEFAULT);
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = SDL_GetError();
         return false;

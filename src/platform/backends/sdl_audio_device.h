@@ -18,6 +18,8 @@ namespace platform {
 class SdlAudioDevice final : public AudioDevice {
   public:
     SdlAudioDevice() = default;
+    // Opens through SDL's driver of that name ("alsa") unless SDL_AUDIODRIVER names another.
+    explicit SdlAudioDevice(std::string driver) : preferredDriver(std::move(driver)) {}
     ~SdlAudioDevice() override { close(); }
     SdlAudioDevice(const SdlAudioDevice&) = delete;
     SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
@@ -42,6 +44,7 @@ class SdlAudioDevice final : public AudioDevice {
     AudioSource* source = nullptr;
     std::atomic<uint64_t> frames{0};
     std::string error;
+    std::string preferredDriver;
 };
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #include "platform/backends/system_midi_devices.h"
 
-#include "platform/backends/sdl_audio_device.h"
+#include "platform/backends/system_audio_device.h"
 
 namespace platform {
 
@@ -37,8 +37,7 @@ std::string SystemMidiDevices::synthProblem() {
 }
 
 std::unique_ptr<SystemMidiDevices> makeSystemMidiDevices(const std::string& soundFont) {
-    return std::make_unique<SystemMidiDevices>(soundFont,
-                                               [] { return std::make_unique<SdlAudioDevice>(); });
+    return std::make_unique<SystemMidiDevices>(soundFont, makeSystemAudioDevice);
 }
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 #pragma once
-// The wave output the pages play through: WaveOut over an SDL2 device.
+// The wave output the pages play through: WaveOut over the sound output of this machine.
 
 #include <memory>
 
@@ -8,6 +8,6 @@
 namespace platform {
 
 // GUI thread.
-std::unique_ptr<WaveOutApi> makeSdlWaveOut();
+std::unique_ptr<WaveOutApi> makeSystemWaveOut();
 
 }  // namespace platform
