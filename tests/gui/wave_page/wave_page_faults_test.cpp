@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "framework/output_watch.h"
-#include "platform/backends/sdl_wave_out.h"
+#include "platform/backends/system_wave_out.h"
 #include "support/file_size_limit.h"
 #include "support/run_program.h"
 #include "support/scoped_environment_variable.h"
@@ -33,7 +33,7 @@ TEST_F(WavePageTest, OnSdlTheDiskDriversFileTakingNoMoreStopsThePage) {
     testing_support::ScopedEnvironmentVariable file("SDL_DISKAUDIOFILE");
     driver.set("disk");
     file.set("/dev/full");
-    makeWaveOut = [] { return platform::makeSdlWaveOut(); };
+    makeWaveOut = [] { return platform::makeSystemWaveOut(); };
     makePage();
     send(page::play);
     ASSERT_TRUE(page->isPlaying());
