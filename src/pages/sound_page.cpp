@@ -57,6 +57,7 @@ SoundPage::SoundPage(QWidget* parent, const framework::DialogTemplate& dialogTem
       port(messagePort()),
       outputWatch([this] { return engineOutputLost(); }, [this] { outputLost(); },
                   [this] {
+                      tellDropouts();
                       if (publishesReadouts()) {
                           showReadout();
                       }
@@ -187,6 +188,7 @@ LRESULT SoundPage::nextControl(WPARAM control, LPARAM byWindow) {
 void SoundPage::startPlaying() {
     if (!enginePlaying() && recording().prepareToPlay()) {
         forgetStatus();  // the first readout is shown whatever was shown before
+        dropouts.playStarted();
         startEngine();
     }
     showPlayState();
@@ -269,8 +271,21 @@ void SoundPage::publishStatus(const char* text) {
 }
 
 void SoundPage::showReadout() {
-    if (statusText.take(readout)) {
+    // A readout that waits for the dropout notice is taken later: the newest then.
+    if (dropouts.readoutMayShow() && statusText.take(readout)) {
         services.status.setStatusText(QString::fromUtf8(readout));
+    }
+}
+
+void SoundPage::showOwnReadout(const char* text) {
+    if (dropouts.readoutMayShow()) {
+        services.status.setStatusText(QString::fromUtf8(text));
+    }
+}
+
+void SoundPage::tellDropouts() {
+    if (const std::string notice = dropouts.due(); !notice.empty()) {
+        services.status.setStatusText(QString::fromStdString(notice));
     }
 }
 

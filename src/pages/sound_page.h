@@ -23,6 +23,7 @@
 #include "framework/output_watch.h"
 #include "framework/page_services.h"
 #include "framework/recording_rescue.h"
+#include "pages/dropout_notice.h"
 #include "pages/recording.h"
 #include "platform/latest_text.h"
 
@@ -91,6 +92,8 @@ class SoundPage : public framework::TDialog,
     // False for a page whose engine shows its readout itself on the GUI thread: it needs no clock.
     virtual bool publishesReadouts() const { return true; }
     void forgetStatus() { statusText.clear(); }
+    // A readout an engine shows itself on the GUI thread; it waits while a dropout notice stands.
+    void showOwnReadout(const char* text);
 
     struct SliderPlace {
         int id;
@@ -150,12 +153,14 @@ class SoundPage : public framework::TDialog,
     // The output went away under the playing page: stop and say so once.
     void outputLost();
     void showReadout();
+    void tellDropouts();
 
     QPointer<controls::CoolButton> play;
     QPointer<controls::CoolButton> stopButton;
     std::vector<std::pair<int, QPointer<controls::TVSlider>>> sliders;
     std::vector<std::pair<int, const controls::ToneSlider*>> toneSliders;
     framework::OutputWatch outputWatch;
+    DropoutNotice dropouts;
     platform::LatestText statusText;
     bool showedPlaying = false;  // the last showPlayState saw the engine playing
     std::string readout;         // the last text taken, its room kept between frames

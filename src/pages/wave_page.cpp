@@ -107,7 +107,7 @@ void WavePage::postToggle() {
 }
 
 void WavePage::showStatus(const char* text) {
-    services.status.setStatusText(QString::fromUtf8(text));
+    showOwnReadout(text);
 }
 
 void WavePage::pumpWaitingMessages() {

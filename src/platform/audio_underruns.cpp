@@ -7,6 +7,7 @@ namespace platform {
 namespace {
 
 std::atomic<uint64_t> underruns{0};
+std::atomic<int32_t> serverBufferMs{0};
 static_assert(std::atomic<uint64_t>::is_always_lock_free);
 
 }  // namespace
@@ -17,6 +18,14 @@ void noteUnderrun() noexcept {
 
 uint64_t underrunCount() noexcept {
     return underruns.load(std::memory_order_relaxed);
+}
+
+void noteServerBuffer(int32_t ms) noexcept {
+    serverBufferMs.store(ms, std::memory_order_relaxed);
+}
+
+int32_t serverBufferInForce() noexcept {
+    return serverBufferMs.load(std::memory_order_relaxed);
 }
 
 }  // namespace platform

@@ -12,4 +12,9 @@ namespace platform {
 void noteUnderrun() noexcept;
 uint64_t underrunCount() noexcept;
 
+// The sound server's buffer an output last settled on, in ms (0: none told yet), so that the
+// program can say what a buffer raised by dropouts now is.
+void noteServerBuffer(int32_t ms) noexcept;
+int32_t serverBufferInForce() noexcept;
+
 }  // namespace platform

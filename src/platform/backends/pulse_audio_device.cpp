@@ -358,8 +358,9 @@ void PulseAudioDevice::readBackBuffer() noexcept {
     const pa_sample_spec* spec = pa_stream_get_sample_spec(stream);
     if (granted != nullptr && spec != nullptr) {
         const pa_usec_t usec = pa_bytes_to_usec(granted->tlength, spec);
-        bufferMs.store(static_cast<int32_t>((usec + PA_USEC_PER_MSEC / 2) / PA_USEC_PER_MSEC),
-                       std::memory_order_relaxed);
+        const auto ms = static_cast<int32_t>((usec + PA_USEC_PER_MSEC / 2) / PA_USEC_PER_MSEC);
+        bufferMs.store(ms, std::memory_order_relaxed);
+        noteServerBuffer(ms);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "page_kinds.h"
+#include "platform/audio_underruns.h"
 #include "support/qt_application.h"
 
 namespace soundpagetest {
@@ -124,6 +125,31 @@ TYPED_TEST(SoundPageProtocolTest, ClosingThePageWhilePlayingStopsItsOutputAndTim
     EXPECT_FALSE(this->kind.timer.hasEvents());
     EXPECT_EQ(this->kind.timer.periodsHeld(), 0);
     EXPECT_FALSE(this->kind.outputOpen());
+}
+
+// Dropouts are told once a play, when they repeat, with the buffer the server now keeps; the
+// readouts leave the status bar to the notice meanwhile.
+TYPED_TEST(SoundPageProtocolTest, RepeatedDropoutsAreToldOnceAPlayAndHoldTheStatusBar) {
+    this->makePage();
+    this->send(page::play);
+    platform::noteUnderrun();
+    QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
+    const QString notice = QStringLiteral(
+        "The sound dropped out 2 times since Play; the sound server now keeps 45 ms.");
+    EXPECT_FALSE(this->kind.status.texts.contains(notice)) << "one dropout is no repeat";
+    platform::noteServerBuffer(45);
+    platform::noteUnderrun();
+    QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
+    ASSERT_EQ(this->kind.status.texts.count(notice), 1);
+    this->kind.playSome(*this->page);
+    QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
+    EXPECT_EQ(this->kind.status.texts.back(), notice) << "held against the readouts";
+    platform::noteUnderrun();
+    platform::noteUnderrun();
+    QTest::qWait(2 * pages::SoundPage::readoutIntervalMs);
+    EXPECT_EQ(this->kind.status.texts.count(notice), 1);
+    platform::noteServerBuffer(0);
+    this->send(page::stop);
 }
 
 }  // namespace
