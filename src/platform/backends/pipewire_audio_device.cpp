@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <mutex>
 #include <span>
+#include <system_error>
 #include <thread>
 
 #include "platform/audio_underruns.h"
@@ -36,7 +36,7 @@ int64_t monotonicNs() {
 }
 
 std::string withReason(const char* what, int code) {
-    return std::string("PipeWire: ") + what + " (" + std::strerror(code) + ")";
+    return std::string("PipeWire: ") + what + " (" + std::generic_category().message(code) + ")";
 }
 
 bool isSettled(int state) {
@@ -209,8 +209,8 @@ bool PipeWireDevice::connect(std::string& why) {
         why = withReason("cannot set up a client", errno);
         return false;
     }
-    if (pw_thread_loop_start(pw.threadLoop) != 0) {
-        why = withReason("cannot start the stream's thread", errno);
+    if (const int started = pw_thread_loop_start(pw.threadLoop); started < 0) {
+        why = withReason("cannot start the stream's thread", -started);
         return false;
     }
     pw_thread_loop_lock(pw.threadLoop);
@@ -219,9 +219,9 @@ bool PipeWireDevice::connect(std::string& why) {
     if (pw.core == nullptr) {
         const int code = errno;
         pw_thread_loop_unlock(pw.threadLoop);
-        why = withReason(code == ENOENT || code == ECONNREFUSED ? "no server is running"
-                                                                : "cannot reach the server",
-                         code);
+        // A socket that is not there reads as a host that is down.
+        const bool absent = code == EHOSTDOWN || code == ENOENT || code == ECONNREFUSED;
+        why = withReason(absent ? "no server is running" : "cannot reach the server", code);
         return false;
     }
     // The macro casts the C way.
