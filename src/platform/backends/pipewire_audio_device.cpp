@@ -163,7 +163,8 @@ bool PipeWireDevice::open(const AudioFormat& wanted, AudioSource& from) {
     if (wanted.serverBufferMs != 0 &&
         (wanted.serverBufferMs < kShortestMs || wanted.serverBufferMs > kLongestMs)) {
         error = "PipeWire: a server buffer of " + std::to_string(wanted.serverBufferMs) +
-                " ms is outside 5 to 100 ms";
+                " ms is outside " + std::to_string(kShortestMs) + " to " +
+                std::to_string(kLongestMs) + " ms";
         return false;
     }
     initPipeWire();
