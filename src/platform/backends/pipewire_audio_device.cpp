@@ -21,6 +21,9 @@ namespace platform {
 namespace {
 
 constexpr int64_t kAnswerNs = 2'000'000'000;
+// The latency an automatic choice starts at: raised, for every later stream of the process, by
+// each raise that dropouts made.
+std::atomic<int32_t> learnedAutoMs{PipeWireDevice::kAutoStartMs};
 // A raise takes a cycle or two to reach the graph; dropouts until then tell nothing new.
 constexpr int64_t kRaiseSpacingNs = 1'000'000'000;
 
@@ -171,7 +174,8 @@ bool PipeWireDevice::open(const AudioFormat& wanted, AudioSource& from) {
     // Everything the data thread reads is in place before the context starts that thread.
     current = wanted;
     autoLatency = wanted.serverBufferMs == 0;
-    askedMs.store(autoLatency ? kAutoStartMs : wanted.serverBufferMs);
+    askedMs.store(autoLatency ? learnedAutoMs.load(std::memory_order_relaxed)
+                              : wanted.serverBufferMs);
     current.periodFrames = latencyFrames(askedMs.load());
     source = &from;
     frames.store(0);
@@ -382,7 +386,11 @@ void PipeWireDevice::listen(pw_stream* stream, bool played, uint64_t asked) noex
             pw_loop_signal_event(native->loop, native->raiseEvent);
         }
     }
-    cycleMicros.store(static_cast<int64_t>(watch.cycleMicros()), std::memory_order_relaxed);
+    const auto micros = static_cast<int64_t>(watch.cycleMicros());
+    if (micros != cycleMicros.load(std::memory_order_relaxed)) {
+        cycleMicros.store(micros, std::memory_order_relaxed);
+        noteServerBuffer(serverBufferMs());
+    }
 }
 
 void PipeWireDevice::raiseLatency() {
@@ -396,6 +404,8 @@ void PipeWireDevice::raiseLatency() {
     // may change nothing.
     const int32_t raised = std::min(kLongestMs, was * 2);
     askedMs.store(raised);
+    // What dropped out here once would again: the next automatic latency starts where this is.
+    learnedAutoMs.store(raised, std::memory_order_relaxed);
     const std::string text = latencyText(raised);
     const spa_dict_item item{PW_KEY_NODE_LATENCY, text.c_str()};
     const spa_dict dict{0, 1, &item};

@@ -21,7 +21,8 @@ namespace platform {
 
 class PipeWireDevice final : public AudioDevice {
   public:
-    // What Auto starts with, and the most it raises to, in ms of server latency.
+    // What Auto starts with (until a raise in this process), the most it raises to and the
+    // least a fixed choice may ask, in ms of server latency.
     static constexpr int32_t kAutoStartMs = 12;
     static constexpr int32_t kLongestMs = 100;
     static constexpr int32_t kShortestMs = 5;
