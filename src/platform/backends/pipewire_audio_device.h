@@ -3,9 +3,15 @@
 // PipeWire's real-time data thread, with a latency of our choosing and its dropouts counted.
 // Fails to open where no server runs (it never starts one).
 //
-// Thread: as AudioDevice says. The source is called on PipeWire's data thread (never under the
-// thread loop's lock, which stop() and close() take only briefly); the stream's events and the
-// Auto latency's raises run on the device's own thread loop. It is no ClockedAudioDevice.
+// Thread: as AudioDevice says. The source is called on PipeWire's data thread, never under the
+// thread loop's lock; stop() and close() wait for a fill in progress to end (so a fill that
+// blocks holds them up). The stream's events and the Auto latency's raises run on the device's
+// own thread loop. It is no ClockedAudioDevice. framesPlayed, serverUnderruns, serverBufferMs
+// and lost read atomics.
+//
+// Auto starts at kAutoStartMs (12 ms: PipeWire runs it as 512-frame cycles at 48 kHz, the
+// shortest that played 20 s without a gap on an idle machine) and doubles at a dropout, at
+// most once a second, up to kLongestMs; a raise holds for the later streams of the process.
 
 #include <atomic>
 #include <cstdint>
@@ -21,8 +27,7 @@ namespace platform {
 
 class PipeWireDevice final : public AudioDevice {
   public:
-    // What Auto starts with (until a raise in this process), the most it raises to and the
-    // least a fixed choice may ask, in ms of server latency.
+    // In ms of server latency: where Auto starts, the most it raises to, the least asked.
     static constexpr int32_t kAutoStartMs = 12;
     static constexpr int32_t kLongestMs = 100;
     static constexpr int32_t kShortestMs = 5;
