@@ -163,19 +163,13 @@ bool PipeWireDevice::open(const AudioFormat& wanted, AudioSource& from) {
         error = "PipeWire: unsupported audio format";
         return false;
     }
-    if (wanted.serverBufferMs != 0 &&
-        (wanted.serverBufferMs < kShortestMs || wanted.serverBufferMs > kLongestMs)) {
-        error = "PipeWire: a server buffer of " + std::to_string(wanted.serverBufferMs) +
-                " ms is outside " + std::to_string(kShortestMs) + " to " +
-                std::to_string(kLongestMs) + " ms";
-        return false;
-    }
     initPipeWire();
     // Everything the data thread reads is in place before the context starts that thread.
     current = wanted;
     autoLatency = wanted.serverBufferMs == 0;
+    // Out of range, a fixed choice is brought within it, as the PulseAudio route does.
     askedMs.store(autoLatency ? learnedAutoMs.load(std::memory_order_relaxed)
-                              : wanted.serverBufferMs);
+                              : std::clamp(wanted.serverBufferMs, kShortestMs, kLongestMs));
     current.periodFrames = latencyFrames(askedMs.load());
     source = &from;
     frames.store(0);
