@@ -48,6 +48,15 @@ function(lirveto_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gmock GTest::gtest_main lirveto_warnings)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen")
+  list(LENGTH ARG_LABELS label_count)
+  if(label_count GREATER 1)
+    # Discovery would split a list of labels into properties of their own: set them on the tests
+    # it found, after it.
+    set(labels_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+    file(WRITE ${labels_script} "foreach(test IN LISTS ${name}_TESTS)\n"
+      "  set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${ARG_LABELS}\")\nendforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_script})
+  endif()
   if("threads" IN_LIST ARG_LABELS)
     add_dependencies(thread_tests ${name})
   endif()

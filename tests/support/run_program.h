@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,8 +24,12 @@ struct ProgramRun {
 };
 
 inline std::string readAll(const std::string& path) {
+    // Read through the stream buffer whole: GCC's optimiser takes the character iterators over
+    // it for a possible null dereference (-Wnull-dereference).
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args) {
