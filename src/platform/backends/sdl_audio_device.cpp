@@ -16,6 +16,8 @@ bool SdlAudioDevice::open(const AudioFormat& wanted, AudioSource& from) {
     if (!preferredDriver.empty()) {
         // At the default priority: SDL_AUDIODRIVER, where set, still decides.
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, preferredDriver.c_str(), SDL_HINT_DEFAULT);
+    } else {
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);  // SDL's own choice, not the last route's
     }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = SDL_GetError();

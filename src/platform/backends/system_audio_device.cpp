@@ -1,11 +1,13 @@
 #include "platform/backends/system_audio_device.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/backends/alsa_messages.h"
+#include "platform/backends/pipewire_audio_device.h"
 #include "platform/backends/pulse_audio_device.h"
 #include "platform/backends/sdl_audio_device.h"
 #include "platform/routed_audio_device.h"
@@ -14,25 +16,37 @@ namespace platform {
 
 namespace {
 
-// SDL's ALSA driver, with libasound's own complaints about a missing card kept off stderr: the
-// route's failure says why.
-class AlsaAudioDevice final : public AudioDevice {
+// An SDL driver (ALSA, or SDL's own choice), with libasound's complaints kept off stderr while it
+// opens and plays: a failed open says why in its own words, and SDL's ALSA driver looks for
+// cards again and again while a device is open.
+class QuietSdlAudioDevice final : public AudioDevice {
   public:
+    QuietSdlAudioDevice(std::string driver, std::string route)
+        : sdl(std::move(driver)), name(std::move(route)) {}
     bool open(const AudioFormat& format, AudioSource& source) override {
-        const QuietAlsaMessages quiet;
-        return sdl.open(format, source);
+        quiet.emplace();
+        const bool opened = sdl.open(format, source);
+        if (!opened) {
+            quiet.reset();
+        }
+        return opened;
     }
     void start() override { sdl.start(); }
     void stop() override { sdl.stop(); }
-    void close() override { sdl.close(); }
+    void close() override {
+        sdl.close();
+        quiet.reset();
+    }
     uint64_t framesPlayed() const override { return sdl.framesPlayed(); }
     AudioFormat format() const override { return sdl.format(); }
     std::string lastError() const override { return sdl.lastError(); }
     bool lost() const override { return sdl.lost(); }
-    std::string routeName() const override { return "ALSA"; }
+    std::string routeName() const override { return name; }
 
   private:
-    SdlAudioDevice sdl{"alsa"};
+    SdlAudioDevice sdl;
+    std::string name;
+    std::optional<QuietAlsaMessages> quiet;
 };
 
 std::vector<AudioRoute> systemRoutes() {
@@ -41,8 +55,12 @@ std::vector<AudioRoute> systemRoutes() {
         return {{std::string("SDL's ") + named + " output",
                  [] { return std::make_unique<SdlAudioDevice>(); }}};
     }
-    return {{"PulseAudio", [] { return std::make_unique<PulseAudioDevice>(); }},
-            {"ALSA", [] { return std::make_unique<AlsaAudioDevice>(); }}};
+    // SDL's own choice comes last: its short periods serve a page whose stream keeps only a little
+    // ahead of the reader where the server's own routes play larger pieces.
+    return {{"PipeWire", [] { return std::make_unique<PipeWireDevice>(); }},
+            {"PulseAudio", [] { return std::make_unique<PulseAudioDevice>(); }},
+            {"ALSA", [] { return std::make_unique<QuietSdlAudioDevice>("alsa", "ALSA"); }},
+            {"SDL", [] { return std::make_unique<QuietSdlAudioDevice>("", "SDL"); }}};
 }
 
 }  // namespace

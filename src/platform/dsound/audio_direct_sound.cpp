@@ -16,6 +16,7 @@ AudioFormat probeFormat() {
     format.channels = 2;
     format.bits = 16;
     format.periodFrames = LoopingSoundBuffer::kPeriodFramesAsked;
+    format.longestPeriodFrames = LoopingSoundBuffer::kLongestPeriodFrames;
     return format;
 }
 

@@ -10,14 +10,14 @@
 
 #include "platform/audio_device.h"
 #include "platform/dsound/dsound_api.h"
+#include "platform/dsound/looping_sound_buffer.h"
 
 namespace platform {
 
 class AudioDirectSound final : public IDirectSound, private AudioSource {
   public:
-    // The longest period that still lets the device keep up with a stream that writes 441 frames
-    // ahead: half of that lead.
-    static constexpr int32_t kLongestPeriodFrames = 220;
+    // A device granting a longer period than this reports itself emulated.
+    static constexpr int32_t kLongestPeriodFrames = LoopingSoundBuffer::kLongestPeriodFrames;
 
     // Null, with the output's reason in `error`, when no output can be opened.
     static AudioDirectSound* create(AudioDeviceFactory makeDevice, std::string& error);

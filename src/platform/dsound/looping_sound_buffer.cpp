@@ -12,6 +12,7 @@ LoopingSoundBuffer* LoopingSoundBuffer::create(std::unique_ptr<AudioDevice> devi
     wanted.channels = format.channels;
     wanted.bits = format.bitsPerSample;
     wanted.periodFrames = kPeriodFramesAsked;
+    wanted.longestPeriodFrames = kLongestPeriodFrames;
     auto* buffer = new LoopingSoundBuffer(std::move(device), bytes, wanted.silence());
     if (!buffer->device->open(wanted, *buffer)) {
         error = buffer->device->lastError();

@@ -21,6 +21,9 @@ class LoopingSoundBuffer final : public IDirectSoundBuffer, private AudioSource 
   public:
     // Frames per device period asked for: short, so the write cursor moves in small steps.
     static constexpr int32_t kPeriodFramesAsked = 128;
+    // The longest period that still lets the device keep up with a stream that writes 441 frames
+    // ahead: half of that lead.
+    static constexpr int32_t kLongestPeriodFrames = 220;
 
     // Opens `device` paused in `format` for a ring of `bytes`. Null when the device cannot be
     // opened, with its lastError() in `error`.
