@@ -22,10 +22,6 @@ struct AudioFormat {
     // What the sound server may hold ahead of the speaker, in ms: 0 lets the route choose and
     // raise it when dropouts come; a route without a server buffer of its own ignores it.
     int32_t serverBufferMs = 0;
-    // The longest period the source can serve (0: any): a stream that writes only a little ahead
-    // of the reader would be read past what it wrote. A routed output passes over a way that
-    // grants more.
-    int32_t longestPeriodFrames = 0;
 
     int32_t frameBytes() const { return channels * bits / 8; }
     uint8_t silence() const { return bits == 8 ? 0x80 : 0x00; }

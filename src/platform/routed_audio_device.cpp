@@ -18,15 +18,6 @@ bool RoutedAudioDevice::open(const AudioFormat& wanted, AudioSource& source) {
             reasons.emplace_back(route.name, device->lastError());
             continue;
         }
-        const int32_t period = device->format().periodFrames;
-        if (wanted.longestPeriodFrames > 0 && period > wanted.longestPeriodFrames) {
-            device->close();
-            reasons.emplace_back(route.name, "it plays " + std::to_string(period) +
-                                                 " frames at a time, more than the " +
-                                                 std::to_string(wanted.longestPeriodFrames) +
-                                                 " this page can keep ahead of");
-            continue;
-        }
         playing = std::move(device);
         playingName = route.name;
         error.clear();

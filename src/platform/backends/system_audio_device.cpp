@@ -1,5 +1,8 @@
 #include "platform/backends/system_audio_device.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -49,18 +52,34 @@ class QuietSdlAudioDevice final : public AudioDevice {
     std::optional<QuietAlsaMessages> quiet;
 };
 
-std::vector<AudioRoute> systemRoutes() {
-    const char* named = std::getenv("SDL_AUDIODRIVER");
-    if (named != nullptr && *named != '\0') {
-        return {{std::string("SDL's ") + named + " output",
-                 [] { return std::make_unique<SdlAudioDevice>(); }}};
-    }
+std::vector<AudioRoute> allRoutes() {
     // SDL's own choice comes last: its short periods serve a page whose stream keeps only a little
     // ahead of the reader where the server's own routes play larger pieces.
     return {{"PipeWire", [] { return std::make_unique<PipeWireDevice>(); }},
             {"PulseAudio", [] { return std::make_unique<PulseAudioDevice>(); }},
             {"ALSA", [] { return std::make_unique<QuietSdlAudioDevice>("alsa", "ALSA"); }},
             {"SDL", [] { return std::make_unique<QuietSdlAudioDevice>("", "SDL"); }}};
+}
+
+std::vector<AudioRoute> systemRoutes() {
+    const char* named = std::getenv("SDL_AUDIODRIVER");
+    if (named != nullptr && *named != '\0') {
+        return {{std::string("SDL's ") + named + " output",
+                 [] { return std::make_unique<SdlAudioDevice>(); }}};
+    }
+    std::vector<AudioRoute> routes = allRoutes();
+    // LIRVETO_SOUND_ROUTE names the one way to use (PipeWire's PulseAudio layer, say); a name
+    // that is none of them leaves every way, so sound still plays.
+    const char* only = std::getenv("LIRVETO_SOUND_ROUTE");
+    if (only != nullptr) {
+        const auto chosen = std::find_if(routes.begin(), routes.end(), [only](const AudioRoute& r) {
+            return ::strcasecmp(r.name.c_str(), only) == 0;
+        });
+        if (chosen != routes.end()) {
+            return {*chosen};
+        }
+    }
+    return routes;
 }
 
 }  // namespace

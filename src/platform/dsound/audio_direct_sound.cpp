@@ -16,7 +16,6 @@ AudioFormat probeFormat() {
     format.channels = 2;
     format.bits = 16;
     format.periodFrames = LoopingSoundBuffer::kPeriodFramesAsked;
-    format.longestPeriodFrames = LoopingSoundBuffer::kLongestPeriodFrames;
     return format;
 }
 
@@ -37,7 +36,6 @@ AudioDirectSound* AudioDirectSound::create(AudioDeviceFactory factory, std::stri
         return nullptr;
     }
     error.clear();
-    directSound->periodFrames = directSound->probe->format().periodFrames;
     return directSound;
 }
 
@@ -74,9 +72,6 @@ ds::HResult AudioDirectSound::getCaps(DsCaps* caps) {
     caps->flags = ds::DSCAPS_PRIMARYMONO | ds::DSCAPS_PRIMARYSTEREO | ds::DSCAPS_PRIMARY8BIT |
                   ds::DSCAPS_PRIMARY16BIT | ds::DSCAPS_CONTINUOUSRATE | ds::DSCAPS_SECONDARYMONO |
                   ds::DSCAPS_SECONDARYSTEREO | ds::DSCAPS_SECONDARY8BIT | ds::DSCAPS_SECONDARY16BIT;
-    if (periodFrames > kLongestPeriodFrames) {
-        caps->flags |= ds::DSCAPS_EMULDRIVER;
-    }
     caps->minSecondarySampleRate = 8000;
     caps->maxSecondarySampleRate = 192000;
     caps->primaryBuffers = 1;

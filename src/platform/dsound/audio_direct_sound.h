@@ -1,8 +1,8 @@
 #pragma once
 // The DirectSound device over an audio output. Creating it opens the output once, paused, to
-// learn that it exists and how long its real period is; a period too long for the stream's lead
-// makes the capabilities report an emulated driver. Each sound buffer then opens its own output
-// in its own format (the probe is closed first, so an output that allows one client still works).
+// learn that it exists. Each sound buffer then opens its own output in its own format (the probe
+// is closed first, so an output that allows one client still works). No output is emulated: a
+// buffer keeps up with an output of any period (see LoopingSoundBuffer).
 //
 // Threads: GUI, as IDirectSound says.
 
@@ -16,9 +16,6 @@ namespace platform {
 
 class AudioDirectSound final : public IDirectSound, private AudioSource {
   public:
-    // A device granting a longer period than this reports itself emulated.
-    static constexpr int32_t kLongestPeriodFrames = LoopingSoundBuffer::kLongestPeriodFrames;
-
     // Null, with the output's reason in `error`, when no output can be opened.
     static AudioDirectSound* create(AudioDeviceFactory makeDevice, std::string& error);
 
@@ -37,7 +34,6 @@ class AudioDirectSound final : public IDirectSound, private AudioSource {
 
     AudioDeviceFactory makeDevice;
     std::unique_ptr<AudioDevice> probe;
-    int32_t periodFrames = 0;
     uint32_t cooperativeLevel = 0;
     std::string deviceError;
 };

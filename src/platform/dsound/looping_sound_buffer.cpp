@@ -1,34 +1,45 @@
 #include "platform/dsound/looping_sound_buffer.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace platform {
 
 LoopingSoundBuffer* LoopingSoundBuffer::create(std::unique_ptr<AudioDevice> device,
                                                const PcmWaveFormat& format, uint32_t bytes,
-                                               std::string& error) {
+                                               std::string& error, Clock now) {
     AudioFormat wanted;
     wanted.rate = static_cast<int32_t>(format.samplesPerSec);
     wanted.channels = format.channels;
     wanted.bits = format.bitsPerSample;
     wanted.periodFrames = kPeriodFramesAsked;
-    wanted.longestPeriodFrames = kLongestPeriodFrames;
-    auto* buffer = new LoopingSoundBuffer(std::move(device), bytes, wanted.silence());
+    auto* buffer = new LoopingSoundBuffer(std::move(device), bytes, wanted.silence(), now);
     if (!buffer->device->open(wanted, *buffer)) {
         error = buffer->device->lastError();
         delete buffer;
         return nullptr;
     }
     error.clear();
+    const AudioFormat opened = buffer->device->format();
+    buffer->frameBytes = static_cast<uint32_t>(opened.frameBytes());
+    buffer->bytesPerSecond = int64_t{opened.rate} * opened.frameBytes();
+    buffer->longestStepBytes = kLongestSteppedPeriodFrames * buffer->frameBytes;
     return buffer;
 }
 
+int64_t LoopingSoundBuffer::steadyNanoseconds() noexcept {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 LoopingSoundBuffer::LoopingSoundBuffer(std::unique_ptr<AudioDevice> audio, uint32_t bytes,
-                                       uint8_t silence)
+                                       uint8_t silence, Clock clock)
     : device(std::move(audio)),
       size(bytes),
       ring(new std::atomic<uint8_t>[bytes]),
-      staging(bytes, silence) {
+      staging(bytes, silence),
+      now(clock) {
     for (uint32_t i = 0; i < size; ++i) {
         ring[i].store(silence, std::memory_order_relaxed);
     }
@@ -44,6 +55,7 @@ ds::HResult LoopingSoundBuffer::play(uint32_t reserved, uint32_t /*priority*/, u
     }
     if (!playing) {
         playing = true;
+        lastReadTime.store(now(), std::memory_order_relaxed);
         device->start();
     }
     return ds::DS_OK;
@@ -64,13 +76,45 @@ uint32_t LoopingSoundBuffer::release() {
 }
 
 ds::HResult LoopingSoundBuffer::getCurrentPosition(uint32_t* playCursor, uint32_t* writeCursor) {
+    uint32_t play = 0;
+    uint32_t write = 0;
+    cursors(play, write);
     if (playCursor != nullptr) {
-        *playCursor = playOffset.load(std::memory_order_acquire);
+        *playCursor = play;
     }
     if (writeCursor != nullptr) {
-        *writeCursor = readOffset.load(std::memory_order_acquire);
+        *writeCursor = write;
     }
     return device->lost() ? ds::DSERR_BUFFERLOST : ds::DS_OK;
+}
+
+void LoopingSoundBuffer::cursors(uint32_t& play, uint32_t& write) const {
+    uint32_t start = 0;
+    uint32_t length = 0;
+    int64_t time = 0;
+    for (;;) {
+        const uint32_t before = readSequence.load(std::memory_order_acquire);
+        start = lastReadStart.load(std::memory_order_relaxed);
+        length = lastReadBytes.load(std::memory_order_relaxed);
+        time = lastReadTime.load(std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if ((before & 1U) == 0 && readSequence.load(std::memory_order_relaxed) == before) {
+            break;
+        }
+    }
+    if (length <= longestStepBytes) {
+        play = start;
+        write = (start + length) % size;
+        return;
+    }
+    // Since the last read the play cursor has moved through it, up to its end at most: a late
+    // read holds the cursors still rather than let the stream write where it has not yet read.
+    const int64_t elapsed = std::max<int64_t>(now() - time, 0);
+    const auto passed = static_cast<uint32_t>(
+        std::min<int64_t>(elapsed * bytesPerSecond / 1'000'000'000, int64_t{length}));
+    const uint32_t moved = passed - passed % frameBytes;
+    play = (start + moved) % size;
+    write = (start + length + moved) % size;
 }
 
 ds::HResult LoopingSoundBuffer::lock(uint32_t offset, uint32_t bytes, void** region1,
@@ -83,7 +127,8 @@ ds::HResult LoopingSoundBuffer::lock(uint32_t offset, uint32_t bytes, void** reg
         return ds::DSERR_INVALIDCALL;  // one lock at a time is all the stream needs
     }
     if ((flags & ds::DSBLOCK_FROMWRITECURSOR) != 0) {
-        offset = readOffset.load(std::memory_order_acquire);
+        uint32_t play = 0;
+        cursors(play, offset);
     }
     if ((flags & ds::DSBLOCK_ENTIREBUFFER) != 0) {
         bytes = size;
@@ -149,8 +194,15 @@ void LoopingSoundBuffer::fill(std::span<uint8_t> out) noexcept {
         byte = ring[at].load(std::memory_order_relaxed);
         at = at + 1 == size ? 0 : at + 1;
     }
-    playOffset.store(start, std::memory_order_release);
-    readOffset.store(at, std::memory_order_release);
+    readOffset.store(at, std::memory_order_relaxed);
+    const uint32_t sequence = readSequence.load(std::memory_order_relaxed);
+    readSequence.store(sequence + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    lastReadStart.store(start, std::memory_order_relaxed);
+    lastReadBytes.store(static_cast<uint32_t>(std::min<std::size_t>(out.size(), size)),
+                        std::memory_order_relaxed);
+    lastReadTime.store(now(), std::memory_order_relaxed);
+    readSequence.store(sequence + 2, std::memory_order_release);
 }
 
 }  // namespace platform

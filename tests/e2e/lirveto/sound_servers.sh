@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The real program through private sound servers (PulseAudio, and PipeWire through its PulseAudio
-# layer), heard on the null sink's monitor: on each page the pitch is steady on each hold and
-# rises with the pointer; on PulseAudio every gap heard was counted as an underrun, a stopped
+# The real program through private sound servers (PulseAudio, and PipeWire both natively and
+# through its PulseAudio layer), heard on the null sink's monitor: each page plays 20 s on each
+# route, its pitch steady on each hold and rising with the pointer; on PulseAudio every gap heard
+# was counted as an underrun, a stopped
 # program is heard and counted, and a server that goes away mid-take shows one box, stops the
 # page, and the take is kept when the program is then ended. Skipped (77) without the servers.
 # Usage: sound_servers.sh LIRVETO
@@ -30,7 +31,7 @@ unset SDL_AUDIODRIVER
 
 # Of 1280: every page's tone stays well within the pitches heard.py finds without octave errors.
 hold_x=(48 128 208 288)
-hold_seconds=1.5
+hold_seconds=5
 page_names=(wave midi dsound)
 play_y=300
 
@@ -131,6 +132,36 @@ server_goes_away() {
   echo "e2e: $kind: the server went away mid-take: one box, and the take was kept"
 }
 
+# Each page in turn on ROUTE (one program run); sets $heard to the gaps heard.
+play_every_page() {
+  local route=$1 page name count lengths range
+  LIRVETO_SOUND_ROUTE=$route start_lirveto
+  heard=0
+  for page in 0 1 2; do
+    name=${page_names[page]}
+    choose_page "$page"
+    xdotool mousemove "${hold_x[0]}" "$play_y"
+    start_recording "$kind-$route-$name"
+    xdotool key space
+    for x in "${hold_x[@]}"; do xdotool mousemove "$x" "$play_y"; sleep "$hold_seconds"; done
+    xdotool key space
+    stop_recording "$kind-$route-$name"
+    read -r count lengths <<<"$(gaps "$kind-$route-$name")"
+    echo "e2e: $kind, $route route, $name page: $count gaps $lengths"
+    heard=$((heard + count))
+    if [ "$page" -eq 1 ]; then   # notes 40..80 over the width
+      range=(77 880)
+    else                         # 20 Hz + 10 kHz over the width
+      range=(20 10020)
+    fi
+    "$python" "$here/held_pitches.py" "$work/$kind-$route-$name.json" "${#hold_x[@]}" \
+      "$hold_seconds" "${range[@]}" ||
+      fail "$kind, $route route, $name page: the pitch did not follow the pointer"
+  done
+  quit_and_count
+  echo "e2e: $kind, $route route: $underruns underruns counted over 3 pages, $heard gaps heard"
+}
+
 ran=0
 # PulseAudio last: its part ends with a take kept under recovered/, which the next start shows.
 for kind in pipewire pulseaudio; do
@@ -143,40 +174,15 @@ for kind in pipewire pulseaudio; do
   esac
   ran=$((ran + 1))
 
-  # --- Each page in turn, one program run.
-  start_lirveto
-  heard=0
-  pages=(0 1 2)
-  # The DirectSound page refuses PipeWire's PulseAudio layer ("emulated mode"): the period that
-  # layer grants is longer than the page accepts.
-  [ "$kind" = pipewire ] && pages=(0 1)
-  for page in "${pages[@]}"; do
-    name=${page_names[page]}
-    choose_page "$page"
-    xdotool mousemove "${hold_x[0]}" "$play_y"
-    start_recording "$kind-$name"
-    xdotool key space
-    for x in "${hold_x[@]}"; do xdotool mousemove "$x" "$play_y"; sleep "$hold_seconds"; done
-    xdotool key space
-    stop_recording "$kind-$name"
-    read -r count lengths <<<"$(gaps "$kind-$name")"
-    echo "e2e: $kind $name: $count gaps $lengths"
-    heard=$((heard + count))
-    if [ "$page" -eq 1 ]; then   # notes 40..80 over the width
-      range=(77 880)
-    else                         # 20 Hz + 10 kHz over the width
-      range=(20 10020)
-    fi
-    "$python" "$here/held_pitches.py" "$work/$kind-$name.json" "${#hold_x[@]}" "$hold_seconds" \
-      "${range[@]}" || fail "$kind, $name page: the pitch did not follow the pointer"
-  done
-  quit_and_count
-  echo "e2e: $kind: $underruns underruns counted over ${#pages[@]} pages, $heard gaps heard"
-  # The program counts every late refill, most of which the server's buffer covers, and a loaded
-  # machine makes some; a gap heard but not counted is a failure unreported. On PipeWire the two
-  # part ways: its PulseAudio layer reports underruns its queue covers, and its null sink, run by
-  # its own timer, now and then drops a quantum (5.3 ms) no client is told of.
-  if [ "$kind" = pulseaudio ]; then
+  if [ "$kind" = pipewire ]; then
+    play_every_page PipeWire
+    play_every_page PulseAudio
+  else
+    play_every_page PulseAudio
+    # The program counts every late refill, most of which the server's buffer covers, and a
+    # loaded machine makes some; a gap heard but not counted is a failure unreported. On PipeWire
+    # the two part ways: its PulseAudio layer reports underruns its queue covers, and its null
+    # sink, run by its own timer, now and then drops a quantum (5.3 ms) no client is told of.
     [ "$heard" -le "$underruns" ] || fail "$heard gaps heard but $underruns underruns counted"
   fi
 

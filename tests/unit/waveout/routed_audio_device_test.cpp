@@ -16,7 +16,6 @@ using platform::RoutedAudioDevice;
 struct RouteState {
     bool opens = true;
     bool lost = false;
-    int32_t period = 128;
     int made = 0;
     int opened = 0;
 };
@@ -32,11 +31,7 @@ class StubDevice final : public platform::AudioDevice {
     void stop() override {}
     void close() override {}
     uint64_t framesPlayed() const override { return 0; }
-    AudioFormat format() const override {
-        AudioFormat granted;
-        granted.periodFrames = state.period;
-        return granted;
-    }
+    AudioFormat format() const override { return {}; }
     std::string lastError() const override { return reason; }
     bool lost() const override { return state.lost; }
 
@@ -78,24 +73,6 @@ TEST(RoutedAudioDevice, TheFirstRouteThatOpensPlaysAndLaterOnesAreNotTried) {
     ASSERT_TRUE(routes.device.open({}, source));
     EXPECT_EQ(routes.device.routeName(), "PipeWire");
     EXPECT_FALSE(routes.device.lost());
-}
-
-// A stream that writes only a little ahead of the reader cannot use a route that plays in larger
-// pieces: the next route serves it.
-TEST(RoutedAudioDevice, ARouteGrantingALongerPeriodThanTheSourceCanServeIsPassedOver) {
-    Routes routes;
-    Silence source;
-    routes.pipewire.period = 529;
-    AudioFormat wanted;
-    wanted.longestPeriodFrames = 220;
-    ASSERT_TRUE(routes.device.open(wanted, source));
-    EXPECT_EQ(routes.device.routeName(), "PulseAudio");
-    routes.pulse.period = 236;
-    routes.alsa.opens = false;
-    EXPECT_FALSE(routes.device.open(wanted, source));
-    EXPECT_NE(routes.device.lastError().find("PipeWire: it plays 529 frames at a time, more than "
-                                             "the 220 this page can keep ahead of"),
-              std::string::npos);
 }
 
 TEST(RoutedAudioDevice, WhenNoRouteOpensTheMessageSaysWhatWasTriedAndEachReason) {
