@@ -2,7 +2,8 @@
 // The sound output of this machine: the user's sound server where one runs, through its own
 // library so that its buffer is chosen and its dropouts are heard, else ALSA. SDL_AUDIODRIVER,
 // when set, names the one SDL driver to use instead (tests use `dummy` and `disk`; a user may
-// want SDL's own choice).
+// want SDL's own choice). The output device and latency chosen in Options (output_choice.h) are
+// taken at each open.
 //
 // Thread: GUI (makes a closed device).
 
