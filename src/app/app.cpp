@@ -20,6 +20,7 @@
 #include "framework/resources.h"
 #include "pages/midi_page.h"
 #include "platform/backends/qt/x11_window_hints.h"
+#include "platform/output_choice.h"
 #include "platform/registry.h"
 #include "prefs/options_sheet.h"
 #include "settings/playing_values.h"
@@ -28,6 +29,15 @@
 #include "surface/play_surface.h"
 
 namespace app {
+
+namespace {
+
+// Every page opens its output with these from the next Play on.
+void publishOutputChoice() {
+    platform::setOutputChoice({settings::OutputDevice.get(), settings::OutputLatency.load()});
+}
+
+}  // namespace
 
 App::App(const AppServices& appServices, PageMaker pageMaker)
     : QuillhornApp(appServices.shell, appServices.help, appServices.programPath),
@@ -41,8 +51,10 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
       settingsFileCommands(appServices.fileDialogs, appServices.messages) {
     services.timer = appServices.timer;
     services.makeDirectSound = appServices.makeDirectSound;
+    listOutputDevices = appServices.listOutputDevices;
     // A missing store is a first start: every value keeps its default.
     settings::loadSettings(nullptr);
+    publishOutputChoice();
     QuillhornApp::setStatusText([this](const QString& text) { setStatusText(text); });
     if (const std::string notice = platform::takeRegistryNotice(); !notice.empty()) {
         setStatusText(QString::fromStdString(notice));
@@ -176,7 +188,9 @@ void App::runFrameCommand(int id) {
             settings::Correction = !settings::Correction.load();
             return;
         case command::openSettingsFile:
-            settingsFileCommands.openSettingsFile(mainFrame.get(), tabs);
+            if (settingsFileCommands.openSettingsFile(mainFrame.get(), tabs)) {
+                publishOutputChoice();
+            }
             return;
         case command::saveSettingsAs:
             settingsFileCommands.saveSettingsAs(mainFrame.get());
@@ -282,12 +296,14 @@ void App::showPreferences() {
                                                        frame->setAlwaysOnTop(onTop);
                                                    }
                                                },
-                                               waveOut.get(), midiOut, services.fileDialogs};
+                                               waveOut.get(), midiOut, services.fileDialogs,
+                                               listOutputDevices};
     optionsSheet = prefs::makeOptionsSheet(mainFrame.get(), sheetServices);
     optionsSheet->adjustSize();
     platform::offerNoResizing(optionsSheet.get());
     optionsSheet->exec();
     optionsSheet.reset();
+    publishOutputChoice();
     // Confirmed or cancelled, the settings are stored.
     settings::saveSettings(nullptr, messages);
 }

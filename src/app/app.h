@@ -17,6 +17,7 @@
 #include "framework/page_services.h"
 #include "framework/property_sheet.h"
 #include "framework/window_title.h"
+#include "platform/backends/output_devices.h"
 
 namespace controls {
 class TWin95TabWindow;
@@ -40,6 +41,8 @@ struct AppServices {
     std::function<std::unique_ptr<platform::MidiOutApi>()> makeMidiOut = {};
     platform::TimerApi* timer = nullptr;
     std::function<std::unique_ptr<platform::DirectSoundLibrary>()> makeDirectSound = {};
+    // The sound server's output devices, for the Options sheet (none when not given).
+    std::function<std::vector<platform::OutputDevice>()> listOutputDevices = {};
 };
 
 // Makes the sound pages in tab order.
@@ -120,6 +123,7 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     PageMaker makePages;
     framework::PageServices services;
     SettingsFileCommands settingsFileCommands;
+    std::function<std::vector<platform::OutputDevice>()> listOutputDevices;
     std::vector<std::unique_ptr<QWidget>> pages;
     controls::TWin95TabWindow* tabs = nullptr;  // owned by the frame
     std::unique_ptr<SDIDecFrame> mainFrame;

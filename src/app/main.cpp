@@ -21,6 +21,7 @@
 #include "framework/qt_message_box.h"
 #include "framework/resources.h"
 #include "platform/audio_underruns.h"
+#include "platform/backends/output_devices.h"
 #include "platform/backends/qt/any_thread_cursor_source.h"
 #include "platform/backends/qt/qt_cursor_source.h"
 #include "platform/backends/qt/qt_help.h"
@@ -111,7 +112,8 @@ int main(int argc, char** argv) {
                                     platform::makeSystemWaveOut,
                                     makeMidiOut,
                                     &platform::MultimediaTimer::shared(),
-                                    platform::makeSystemDirectSound};
+                                    platform::makeSystemDirectSound,
+                                    platform::listOutputDevices};
 
     app::App application(services, app::makeSoundPages);
     app::startUpSwitch = line.startSwitch ? 1 : 0;

@@ -54,4 +54,8 @@ const HelpPair playingPrefs[] = {
     {515, 515}, {516, 517}, {517, 517}, {518, 520}, {519, 520}, {520, 520}, {0, 0},
 };
 
+const HelpPair outputPrefs[] = {
+    {601, 602}, {602, 602}, {603, 604}, {604, 604}, {605, 604}, {0, 0},
+};
+
 }  // namespace controls::helptables

@@ -21,6 +21,7 @@ extern const HelpPair generalPrefs[];
 extern const HelpPair wavePrefs[];
 extern const HelpPair midiPrefs[];
 extern const HelpPair playingPrefs[];
+extern const HelpPair outputPrefs[];
 
 inline constexpr int wavePageContext = 2;
 inline constexpr int directSoundPageContext = 16;
@@ -29,6 +30,7 @@ inline constexpr int generalPrefsContext = 3;
 inline constexpr int wavePrefsContext = 330;
 inline constexpr int midiPrefsContext = 400;
 inline constexpr int playingPrefsContext = 500;
+inline constexpr int outputPrefsContext = 600;
 
 }  // namespace helptables
 }  // namespace controls

@@ -2,6 +2,7 @@
 
 #include "prefs/set_app.h"
 #include "prefs/set_midi.h"
+#include "prefs/set_output.h"
 #include "prefs/set_playing.h"
 #include "prefs/set_wave.h"
 
@@ -14,6 +15,7 @@ std::unique_ptr<framework::TPropertySheet> makeOptionsSheet(QWidget* parent,
     sheet->addPage(new TSetWave(services.waveOut));
     sheet->addPage(new TSetMidi(services.midiOut, services.fileDialogs));
     sheet->addPage(new TSetPlaying());
+    sheet->addPage(new TSetOutput(services.listOutputDevices));
     sheet->setCurrentPage(0);
     return sheet;
 }

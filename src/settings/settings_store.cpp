@@ -15,6 +15,7 @@
 #include "settings/general_settings.h"
 #include "settings/midi_driver_settings.h"
 #include "settings/midi_page_settings.h"
+#include "settings/output_settings.h"
 #include "settings/playing_settings.h"
 #include "settings/settings_section.h"
 #include "settings/settings_values.h"
@@ -90,6 +91,7 @@ void readGroups(platform::RegistryKey* key, const char* iniFile) {
     readWavePageSettings(store);
     readViewFlags(key, iniFile);
     readPlayingSettings(store);
+    readOutputSettings(store);
 }
 
 bool writeGroups(platform::RegistryKey* key, const char* iniFile) {
@@ -100,7 +102,8 @@ bool writeGroups(platform::RegistryKey* key, const char* iniFile) {
     ok = writeMidiPageSettings(store) && ok;
     ok = writeWavePageSettings(store) && ok;
     ok = writeViewFlags(key, iniFile) && ok;
-    return writePlayingSettings(store) && ok;
+    ok = writePlayingSettings(store) && ok;
+    return writeOutputSettings(store) && ok;
 }
 
 void reportRegistryFailure(platform::MessageBox& messages, int reason) {

@@ -20,9 +20,9 @@ enum class SettingsFileFault {
 
 // With a null or empty name, reads the registry key (a missing key leaves every value at its
 // first-start default). Otherwise reads the named INI file: the MIDI driver returns to "-1" and
-// the patch offset to 1, the SoundFont stays, and every value the file lacks or holds out of
-// range takes its INI default. Returns false, changing nothing, when the named file cannot be
-// read or is no settings file; `fault`, when given, then says which.
+// the patch offset to 1, the SoundFont and the output device stay, and every value the file lacks
+// or holds out of range takes its INI default. Returns false, changing nothing, when the named file
+// cannot be read or is no settings file; `fault`, when given, then says which.
 bool loadSettings(const char* iniFileOrNull, SettingsFileFault* fault = nullptr);
 
 // One line for the user on why `fileName` was not loaded; `systemError`, the errno the failed
@@ -33,7 +33,8 @@ std::string settingsFileFaultText(SettingsFileFault fault, std::string_view file
 // With a null or empty name, writes the registry key; when it cannot be created, `messages`
 // shows "Can't save the settings to FILE: REASON.", and nothing reaches the registry.
 // Otherwise writes every group into the named INI file, keeping its other lines; the MIDI driver
-// values are never written there. Returns whether every value reached its store.
+// values and the output device are never written there. Returns whether every value reached its
+// store.
 bool saveSettings(const char* iniFileOrNull, platform::MessageBox& messages);
 
 }  // namespace settings

@@ -78,4 +78,14 @@ constexpr std::size_t midiDriverMaxLength = 159;
 inline SharedText SoundFont{""};
 constexpr std::size_t soundFontMaxLength = 4095;
 
+// The sound output of every page. The device is the sound server's name for it, empty for the
+// system's default; it belongs to this machine, so it is kept in the registry only.
+inline SharedText OutputDevice{""};
+constexpr std::size_t outputDeviceMaxLength = 255;
+// What the server holds ahead of the speaker, in ms: 0 (Auto) lets the output choose and raise
+// it when dropouts come, else outputLatencyLeast..outputLatencyMost.
+inline std::atomic<int32_t> OutputLatency{0};
+constexpr int32_t outputLatencyLeast = 5;
+constexpr int32_t outputLatencyMost = 100;
+
 }  // namespace settings

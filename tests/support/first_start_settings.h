@@ -52,6 +52,8 @@ inline void resetSettingsToFirstStart() {
     settings::Instrument = 79;
     settings::PatchOffset = 1;
     settings::MidiDriver.set("-1");
+    settings::OutputDevice.set("");
+    settings::OutputLatency = 0;
 }
 
 }  // namespace testing_support

@@ -13,6 +13,7 @@
 #include <span>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/audio_underruns.h"
 
@@ -150,7 +151,7 @@ struct PipeWireDevice::Callbacks {
     }
 };
 
-PipeWireDevice::PipeWireDevice() = default;
+PipeWireDevice::PipeWireDevice(std::string target) : targetName(std::move(target)) {}
 
 PipeWireDevice::~PipeWireDevice() {
     close();
@@ -231,11 +232,14 @@ bool PipeWireDevice::connect(std::string& why) {
 
     // Music: the tone is an instrument's, so policies for music (volume, routing) apply to it.
     const std::string latency = latencyText(askedMs.load());
-    pw_stream* made = pw_stream_new(
-        pw.core, "Lirveto",
+    pw_properties* properties =
         pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
                           PW_KEY_MEDIA_ROLE, "Music", PW_KEY_APP_NAME, "Lirveto", PW_KEY_NODE_NAME,
-                          "lirveto", PW_KEY_NODE_LATENCY, latency.c_str(), nullptr));
+                          "lirveto", PW_KEY_NODE_LATENCY, latency.c_str(), nullptr);
+    if (properties != nullptr && !targetName.empty()) {
+        pw_properties_set(properties, PW_KEY_TARGET_OBJECT, targetName.c_str());
+    }
+    pw_stream* made = pw_stream_new(pw.core, "Lirveto", properties);
     if (made == nullptr) {
         const int code = errno;
         pw_thread_loop_unlock(pw.threadLoop);

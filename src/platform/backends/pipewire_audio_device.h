@@ -32,7 +32,9 @@ class PipeWireDevice final : public AudioDevice {
     static constexpr int32_t kLongestMs = 100;
     static constexpr int32_t kShortestMs = 5;
 
-    PipeWireDevice();
+    // `target`: the node name of the sink to play on; empty for the default. A target the graph
+    // does not have is left to the session manager, which plays on the default instead.
+    explicit PipeWireDevice(std::string target = {});
     ~PipeWireDevice() override;
     PipeWireDevice(const PipeWireDevice&) = delete;
     PipeWireDevice& operator=(const PipeWireDevice&) = delete;
@@ -64,6 +66,7 @@ class PipeWireDevice final : public AudioDevice {
     void waitForFill() const;
 
     std::string error;  // GUI thread only
+    std::string targetName;
 
     // Set while closed, before the data thread starts; read there after.
     std::unique_ptr<Native> native;

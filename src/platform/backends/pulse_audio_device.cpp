@@ -174,7 +174,18 @@ bool PulseAudioDevice::connect() {
     pa_time_event* deadline =
         pa_context_rttime_new(context, pa_rtclock_now() + kAnswerTimeoutMs * PA_USEC_PER_MSEC,
                               &Callbacks::answerTimedOut, this);
-    const bool ready = waitUntilReady() && connectStream() && waitUntilReady();
+    bool ready = waitUntilReady() && connectStream(sink.empty() ? nullptr : sink.c_str()) &&
+                 waitUntilReady();
+    const int refusal = ready ? 0 : pa_context_errno(context);
+    if (!sink.empty() && stream != nullptr &&
+        (refusal == PA_ERR_NOENTITY || refusal == PA_ERR_INVALID) &&
+        !timedOut.load(std::memory_order_relaxed)) {
+        // The chosen sink is gone (or its name is none the server could have): the sound goes
+        // where the server sends it by default.
+        dropStream();
+        gone.store(false, std::memory_order_release);  // the failed stream said so
+        ready = connectStream(nullptr) && waitUntilReady();
+    }
     if (deadline != nullptr) {
         api->time_free(deadline);
     }
@@ -188,7 +199,7 @@ bool PulseAudioDevice::connect() {
     return true;
 }
 
-bool PulseAudioDevice::connectStream() {
+bool PulseAudioDevice::connectStream(const char* sinkName) {
     const pa_sample_spec spec = sampleSpecOf(current);
     pa_proplist* properties = pa_proplist_new();
     // A live instrument, answering the hand as a game does: policies that cork or duck "music"
@@ -209,7 +220,7 @@ bool PulseAudioDevice::connectStream() {
     const pa_buffer_attr attr = bufferAttrFor(current, askedPeriodFrames, askedBufferMs);
     const auto flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_START_CORKED);
-    if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+    if (pa_stream_connect_playback(stream, sinkName, &attr, flags, nullptr, nullptr) < 0) {
         fail(pa_context_errno(context));
         return false;
     }
@@ -284,16 +295,7 @@ void PulseAudioDevice::close() {
         return;
     }
     pa_threaded_mainloop_lock(mainloop);
-    if (stream != nullptr) {
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
-        pa_stream_set_write_callback(stream, nullptr, nullptr);
-        pa_stream_set_underflow_callback(stream, nullptr, nullptr);
-        pa_stream_set_buffer_attr_callback(stream, nullptr, nullptr);
-        pa_stream_set_moved_callback(stream, nullptr, nullptr);
-        pa_stream_disconnect(stream);
-        pa_stream_unref(stream);
-        stream = nullptr;
-    }
+    dropStream();
     if (context != nullptr) {
         pa_context_set_state_callback(context, nullptr, nullptr);
         pa_context_disconnect(context);
@@ -305,6 +307,20 @@ void PulseAudioDevice::close() {
     pa_threaded_mainloop_free(mainloop);
     mainloop = nullptr;
     source = nullptr;
+}
+
+void PulseAudioDevice::dropStream() {
+    if (stream == nullptr) {
+        return;
+    }
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+    pa_stream_set_buffer_attr_callback(stream, nullptr, nullptr);
+    pa_stream_set_moved_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+    stream = nullptr;
 }
 
 void PulseAudioDevice::write(std::size_t bytes) noexcept {

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/audio_device.h"
 
@@ -37,7 +38,8 @@ class PulseAudioDevice final : public AudioDevice {
     // connection and then says nothing cannot hang the GUI thread.
     static constexpr int32_t kAnswerTimeoutMs = 2000;
 
-    PulseAudioDevice() = default;
+    // `sinkName`: the server's name of the sink to play on; empty for its default.
+    explicit PulseAudioDevice(std::string sinkName = {}) : sink(std::move(sinkName)) {}
     ~PulseAudioDevice() override { close(); }
     PulseAudioDevice(const PulseAudioDevice&) = delete;
     PulseAudioDevice& operator=(const PulseAudioDevice&) = delete;
@@ -60,7 +62,8 @@ class PulseAudioDevice final : public AudioDevice {
 
     // Under the mainloop lock, below.
     bool connect();
-    bool connectStream();
+    bool connectStream(const char* sinkName);
+    void dropStream();
     bool waitUntilReady();
     void fail(int code);
     // Mainloop thread only, below.
@@ -71,6 +74,7 @@ class PulseAudioDevice final : public AudioDevice {
     pa_threaded_mainloop* mainloop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
+    std::string sink;
     AudioFormat current;
     AudioSource* source = nullptr;
     int32_t askedPeriodFrames = 0;

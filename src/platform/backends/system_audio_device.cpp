@@ -13,6 +13,7 @@
 #include "platform/backends/pipewire_audio_device.h"
 #include "platform/backends/pulse_audio_device.h"
 #include "platform/backends/sdl_audio_device.h"
+#include "platform/output_choice.h"
 #include "platform/routed_audio_device.h"
 
 namespace platform {
@@ -53,12 +54,13 @@ class QuietSdlAudioDevice final : public AudioDevice {
 };
 
 std::vector<AudioRoute> allRoutes() {
-    // SDL's own choice comes last: its short periods serve a page whose stream keeps only a little
-    // ahead of the reader where the server's own routes play larger pieces.
-    return {{"PipeWire", [] { return std::make_unique<PipeWireDevice>(); }},
-            {"PulseAudio", [] { return std::make_unique<PulseAudioDevice>(); }},
-            {"ALSA", [] { return std::make_unique<QuietSdlAudioDevice>("alsa", "ALSA"); }},
-            {"SDL", [] { return std::make_unique<QuietSdlAudioDevice>("", "SDL"); }}};
+    // The server's own libraries first, SDL's own choice last. The routes are made at each open,
+    // so they take the device chosen at that time.
+    return {
+        {"PipeWire", [] { return std::make_unique<PipeWireDevice>(outputChoice().device); }},
+        {"PulseAudio", [] { return std::make_unique<PulseAudioDevice>(outputChoice().device); }},
+        {"ALSA", [] { return std::make_unique<QuietSdlAudioDevice>("alsa", "ALSA"); }},
+        {"SDL", [] { return std::make_unique<QuietSdlAudioDevice>("", "SDL"); }}};
 }
 
 std::vector<AudioRoute> systemRoutes() {
@@ -82,10 +84,37 @@ std::vector<AudioRoute> systemRoutes() {
     return routes;
 }
 
+// The routes with the latency of the user's choice: a format that leaves the server's buffer to
+// the route gets the fixed latency chosen, if one was.
+class ChosenOutputDevice final : public AudioDevice {
+  public:
+    ChosenOutputDevice() : routed(systemRoutes()) {}
+    bool open(const AudioFormat& format, AudioSource& source) override {
+        AudioFormat asked = format;
+        if (asked.serverBufferMs == 0) {
+            asked.serverBufferMs = outputChoice().latencyMs;
+        }
+        return routed.open(asked, source);
+    }
+    void start() override { routed.start(); }
+    void stop() override { routed.stop(); }
+    void close() override { routed.close(); }
+    uint64_t framesPlayed() const override { return routed.framesPlayed(); }
+    AudioFormat format() const override { return routed.format(); }
+    std::string lastError() const override { return routed.lastError(); }
+    bool lost() const override { return routed.lost(); }
+    uint64_t serverUnderruns() const override { return routed.serverUnderruns(); }
+    int32_t serverBufferMs() const override { return routed.serverBufferMs(); }
+    std::string routeName() const override { return routed.routeName(); }
+
+  private:
+    RoutedAudioDevice routed;
+};
+
 }  // namespace
 
 std::unique_ptr<AudioDevice> makeSystemAudioDevice() {
-    return std::make_unique<RoutedAudioDevice>(systemRoutes());
+    return std::make_unique<ChosenOutputDevice>();
 }
 
 }  // namespace platform

@@ -3,7 +3,8 @@
 // library so that its buffer is chosen and its dropouts are heard, else ALSA. SDL_AUDIODRIVER,
 // when set, names the one SDL driver to use instead (tests use `dummy` and `disk`; a user may
 // want SDL's own choice); LIRVETO_SOUND_ROUTE ("PipeWire", "PulseAudio", "ALSA" or "SDL") keeps
-// only that way.
+// only that way. The output device and latency chosen in Options (output_choice.h) are taken at
+// each open.
 //
 // Thread: GUI (makes a closed device).
 

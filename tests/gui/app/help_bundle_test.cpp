@@ -23,7 +23,7 @@ TEST(HelpBundle, EveryHelpIdOfTheTablesHasAPopupText) {
     namespace t = controls::helptables;
     for (const controls::HelpPair* table :
          {t::wavePage, t::directSoundPage, t::midiPage, t::generalPrefs, t::wavePrefs, t::midiPrefs,
-          t::playingPrefs}) {
+          t::playingPrefs, t::outputPrefs}) {
         for (const controls::HelpPair* pair = table; pair->controlId != 0; ++pair) {
             const std::uint32_t id = pair->helpId != 0 ? pair->helpId : pair->controlId;
             EXPECT_FALSE(texts.value(id).isEmpty()) << "no pop-up text " << id;
@@ -33,7 +33,7 @@ TEST(HelpBundle, EveryHelpIdOfTheTablesHasAPopupText) {
 
 TEST(HelpBundle, EveryWindowsContextLeadsToAPage) {
     const auto pages = platform::parseContextMap(readBundleFile("contexts.txt"));
-    for (const std::uint32_t context : {2u, 15u, 16u, 3u, 330u, 400u, 500u}) {
+    for (const std::uint32_t context : {2u, 15u, 16u, 3u, 330u, 400u, 500u, 600u}) {
         ASSERT_TRUE(pages.contains(context)) << context;
         EXPECT_TRUE(
             QFile::exists(QDir(QStringLiteral(LIRVETO_HELP_SOURCE)).filePath(pages[context])));

@@ -1,6 +1,6 @@
-// The Wave and MIDI pages of the Options sheet: their controls follow the settings both ways,
-// Stereo is offered only by a device with a volume control, and the driver list follows the
-// devices with the prefix rule.
+// The Wave, MIDI and Output pages of the Options sheet: their controls follow the settings both
+// ways, Stereo is offered only by a device with a volume control, the driver list follows the
+// devices with the prefix rule, and a stored output choice the lists lack is kept.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include "platform/midiout.h"
 #include "platform/midiout_virtual.h"
 #include "prefs/set_midi.h"
+#include "prefs/set_output.h"
 #include "prefs/set_wave.h"
 #include "settings/settings_values.h"
 #include "support/fake_wave_out.h"
@@ -205,6 +206,72 @@ TEST_F(MidiDriverPage, PatchOffsetAndTheSoundFontGoBothWays) {
     page->apply();
     EXPECT_EQ(settings::PatchOffset.load(), 0);
     EXPECT_EQ(settings::SoundFont.get(), "/home/me/fonts/Big GM.sf2");
+}
+
+class OutputPage : public ::testing::Test {
+  protected:
+    OutputPage()
+        : savedDevice(settings::OutputDevice.get()), savedLatency(settings::OutputLatency) {}
+    ~OutputPage() override {
+        settings::OutputDevice.set(savedDevice);
+        settings::OutputLatency = savedLatency;
+    }
+    static std::unique_ptr<TSetOutput> shownPage() {
+        auto page = std::make_unique<TSetOutput>([] {
+            return std::vector<platform::OutputDevice>{
+                {"alsa_output.pci-0000_00_1f.3.analog-stereo", "Built-in Audio Analog Stereo"},
+                {"bluez_output.00_1B_66_A1_B2_C3.1", "Headphones"}};
+        });
+        page->create();
+        return page;
+    }
+    static QStringList entries(const QComboBox& box) {
+        QStringList list;
+        for (int i = 0; i < box.count(); ++i) {
+            list << box.itemText(i);
+        }
+        return list;
+    }
+
+    std::string savedDevice;
+    int32_t savedLatency;
+};
+
+// Shown by description, stored by the server's name; what the lists lack is shown, not lost.
+TEST_F(OutputPage, TheChoicesAreShownInTheUsersWordsAndStoredAsTheServerNamesThem) {
+    for (const auto& [device, latency, shownDevice, shownLatency] :
+         std::vector<std::tuple<std::string, int, QString, QString>>{
+             {"", 0, "System default", "Auto"},
+             {"bluez_output.00_1B_66_A1_B2_C3.1", 75, "Headphones", "75 ms"},
+             {"usb_dac_unplugged", 37, "usb_dac_unplugged", "37 ms"},
+         }) {
+        settings::OutputDevice.set(device);
+        settings::OutputLatency = latency;
+        auto page = shownPage();
+        EXPECT_EQ(page->deviceBox()->currentText(), shownDevice);
+        EXPECT_EQ(page->latencyBox()->currentText(), shownLatency);
+        settings::OutputDevice.set("changed");
+        settings::OutputLatency = 50;
+        page->apply();
+        EXPECT_EQ(settings::OutputDevice.get(), device) << "OK keeps " << device;
+        EXPECT_EQ(settings::OutputLatency.load(), latency);
+    }
+    settings::OutputDevice.set("");
+    settings::OutputLatency = 0;
+    auto page = shownPage();
+    EXPECT_EQ(entries(*page->deviceBox()),
+              QStringList({"System default", "Built-in Audio Analog Stereo", "Headphones"}));
+    EXPECT_EQ(page->latencyBox()->itemText(0), "Auto");
+    EXPECT_EQ(page->latencyBox()->count(), 11);
+
+    settings::OutputLatency = 37;
+    page = shownPage();
+    EXPECT_EQ(page->latencyBox()->itemText(7), "37 ms") << "in order, between 30 and 40";
+    page->deviceBox()->setCurrentIndex(1);
+    page->latencyBox()->setCurrentIndex(2);
+    page->apply();
+    EXPECT_EQ(settings::OutputDevice.get(), "alsa_output.pci-0000_00_1f.3.analog-stereo");
+    EXPECT_EQ(settings::OutputLatency.load(), 10);
 }
 
 }  // namespace

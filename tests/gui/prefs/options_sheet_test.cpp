@@ -1,4 +1,4 @@
-// The Options sheet: four pages in order, Help asks for the page on top's topic, OK applies the
+// The Options sheet: five pages in order, Help asks for the page on top's topic, OK applies the
 // pages that were opened and Cancel none.
 
 #include <gtest/gtest.h>
@@ -49,19 +49,20 @@ class OptionsSheet : public ::testing::Test {
     std::unique_ptr<framework::TPropertySheet> sheet;
 };
 
-TEST_F(OptionsSheet, FourPagesInOrderAndHelpShowsTheTopicOfThePageOnTop) {
+TEST_F(OptionsSheet, FivePagesInOrderAndHelpShowsTheTopicOfThePageOnTop) {
     EXPECT_EQ(sheet->windowTitle(), "Options");
-    ASSERT_EQ(sheet->pageCount(), 4);
+    ASSERT_EQ(sheet->pageCount(), 5);
     EXPECT_EQ(sheet->page(0)->windowTitle(), "General");
     EXPECT_EQ(sheet->page(1)->windowTitle(), "Wave");
     EXPECT_EQ(sheet->page(2)->windowTitle(), "MIDI");
     EXPECT_EQ(sheet->page(3)->windowTitle(), "Playing");
+    EXPECT_EQ(sheet->page(4)->windowTitle(), "Output");
     EXPECT_EQ(sheet->currentPage(), sheet->page(0));
-    for (int index : {0, 1, 2, 3}) {
+    for (int index : {0, 1, 2, 3, 4}) {
         sheet->setCurrentPage(index);
         sheet->pressHelp();
     }
-    EXPECT_EQ(help.contexts, (std::vector<std::uint32_t>{3, 330, 400, 500}));
+    EXPECT_EQ(help.contexts, (std::vector<std::uint32_t>{3, 330, 400, 500, 600}));
 }
 
 TEST_F(OptionsSheet, OkAppliesTheOpenedPagesAndCancelNone) {

@@ -141,6 +141,19 @@ TEST_F(PipeWireOutput, AutoRaisesTheLatencyAtADropoutAndALostServerIsSeenWithinA
     EXPECT_LT(std::chrono::steady_clock::now() - closing, 1000ms);
 }
 
+// The session manager links a stream whose target is missing to the default sink.
+TEST_F(PipeWireOutput, AChosenSinkPlaysAndOneThatIsGoneGivesWayToTheDefault) {
+    const AudioFormat format{.rate = 48000, .channels = 2, .bits = 16, .serverBufferMs = 40};
+    for (const char* target : {"out", "usb_dac_unplugged"}) {
+        Tone tone(format);
+        PipeWireDevice device(target);
+        ASSERT_TRUE(device.open(format, tone)) << target << ": " << device.lastError();
+        device.start();
+        EXPECT_TRUE(waitUntil([&] { return device.framesPlayed() > 24000; }, 3s)) << target;
+        device.close();
+    }
+}
+
 TEST(PipeWireOutputWithoutAServer, FailsToOpenAtOnceSayingSo) {
     testing_support::ScopedEnvironmentVariable runtime("PIPEWIRE_RUNTIME_DIR");
     runtime.set("/nonexistent/lirveto");

@@ -108,6 +108,23 @@ TEST_F(PulseServerTest, PlaysAToneWholeAndAtItsPitch) {
     EXPECT_NEAR(crossings * 48000.0 / static_cast<double>(samples.size()), 440, 1.0);
 }
 
+// A sink chosen once may be unplugged by the next Play; a damaged name is none the server has.
+TEST_F(PulseServerTest, AChosenSinkPlaysAndOneThatIsGoneGivesWayToTheDefault) {
+    for (const char* sink : {"out", "usb_dac_unplugged", "not a sink name"}) {
+        ToneSource tone(40);
+        PulseAudioDevice device(sink);
+        ASSERT_TRUE(device.open(tone.format, tone)) << sink << ": " << device.lastError();
+        EXPECT_FALSE(device.lost()) << sink;
+        device.start();
+        EXPECT_TRUE(waitUntil([&] { return device.framesPlayed() > 24000; }, 2s)) << sink;
+        device.close();
+    }
+    const std::vector<int16_t> samples = heardFromFirstToLastSound();
+    EXPECT_GT(std::count_if(samples.begin(), samples.end(), [](int s) { return s > 6000; }),
+              3 * 4800)
+        << "three half-second tones heard on out";
+}
+
 TEST_F(PulseServerTest, ADropoutIsCountedAndRaisesOnlyAnAutomaticBufferAndStopHoldsTheSource) {
     for (const int32_t asked : {0, 20}) {
         ToneSource tone(asked);

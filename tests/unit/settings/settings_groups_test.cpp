@@ -246,4 +246,68 @@ TEST_F(SettingsGroupsTest, TheSoundFontSurvivesSettingsFilesAndCanBeCleared) {
     EXPECT_EQ(settings::SoundFont.get(), "") << readFile(registryFile());
 }
 
+// Only a latency the sheet could have stored is taken; anything else plays as Auto.
+TEST_F(SettingsGroupsTest, TheOutputLatencyIsTakenOnlyWhenTheSheetCouldHaveStoredIt) {
+    for (const auto& [stored, read] : std::vector<std::pair<std::string, int>>{{"hex:32", 50},
+                                                                               {"hex:05", 5},
+                                                                               {"hex:64", 100},
+                                                                               {"hex:00", 0},
+                                                                               {"hex:04", 0},
+                                                                               {"hex:65", 0},
+                                                                               {"hex:ff", 0},
+                                                                               {"\"20\"", 0}}) {
+        settings::OutputLatency = 30;
+        loadRegistry("\"OutputLatency\"=" + stored + "\n");
+        EXPECT_EQ(settings::OutputLatency, read) << "registry " << stored;
+    }
+    for (const auto& [stored, read] : std::vector<std::pair<std::string, int>>{
+             {"75", 75}, {"5", 5}, {"-5", 0}, {"4", 0}, {"101", 0}, {"abc", 0}, {"", 0}}) {
+        settings::OutputLatency = 30;
+        loadIni("OutputLatency=" + stored + "\n");
+        EXPECT_EQ(settings::OutputLatency, read) << "settings file " << stored;
+    }
+}
+
+// The latency travels in settings files; the device, which belongs to this machine, does not.
+// Neither is written until chosen, and a return to the default is written once stored.
+TEST_F(SettingsGroupsTest, TheOutputLatencyTravelsInFilesAndTheDeviceStaysInTheRegistry) {
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    ASSERT_TRUE(settings::saveSettings(ini().c_str(), messages));
+    EXPECT_EQ(readFile(registryFile()).find("Output"), std::string::npos);
+    EXPECT_EQ(readFile(ini()).find("Output"), std::string::npos);
+
+    settings::OutputDevice.set("alsa_output.usb-Focusrite-00.analog-stereo");
+    settings::OutputLatency = 25;
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    ASSERT_TRUE(settings::saveSettings(ini().c_str(), messages));
+    EXPECT_EQ(iniValue("OutputLatency"), "25");
+    EXPECT_EQ(readFile(ini()).find("OutputDevice"), std::string::npos);
+    settings::OutputLatency = 0;
+    ASSERT_TRUE(settings::saveSettings(ini().c_str(), messages));
+    EXPECT_EQ(iniValue("OutputLatency"), "0") << "Auto again, once stored";
+
+    settings::OutputDevice.set("");
+    ASSERT_TRUE(settings::loadSettings(nullptr));
+    EXPECT_EQ(settings::OutputDevice.get(), "alsa_output.usb-Focusrite-00.analog-stereo");
+    EXPECT_EQ(settings::OutputLatency, 25);
+
+    loadIni("OutputLatency=10\n");
+    EXPECT_EQ(settings::OutputLatency, 10);
+    EXPECT_EQ(settings::OutputDevice.get(), "alsa_output.usb-Focusrite-00.analog-stereo")
+        << "a settings file keeps the device";
+    loadIni("Volume=10\n");
+    EXPECT_EQ(settings::OutputLatency, 0) << "a file without it plays as Auto";
+
+    settings::OutputDevice.set("");
+    ASSERT_TRUE(settings::saveSettings(nullptr, messages));
+    settings::OutputDevice.set("elsewhere");
+    settings::OutputLatency = 40;
+    ASSERT_TRUE(settings::loadSettings(nullptr));
+    EXPECT_EQ(settings::OutputDevice.get(), "");
+    EXPECT_EQ(settings::OutputLatency, 0);
+
+    loadRegistry("\"OutputDevice\"=\"" + std::string(300, 'x') + "\"\n");
+    EXPECT_EQ(settings::OutputDevice.get(), "") << "too long for any name the sheet stores";
+}
+
 }  // namespace
