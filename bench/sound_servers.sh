@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program through private sound servers, heard on the null sink's monitor: each page on
-# each route (PipeWire natively and through its PulseAudio layer, and PulseAudio) at Auto latency.
+# each route (PipeWire natively and through its PulseAudio layer, and PulseAudio) at Auto latency,
+# 44100 Hz 16-bit.
 # - Cursor to sound: the pointer jumps between two places and the recording shows when the new
 #   tone came; the recorder's own delay, measured with a click, is taken off.
 # - Dropouts: the page plays with the pointer moving, idle and then under `stress-ng --cpu 2`;
@@ -80,12 +81,20 @@ per_minute() { # COUNT
   "$python" -c "print(f'{$1 * 60 / $playing:.1f}')"
 }
 
+# NAME: fresh settings for that run, playing at 44100 Hz 16-bit.
+settings_for() {
+  mkdir -p "$work/config-$1/Quillhorn"
+  printf '%s\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Quillhorn\Lirveto]' \
+    '"SampleRate"="44kHz"' '"Resolution"="16bit"' >"$work/config-$1/Quillhorn/Lirveto.reg"
+}
+
 # KIND ROUTE PAGE RECORDER_DELAY_MS
 measure() {
   local kind=$1 route=$2 page=$3 delay=$4 name="$1-$2-$3" hz1 hz2 report idle_counted heard
   local stressed_heard stressed_counted stress
   hz1=$(tone_hz "$page" "$x1")
   hz2=$(tone_hz "$page" "$x2")
+  settings_for "$name"
   LIRVETO_SOUND_ROUTE=$route start_lirveto_for "$name" 2 &&
     play_page "$page" "${tab_offset[$page]}" || return 1
   report=$("$python" "$here/heard_timing.py" jumps "$x1" "$x2" 300 "$hz1" "$hz2" \
@@ -95,6 +104,7 @@ measure() {
   idle_counted=$counted
   heard=$(gaps_heard "$name")
 
+  settings_for "$name-stress"
   LIRVETO_SOUND_ROUTE=$route start_lirveto_for "$name-stress" 2 &&
     play_page "$page" "${tab_offset[$page]}" || return 1
   stress-ng --cpu 2 --timeout "$((playing + 2))s" >/dev/null 2>&1 &
@@ -122,7 +132,7 @@ EOF
     "stress-ng --cpu 2: $stressed_heard heard, $stressed_counted counted"
   local where="$route route"
   [ "$kind" = pipewire ] && where="PipeWire, $where"
-  bench_row "cursor-to-sound latency from the monitor, $where, Auto, $count moves" \
+  bench_row "cursor-to-sound latency from the monitor, $where, Auto, 44100 Hz, $count moves" \
     "$page" "$p50" "$p99" "ms" ""
   bench_row "dropouts heard (counted by the program), $where, Auto, idle, per minute" \
     "$page" "" "$(per_minute "$heard") ($(per_minute "$idle_counted"))" "per minute" "0"
