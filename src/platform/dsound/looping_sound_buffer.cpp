@@ -93,11 +93,12 @@ void LoopingSoundBuffer::cursors(uint32_t& play, uint32_t& write) const {
     uint32_t length = 0;
     int64_t time = 0;
     for (;;) {
+        // Acquire loads keep the second look at the count after them; one that sees a newer read
+        // sees its odd count too.
         const uint32_t before = readSequence.load(std::memory_order_acquire);
-        start = lastReadStart.load(std::memory_order_relaxed);
-        length = lastReadBytes.load(std::memory_order_relaxed);
-        time = lastReadTime.load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
+        start = lastReadStart.load(std::memory_order_acquire);
+        length = lastReadBytes.load(std::memory_order_acquire);
+        time = lastReadTime.load(std::memory_order_acquire);
         if ((before & 1U) == 0 && readSequence.load(std::memory_order_relaxed) == before) {
             break;
         }
@@ -197,11 +198,10 @@ void LoopingSoundBuffer::fill(std::span<uint8_t> out) noexcept {
     readOffset.store(at, std::memory_order_relaxed);
     const uint32_t sequence = readSequence.load(std::memory_order_relaxed);
     readSequence.store(sequence + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    lastReadStart.store(start, std::memory_order_relaxed);
+    lastReadStart.store(start, std::memory_order_release);
     lastReadBytes.store(static_cast<uint32_t>(std::min<std::size_t>(out.size(), size)),
-                        std::memory_order_relaxed);
-    lastReadTime.store(now(), std::memory_order_relaxed);
+                        std::memory_order_release);
+    lastReadTime.store(now(), std::memory_order_release);
     readSequence.store(sequence + 2, std::memory_order_release);
 }
 
