@@ -5,16 +5,21 @@
 
 namespace files {
 
-// Channels = stereo + 1, rate = 22050 x (highRate + 1), bits = 8 x (sixteenBit + 1).
-constexpr platform::WaveFormatPcm pcmWaveFormat(bool stereo, bool highRate, bool sixteenBit) {
+// Channels = stereo + 1, `rate` frames per second, bits = 8 x (sixteenBit + 1).
+constexpr platform::WaveFormatPcm pcmWaveFormatAt(uint32_t rate, bool stereo, bool sixteenBit) {
     platform::WaveFormatPcm format;
     format.channels = stereo ? 2 : 1;
-    format.samplesPerSec = highRate ? 44100 : 22050;
+    format.samplesPerSec = rate;
     format.bitsPerSample = sixteenBit ? 16 : 8;
     format.blockAlign = static_cast<uint16_t>(format.channels * format.bitsPerSample / 8);
     format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
     format.cbSize = 0;
     return format;
+}
+
+// The same at rate = 22050 x (highRate + 1).
+constexpr platform::WaveFormatPcm pcmWaveFormat(bool stereo, bool highRate, bool sixteenBit) {
+    return pcmWaveFormatAt(highRate ? 44100 : 22050, stereo, sixteenBit);
 }
 
 }  // namespace files

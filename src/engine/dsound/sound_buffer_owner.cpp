@@ -33,7 +33,8 @@ bool SoundBufferOwner::createSoundBuffer(uintptr_t window, engine::OutputFormat 
     }
 
     const platform::WaveFormatPcm wave =
-        files::pcmWaveFormat(output.stereo, output.highRate, output.sixteenBit);
+        files::pcmWaveFormatAt(static_cast<uint32_t>(output.rate()), output.stereo,
+                               output.sixteenBit);
     const platform::PcmWaveFormat format{wave.formatTag,      wave.channels,   wave.samplesPerSec,
                                          wave.avgBytesPerSec, wave.blockAlign, wave.bitsPerSample};
 

@@ -1,6 +1,7 @@
 #include "engine/tone/render_buffer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <type_traits>
 
@@ -18,6 +19,13 @@ constexpr int32_t kMinimumBytesMono8At22050 = 2757;
 constexpr uint16_t kNearZeroBelow = 256;
 constexpr uint16_t kNearZeroAbove = 65279;
 
+std::atomic<int32_t> exportRateInUse{0};
+
+// `frames` at 22050 Hz as frames at `rate`, rounded: exact for 44100 Hz.
+int32_t framesAt(int32_t frames, int32_t rate) {
+    return static_cast<int32_t>((static_cast<int64_t>(frames) * rate + 11025) / 22050);
+}
+
 // The renderer proper, with increments in units of 2^-FractionBits of a phase step. The designed
 // tone keeps a 16-bit phase (FractionBits 0); a tuned tone carries 16 bits more, so that its
 // pitch is not rounded to the 0.34 Hz (at 22050 Hz) that a whole phase step gives. Only the
@@ -27,16 +35,17 @@ int32_t renderScaled(std::span<uint8_t> buffer, const WaveTable& table, OutputFo
                      int32_t vibrato, int64_t newIncrement, int64_t oldIncrement,
                      bool vibratoActive, int32_t newAmplitude, int32_t oldAmplitude) {
     using Phase = std::conditional_t<FractionBits == 0, uint16_t, uint32_t>;
-    assert(buffer.size() >= static_cast<size_t>(render::kMaxBufferBytes));
-    if (buffer.size() < static_cast<size_t>(render::kMaxBufferBytes)) {
+    const int32_t maxBytes = maxBufferBytes(format);
+    assert(buffer.size() >= static_cast<size_t>(maxBytes));
+    if (buffer.size() < static_cast<size_t>(maxBytes)) {
         return 0;  // never write past a caller's short buffer
     }
     uint8_t* out = buffer.data();
     const int32_t frameBytes = format.frameBytes();
     const int64_t vibratoStep = newIncrement >> (11 - std::clamp(vibrato, 1, 3));
 
-    const int32_t segmentFrames = kSegmentFramesAt22050 * (format.highRate ? 2 : 1);
-    const int32_t minimumBytes = kMinimumBytesMono8At22050 * frameBytes * (format.highRate ? 2 : 1);
+    const int32_t segmentFrames = framesAt(kSegmentFramesAt22050, format.rate());
+    const int32_t minimumBytes = framesAt(kMinimumBytesMono8At22050, format.rate()) * frameBytes;
 
     Phase phase = 0;
     int32_t offset = 0;
@@ -58,7 +67,7 @@ int32_t renderScaled(std::span<uint8_t> buffer, const WaveTable& table, OutputFo
         }
     }
 
-    while (offset < render::kMaxBufferBytes) {
+    while (offset < maxBytes) {
         const auto tablePhase = static_cast<uint16_t>(phase >> FractionBits);
         writeFrame(out + offset, table, format, tablePhase, newAmplitude);
         const bool nearPhaseZero = tablePhase < kNearZeroBelow || tablePhase > kNearZeroAbove;
@@ -68,7 +77,7 @@ int32_t renderScaled(std::span<uint8_t> buffer, const WaveTable& table, OutputFo
         phase = static_cast<Phase>(phase + newIncrement);
         offset += frameBytes;
     }
-    return render::kMaxBufferBytes;
+    return maxBytes;
 }
 
 }  // namespace
@@ -76,7 +85,23 @@ int32_t renderScaled(std::span<uint8_t> buffer, const WaveTable& table, OutputFo
 OutputFormat currentOutputFormat() {
     return OutputFormat{settings::Stereo.load(std::memory_order_relaxed),
                         settings::HighRate.load(std::memory_order_relaxed),
-                        settings::SixteenBit.load(std::memory_order_relaxed)};
+                        settings::SixteenBit.load(std::memory_order_relaxed),
+                        exportRateInUse.load(std::memory_order_relaxed)};
+}
+
+void setExportRate(int32_t rate) {
+    exportRateInUse.store(rate, std::memory_order_relaxed);
+}
+
+int32_t maxBufferBytes(OutputFormat format) {
+    const int32_t rate = format.rate();
+    if (rate <= 44100) {
+        return render::kMaxBufferBytes;
+    }
+    const int32_t frameBytes = format.frameBytes();
+    const auto bytes = static_cast<int64_t>(render::kMaxBufferBytes) * rate / 44100;
+    return std::min(static_cast<int32_t>(bytes / frameBytes * frameBytes),
+                    render::kLargestBufferBytes);
 }
 
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,

@@ -10,8 +10,12 @@
 #include "engine/tone/wave_table.h"
 
 namespace render {
+// The longest buffer at the designed rates (22050 and 44100 Hz).
 constexpr int32_t kMaxBufferBytes = 40000;
-}
+// The longest buffer at any rate an export renders at (up to 96000 Hz): the same time as
+// kMaxBufferBytes takes at 44100 Hz.
+constexpr int32_t kLargestBufferBytes = 87072;
+}  // namespace render
 
 namespace engine {
 
@@ -19,17 +23,33 @@ struct OutputFormat {
     bool stereo = false;      // 2 channels, else 1
     bool highRate = false;    // 44100 Hz, else 22050 Hz
     bool sixteenBit = false;  // 16-bit signed little-endian, else 8-bit unsigned
+    int32_t exportRate = 0;   // frames per second of an export at a rate of its own; 0: none
 
-    int32_t rate() const { return highRate ? 44100 : 22050; }
+    int32_t rate() const {
+        if (exportRate != 0) {
+            return exportRate;
+        }
+        return highRate ? 44100 : 22050;
+    }
     int32_t frameBytes() const { return (stereo ? 2 : 1) * (sixteenBit ? 2 : 1); }
     int32_t bytesPerSecond() const { return rate() * frameBytes(); }
 };
 
-// The output format of the process-wide settings.
+// The output format of the process-wide settings, at the export rate if one is set.
 OutputFormat currentOutputFormat();
 
-// Renders into `buffer` (at least render::kMaxBufferBytes long) and returns the bytes written,
-// a multiple of the frame size. Frequencies in Hz, amplitudes of full scale 128; `vibrato` 0..3.
+// Makes every later play run at `rate` frames per second (8000 to 96000) in place of the rate the
+// settings say, for an offline export; 0 goes back to the settings' rate. Thread: only while no
+// engine plays.
+void setExportRate(int32_t rate);
+
+// The longest buffer renderBuffer writes in `format`: render::kMaxBufferBytes at the designed
+// rates, the same time at a higher export rate.
+int32_t maxBufferBytes(OutputFormat format);
+
+// Renders into `buffer` (at least render::kLargestBufferBytes long) and returns the bytes
+// written, a multiple of the frame size. The glide and the shortest buffer last the same time at
+// every rate. Frequencies in Hz, amplitudes of full scale 128; `vibrato` 0..3.
 // Allocates nothing.
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,
                      int32_t vibrato, int32_t newFrequency, int32_t oldFrequency,

@@ -23,7 +23,7 @@ WaveEngine::WaveEngine(platform::WaveOutApi& output, platform::CursorSource& cur
                        platform::MessageBoxQueue& messageBox, WaveEngineHost& pageHost)
     : waveOut(output), cursor(cursorSource), messages(messageBox), host(pageHost) {
     for (auto& buffer : buffers) {
-        buffer.assign(kBufferBytes, 0);
+        buffer.assign(std::max(kBufferBytes, render::kLargestBufferBytes), 0);
     }
     buildWaveTable(table, settings::Timbre);
 }
@@ -87,7 +87,8 @@ bool WaveEngine::openDevice() {
     const OutputFormat output = currentOutputFormat();
     bytesPerSecond = output.bytesPerSecond();
     const platform::WaveFormatPcm format =
-        files::pcmWaveFormat(output.stereo, output.highRate, output.sixteenBit);
+        files::pcmWaveFormatAt(static_cast<uint32_t>(output.rate()), output.stereo,
+                               output.sixteenBit);
     platform::HWAVEOUT opened = nullptr;
     const mm::MmResult result = waveOut.open(&opened, deviceId, &format, this, mm::CALLBACK_WINDOW);
     if (result != mm::MMSYSERR_NOERROR) {
@@ -132,7 +133,7 @@ void WaveEngine::refill(platform::WaveHeader* header) {
 
     header->data = buffers[current].data();
     header->bufferLength =
-        static_cast<uint32_t>(std::min(lengths[current], render::kMaxBufferBytes));
+        static_cast<uint32_t>(std::min(lengths[current], maxBufferBytes(currentOutputFormat())));
     if (waveOut.prepareHeader(device, header) != mm::MMSYSERR_NOERROR ||
         waveOut.write(device, header) != mm::MMSYSERR_NOERROR) {
         host.postRestart();
