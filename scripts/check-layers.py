@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fails when a source under src/ breaks the layering.
 
-The pure core (platform, platform/waveout, settings, files and the engine folders) must not include a Qt, SDL, FluidSynth, ALSA or X11/xcb header, and no folder may
+The pure core (platform, platform/waveout, settings, files and the engine folders) must not include a Qt, SDL, FluidSynth, ALSA, libsndfile or X11/xcb header, and no folder may
 include a project header from a layer above its own. Includes are read as text, so a forbidden
 header is caught even where the compiler would find it on the default path (fluidsynth.h,
 alsa/asoundlib.h, SDL2/SDL.h).
@@ -16,7 +16,7 @@ import sys
 # Headers of the device and GUI libraries, by the first part of the included name.
 DEVICE_HEADER = re.compile(
     r"^(Q[A-Za-z]*|Qt[A-Za-z]*/.*|SDL[^/]*|SDL2/.*|fluidsynth(\.h|/.*)|alsa/.*|asoundlib\.h|"
-    r"xcb/.*|X11/.*)$"
+    r"xcb/.*|X11/.*|sndfile\.hh?)$"
 )
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
 

@@ -29,7 +29,9 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
-int createTemporary(const std::string& target, mode_t mode, std::string& tempPath) {
+}  // namespace
+
+int createTemporaryBeside(const std::string& target, mode_t mode, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
     const std::string dir = folderOf(target);
     const auto slash = target.rfind('/');
@@ -48,8 +50,6 @@ int createTemporary(const std::string& target, mode_t mode, std::string& tempPat
     }
     return -1;
 }
-
-}  // namespace
 
 FileRead readWholeFile(const std::string& path, std::string& contents, std::size_t maxBytes) {
     contents.clear();
@@ -99,7 +99,7 @@ bool replaceFileAtomically(const std::string& path, std::string_view contents) {
         mode = existing.st_mode & 07777;
     }
     std::string tempPath;
-    const int fd = createTemporary(target, mode, tempPath);
+    const int fd = createTemporaryBeside(target, mode, tempPath);
     if (fd < 0) {
         return false;
     }

@@ -2,6 +2,8 @@
 // Whole-file reads and atomic whole-file replacement for the per-user text stores (INI profiles
 // and the registry file). A replacement either lands completely or leaves the old file as it was.
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -23,5 +25,10 @@ FileRead readWholeFile(const std::string& path, std::string& contents, std::size
 // the temporary file is removed, the file is untouched and errno tells why. The mode of an
 // existing file is kept. Thread: any thread.
 bool replaceFileAtomically(const std::string& path, std::string_view contents);
+
+// Creates a new, unused hidden file beside `target` (".NAME.tmpNUMBER" in its folder) with
+// `mode`, for a replacement written in parts, and returns it open for writing (-1 with errno set
+// on failure). Thread: any thread.
+int createTemporaryBeside(const std::string& target, mode_t mode, std::string& tempPath);
 
 }  // namespace platform
