@@ -22,11 +22,13 @@
 #include "gesture.h"
 #include "message_text.h"
 #include "midi_render.h"
+#include "platform/backends/sound_file_writer.h"
 #include "platform/path_folder.h"
 #include "platform/write_target.h"
 #include "render_limits.h"
 #include "render_options.h"
 #include "settings/settings_store.h"
+#include "settings/settings_values.h"
 #include "wave_render.h"
 
 namespace {
@@ -143,7 +145,8 @@ int recordAndSave(files::RiffFile& recording, const std::string& outPath, Render
 int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
     const engine::OutputFormat output = engine::currentOutputFormat();
     const platform::WaveFormatPcm format =
-        files::pcmWaveFormat(output.stereo, output.highRate, output.sixteenBit);
+        files::pcmWaveFormatAt(static_cast<uint32_t>(output.rate()), output.stereo,
+                               output.sixteenBit);
     files::WaveFile recording(nullptr, &format);
     return recordAndSave(recording, options.outPath, [&](std::string& error) {
         return options.engine == "dsound"
@@ -157,6 +160,50 @@ int renderMidiFile(const RenderOptions& options, const Gesture& gesture, int64_t
     return recordAndSave(recording, options.outPath, [&](std::string& error) {
         return renderMidi(gesture, options.screen, durationMs, recording, error);
     });
+}
+
+// Sets the engines to render at `request`, the missing fields taken from the settings, and
+// returns the file format to write.
+platform::SoundFileFormat useExportFormat(const FormatRequest& request) {
+    const engine::OutputFormat own = engine::currentOutputFormat();
+    const platform::SoundFileFormat file = resolvedFormat(request, own);
+    const engine::OutputFormat rendered = engineFormatFor(file, own);
+    settings::Stereo.store(rendered.stereo);
+    settings::HighRate.store(rendered.highRate);
+    settings::SixteenBit.store(rendered.sixteenBit);
+    engine::setExportRate(rendered.exportRate);
+    return file;
+}
+
+// Renders as renderWaveFile does, into a temporary take, and writes the take as `file`.
+int renderSoundFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs,
+                    const platform::SoundFileFormat& file) {
+    const engine::OutputFormat output = engine::currentOutputFormat();
+    const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
+        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
+    files::WaveFile take(nullptr, &format);
+    if (!take.newFile(nullptr)) {
+        return fail(kRenderFailed, "cannot start a temporary recording: " + take.lastReason());
+    }
+    std::string error;
+    const bool rendered =
+        options.engine == "dsound"
+            ? renderDirectSound(gesture, options.screen, durationMs, take, error)
+            : renderWave(gesture, options.screen, durationMs, take, error);
+    if (!rendered || !take.bringUpToDate()) {
+        if (!take.lastReason().empty()) {
+            error = "Can't write the recording: " + take.lastReason();
+        }
+        take.discard();
+        return fail(kRenderFailed, error);
+    }
+    std::string reason;
+    const bool written = platform::writeSoundFile(take.fileName(), options.outPath, file, reason);
+    take.discard();
+    if (!written) {
+        return fail(kRenderFailed, "cannot write --out " + quotedPath(options.outPath) + ": " + reason);
+    }
+    return kRendered;
 }
 
 }  // namespace
@@ -196,6 +243,10 @@ int main(int argc, char** argv) {
                                    fault, shownForMessage(options->settingsPath), errno));
     }
     applyPlayingOptions(options->playing);
+    std::optional<platform::SoundFileFormat> exportFormat;
+    if (options->format) {
+        exportFormat = useExportFormat(*options->format);
+    }
     if (!writableOutput(options->outPath, error)) {
         return fail(kBadInput, error);
     }
@@ -209,6 +260,9 @@ int main(int argc, char** argv) {
                  : "a WAV file at " + std::to_string(bytesPerSecond) + " bytes per second";
         return fail(kBadInput, "a render of " + std::to_string(durationMs) + " ms is too long: " +
                                    file + " holds at most " + std::to_string(longestMs) + " ms");
+    }
+    if (exportFormat) {
+        return renderSoundFile(*options, *gesture, durationMs, *exportFormat);
     }
     return midi ? renderMidiFile(*options, *gesture, durationMs)
                 : renderWaveFile(*options, *gesture, durationMs);

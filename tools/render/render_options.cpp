@@ -124,6 +124,10 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
             if (!parseGlideOption(value, options.playing, error)) {
                 return std::nullopt;
             }
+        } else if (name == "--format") {
+            if (!parseFormatOption(value, options.format, error)) {
+                return std::nullopt;
+            }
         } else {
             error = "unknown option " + quotedForMessage(name);
             return std::nullopt;
@@ -136,6 +140,9 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
     if (options.engine != "wave" && options.engine != "dsound" && options.engine != "midi") {
         error =
             "unknown engine " + quotedForMessage(options.engine) + ": choose wave, dsound or midi";
+        return std::nullopt;
+    }
+    if (!formatFitsEngine(options.format, options.engine, error)) {
         return std::nullopt;
     }
     return options;

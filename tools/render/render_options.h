@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/tone/cursor_mapping.h"
+#include "format_option.h"
 #include "playing_options.h"
 
 struct RenderOptions {
@@ -16,6 +17,7 @@ struct RenderOptions {
     platform::ScreenSize screen{1920, 1080};
     std::optional<int64_t> durationMs;  // default: the gesture's last time
     PlayingOptions playing;             // each replaces what the settings say
+    std::optional<FormatRequest> format;  // none: what a recording would hold (WAV or MIDI)
     bool helpWanted = false;
     bool versionWanted = false;
 };
@@ -25,8 +27,14 @@ inline constexpr const char* kRenderUsage =
     "                      [--settings FILE.ini] [--screen WIDTHxHEIGHT] [--duration MS]\n"
     "                      [--layout hertz|semitones:LOW:HIGH]\n"
     "                      [--correction off|SCALE:ROOT[:STRENGTH[:RATE]]] [--glide classic|MS]\n"
+    "                      [--format KIND[:RATE[:BITS[:CHANNELS]]]]\n"
     "       lirveto-render --help | --version\n"
-    "--out - writes to standard output.\n";
+    "--out - writes to standard output.\n"
+    "--format exports a wave or dsound render as KIND wav, flac, ogg, opus or mp3, at RATE 22050,\n"
+    "  44100, 48000 or 96000, BITS 8, 16, 24 or float (wav; flac without float; none for the\n"
+    "  others) and CHANNELS 1 or 2. An empty or missing field keeps the settings' own value; opus\n"
+    "  is 48000 Hz only, mp3 at most 48000 Hz. The engines run at that rate; they compute 8 or 16\n"
+    "  bits, and 24-bit and float files hold the 16-bit samples exactly.\n";
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error` to
 // one line saying what is wrong.
