@@ -1,0 +1,160 @@
+// lirveto-render --format as users run it: every kind of file reads back at the rate and channels
+// asked for, a render at another rate keeps its pitch, and a failed write leaves nothing behind.
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/file_size_limit.h"
+#include "support/run_program.h"
+#include "support/temporary_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::runProgram;
+
+const std::string kRender = LIRVETO_RENDER_PATH;
+
+struct Sound {
+    int rate = 0;
+    int channels = 0;
+    std::vector<double> left;  // full scale 1
+};
+
+Sound readSound(const std::string& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) {
+        return {};
+    }
+    std::vector<double> frames(static_cast<size_t>(info.frames * info.channels));
+    frames.resize(static_cast<size_t>(sf_readf_double(file, frames.data(), info.frames) *
+                                      info.channels));
+    sf_close(file);
+    Sound sound{info.samplerate, info.channels, {}};
+    for (size_t at = 0; at < frames.size(); at += static_cast<size_t>(info.channels)) {
+        sound.left.push_back(frames[at]);
+    }
+    return sound;
+}
+
+// Hz from the rising zero crossings between the first and the last.
+double pitchHz(const Sound& sound) {
+    size_t first = 0;
+    size_t last = 0;
+    int crossings = 0;
+    for (size_t i = 1; i < sound.left.size(); ++i) {
+        if (sound.left[i - 1] < 0 && sound.left[i] >= 0) {
+            first = crossings++ == 0 ? i : first;
+            last = i;
+        }
+    }
+    return crossings < 2 ? 0.0 : (crossings - 1) * double(sound.rate) / double(last - first);
+}
+
+class RenderExport : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.create("lirveto-export"));
+        gesture = (folder.path() / "held.gesture").string();
+        std::ofstream(gesture) << "0 700 400\n300 700 400\n";
+    }
+
+    testing_support::ProgramRun render(const std::string& format, const std::string& out,
+                                       const std::string& engine = "wave") {
+        return runProgram(kRender, {"--engine", engine, "--gesture", gesture, "--out", out,
+                                    "--format", format});
+    }
+
+    std::string at(const std::string& name) const { return (folder.path() / name).string(); }
+
+    testing_support::TemporaryFolder folder;
+    std::string gesture;
+};
+
+TEST_F(RenderExport, EveryKindReadsBackAtTheRateAndChannelsAsked) {
+    struct Case {
+        const char* format;
+        const char* name;
+        int rate;
+        int channels;
+        const char* sameLengthAs;  // a lossless render of the same rate and channels
+        int codecPadding;          // frames the codec may add or take
+    };
+    const Case cases[] = {
+        {"wav:48000:16:2", "a.wav", 48000, 2, nullptr, 0},
+        {"flac:48000:24:2", "a.flac", 48000, 2, "a.wav", 0},
+        {"ogg:48000::2", "a.ogg", 48000, 2, "a.wav", 0},
+        {"opus:48000::2", "a.opus", 48000, 2, "a.wav", 960},
+        {"mp3:48000::2", "a.mp3", 48000, 2, "a.wav", 2304},
+        {"wav:96000:float:1", "b.wav", 96000, 1, nullptr, 0},
+        {"flac:22050:8", "c.flac", 22050, 1, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        for (const char* engine : {"wave", "dsound"}) {
+            const auto run = render(c.format, at(c.name), engine);
+            ASSERT_EQ(run.status, 0) << c.format << " " << engine << ": " << run.err;
+            const Sound sound = readSound(at(c.name));
+            EXPECT_EQ(sound.rate, c.rate) << c.format;
+            EXPECT_EQ(sound.channels, c.channels) << c.format;
+            EXPECT_GT(sound.left.size(), size_t(c.rate) / 4) << c.format << " " << engine;
+            if (c.sameLengthAs != nullptr) {
+                render("wav:48000:16:2", at(c.sameLengthAs), engine);
+                const double expected = double(readSound(at(c.sameLengthAs)).left.size());
+                EXPECT_NEAR(double(sound.left.size()), expected, c.codecPadding)
+                    << c.format << " " << engine;
+            }
+        }
+    }
+}
+
+TEST_F(RenderExport, AFortyEightKilohertzRenderHasThePitchOfTheDesignedOne) {
+    for (const char* engine : {"wave", "dsound"}) {
+        ASSERT_EQ(render("wav:22050:8:1", at("low.wav"), engine).status, 0);
+        ASSERT_EQ(render("wav:48000:24:2", at("high.wav"), engine).status, 0);
+        const double designed = pitchHz(readSound(at("low.wav")));
+        const Sound high = readSound(at("high.wav"));
+        ASSERT_GT(designed, 100.0) << engine;
+        // Whole phase steps round the pitch by at most 0.34 Hz at 22050 Hz, 0.73 Hz at 48000 Hz.
+        EXPECT_NEAR(pitchHz(high), designed, 1.2) << engine;
+        EXPECT_EQ(high.rate, 48000);
+    }
+}
+
+TEST_F(RenderExport, TheSameFileGoesToStandardOutput) {
+    ASSERT_EQ(render("flac:44100:16:2", at("file.flac")).status, 0);
+    const auto run = render("flac:44100:16:2", "-");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, testing_support::readAll(at("file.flac")));
+}
+
+TEST_F(RenderExport, AFullDiskLeavesTheOldFileAndNoOther) {
+    std::ofstream(at("kept.wav")) << "old";
+    {
+        // The take (16-bit) fits; the float file, twice its size, does not.
+        testing_support::FileSizeLimit limit(300000);
+        const auto run = render("wav:96000:float:2", at("kept.wav"));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("cannot write --out '" + at("kept.wav") + "': File too large"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(render("wav:96000:float:2", at("new.wav")).status, 1);
+    }
+    EXPECT_EQ(testing_support::readAll(at("kept.wav")), "old");
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"held.gesture", "kept.wav"}));
+}
+
+}  // namespace
