@@ -53,7 +53,8 @@ std::vector<std::string_view> fieldsOf(std::string_view text) {
 
 // The value named by `field` in `table`; nothing for an empty field. False for another name.
 template <typename Value, size_t Size>
-bool lookUp(std::string_view field, const std::array<std::pair<std::string_view, Value>, Size>& table,
+bool lookUp(std::string_view field,
+            const std::array<std::pair<std::string_view, Value>, Size>& table,
             std::optional<Value>& value) {
     if (field.empty()) {
         return true;
@@ -118,8 +119,9 @@ bool parseFormatOption(std::string_view text, std::optional<FormatRequest>& requ
 bool formatFitsEngine(const std::optional<FormatRequest>& request, const std::string& engine,
                       std::string& error) {
     if (request && engine == "midi") {
-        return refuse(error, "--format is for the wave and dsound engines: a midi render is a "
-                             "MIDI file");
+        return refuse(error,
+                      "--format is for the wave and dsound engines: a midi render is a "
+                      "MIDI file");
     }
     return true;
 }
@@ -129,8 +131,7 @@ platform::SoundFileFormat resolvedFormat(const FormatRequest& request, engine::O
     file.kind = request.kind;
     const int32_t ownRate = request.kind == SoundFileKind::opus ? kOpusRate : own.rate();
     file.rate = request.rate.value_or(ownRate);
-    file.depth =
-        request.depth.value_or(own.sixteenBit ? SampleDepth::bits16 : SampleDepth::bits8);
+    file.depth = request.depth.value_or(own.sixteenBit ? SampleDepth::bits16 : SampleDepth::bits8);
     file.channels = request.channels.value_or(own.stereo ? 2 : 1);
     return file;
 }

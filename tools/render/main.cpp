@@ -144,9 +144,8 @@ int recordAndSave(files::RiffFile& recording, const std::string& outPath, Render
 
 int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
     const engine::OutputFormat output = engine::currentOutputFormat();
-    const platform::WaveFormatPcm format =
-        files::pcmWaveFormatAt(static_cast<uint32_t>(output.rate()), output.stereo,
-                               output.sixteenBit);
+    const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
+        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
     files::WaveFile recording(nullptr, &format);
     return recordAndSave(recording, options.outPath, [&](std::string& error) {
         return options.engine == "dsound"
@@ -186,10 +185,9 @@ int renderSoundFile(const RenderOptions& options, const Gesture& gesture, int64_
         return fail(kRenderFailed, "cannot start a temporary recording: " + take.lastReason());
     }
     std::string error;
-    const bool rendered =
-        options.engine == "dsound"
-            ? renderDirectSound(gesture, options.screen, durationMs, take, error)
-            : renderWave(gesture, options.screen, durationMs, take, error);
+    const bool rendered = options.engine == "dsound"
+                              ? renderDirectSound(gesture, options.screen, durationMs, take, error)
+                              : renderWave(gesture, options.screen, durationMs, take, error);
     if (!rendered || !take.bringUpToDate()) {
         if (!take.lastReason().empty()) {
             error = "Can't write the recording: " + take.lastReason();
@@ -201,7 +199,8 @@ int renderSoundFile(const RenderOptions& options, const Gesture& gesture, int64_
     const bool written = platform::writeSoundFile(take.fileName(), options.outPath, file, reason);
     take.discard();
     if (!written) {
-        return fail(kRenderFailed, "cannot write --out " + quotedPath(options.outPath) + ": " + reason);
+        return fail(kRenderFailed,
+                    "cannot write --out " + quotedPath(options.outPath) + ": " + reason);
     }
     return kRendered;
 }

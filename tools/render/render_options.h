@@ -15,8 +15,8 @@ struct RenderOptions {
     std::string outPath;
     std::string settingsPath;  // empty: the settings of a first start
     platform::ScreenSize screen{1920, 1080};
-    std::optional<int64_t> durationMs;  // default: the gesture's last time
-    PlayingOptions playing;             // each replaces what the settings say
+    std::optional<int64_t> durationMs;    // default: the gesture's last time
+    PlayingOptions playing;               // each replaces what the settings say
     std::optional<FormatRequest> format;  // none: what a recording would hold (WAV or MIDI)
     bool helpWanted = false;
     bool versionWanted = false;

@@ -32,9 +32,8 @@ bool SoundBufferOwner::createSoundBuffer(uintptr_t window, engine::OutputFormat 
         return false;
     }
 
-    const platform::WaveFormatPcm wave =
-        files::pcmWaveFormatAt(static_cast<uint32_t>(output.rate()), output.stereo,
-                               output.sixteenBit);
+    const platform::WaveFormatPcm wave = files::pcmWaveFormatAt(
+        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
     const platform::PcmWaveFormat format{wave.formatTag,      wave.channels,   wave.samplesPerSec,
                                          wave.avgBytesPerSec, wave.blockAlign, wave.bitsPerSample};
 

@@ -86,9 +86,8 @@ bool WaveEngine::openDevice() {
 
     const OutputFormat output = currentOutputFormat();
     bytesPerSecond = output.bytesPerSecond();
-    const platform::WaveFormatPcm format =
-        files::pcmWaveFormatAt(static_cast<uint32_t>(output.rate()), output.stereo,
-                               output.sixteenBit);
+    const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
+        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
     platform::HWAVEOUT opened = nullptr;
     const mm::MmResult result = waveOut.open(&opened, deviceId, &format, this, mm::CALLBACK_WINDOW);
     if (result != mm::MMSYSERR_NOERROR) {

@@ -117,8 +117,8 @@ bool encode(InputFile& in, int fd, const SoundFileFormat& format, std::string& r
     errno = 0;
     const int closed = sf_close(out);
     if (ok && closed != SF_ERR_NO_ERROR) {
-        reason = closed == SF_ERR_SYSTEM && errno != 0 ? systemReason(errno)
-                                                       : sf_error_number(closed);
+        reason =
+            closed == SF_ERR_SYSTEM && errno != 0 ? systemReason(errno) : sf_error_number(closed);
         ok = false;
     }
     return ok;

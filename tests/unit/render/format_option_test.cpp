@@ -68,8 +68,8 @@ TEST(FormatOption, BadValuesSayWhatIsWrong) {
 
 TEST(FormatOption, TheEnginesComputeEightOrSixteenBitsAtTheFilesRate) {
     const engine::OutputFormat ownSixteen{true, true, true};
-    const engine::OutputFormat at48k = engineFormatFor(
-        {SoundFileKind::wav, 48000, SampleDepth::floating, 1}, kFirstStart);
+    const engine::OutputFormat at48k =
+        engineFormatFor({SoundFileKind::wav, 48000, SampleDepth::floating, 1}, kFirstStart);
     EXPECT_EQ(at48k.rate(), 48000);
     EXPECT_TRUE(at48k.sixteenBit);
     EXPECT_FALSE(at48k.stereo);
@@ -78,8 +78,8 @@ TEST(FormatOption, TheEnginesComputeEightOrSixteenBitsAtTheFilesRate) {
     EXPECT_EQ(designed.exportRate, 0);  // the designed rates stay byte for byte as recorded
     EXPECT_TRUE(designed.highRate);
     EXPECT_FALSE(designed.sixteenBit);
-    EXPECT_TRUE(engineFormatFor({SoundFileKind::ogg, 22050, SampleDepth::bits8, 1}, ownSixteen)
-                    .sixteenBit);
+    EXPECT_TRUE(
+        engineFormatFor({SoundFileKind::ogg, 22050, SampleDepth::bits8, 1}, ownSixteen).sixteenBit);
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ Sound readSound(const std::string& path) {
         return {};
     }
     std::vector<double> frames(static_cast<size_t>(info.frames * info.channels));
-    frames.resize(static_cast<size_t>(sf_readf_double(file, frames.data(), info.frames) *
-                                      info.channels));
+    frames.resize(
+        static_cast<size_t>(sf_readf_double(file, frames.data(), info.frames) * info.channels));
     sf_close(file);
     Sound sound{info.samplerate, info.channels, {}};
     for (size_t at = 0; at < frames.size(); at += static_cast<size_t>(info.channels)) {
@@ -70,8 +70,8 @@ class RenderExport : public testing::Test {
 
     testing_support::ProgramRun render(const std::string& format, const std::string& out,
                                        const std::string& engine = "wave") {
-        return runProgram(kRender, {"--engine", engine, "--gesture", gesture, "--out", out,
-                                    "--format", format});
+        return runProgram(
+            kRender, {"--engine", engine, "--gesture", gesture, "--out", out, "--format", format});
     }
 
     std::string at(const std::string& name) const { return (folder.path() / name).string(); }
