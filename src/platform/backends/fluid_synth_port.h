@@ -16,10 +16,8 @@
 #include <thread>
 
 #include "platform/audio_device.h"
+#include "platform/backends/fluid_synth_setup.h"
 #include "platform/midiout_api.h"
-
-struct _fluid_hashtable_t;
-struct _fluid_synth_t;
 
 namespace platform {
 
@@ -65,8 +63,8 @@ class FluidSynthPort final : public MidiOutPort, private AudioSource {
     std::string error;
     std::thread loader;
 
-    _fluid_hashtable_t* settings = nullptr;
-    _fluid_synth_t* synth = nullptr;
+    GmSynth gmSynth;
+    _fluid_synth_t* synth = nullptr;  // gmSynth's, once loaded
     std::unique_ptr<AudioDevice> device;
     uint32_t volume = 0xFFFFFFFF;
     std::atomic<int32_t> outputGain{0xFFFF};  // 0..0xFFFF, read by the audio thread
