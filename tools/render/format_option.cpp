@@ -116,16 +116,6 @@ bool parseFormatOption(std::string_view text, std::optional<FormatRequest>& requ
     return true;
 }
 
-bool formatFitsEngine(const std::optional<FormatRequest>& request, const std::string& engine,
-                      std::string& error) {
-    if (request && engine == "midi") {
-        return refuse(error,
-                      "--format is for the wave and dsound engines: a midi render is a "
-                      "MIDI file");
-    }
-    return true;
-}
-
 platform::SoundFileFormat resolvedFormat(const FormatRequest& request, engine::OutputFormat own) {
     platform::SoundFileFormat file;
     file.kind = request.kind;

@@ -21,10 +21,6 @@ struct FormatRequest {
 bool parseFormatOption(std::string_view text, std::optional<FormatRequest>& request,
                        std::string& error);
 
-// False with `error` set when `engine` cannot render to a sound file.
-bool formatFitsEngine(const std::optional<FormatRequest>& request, const std::string& engine,
-                      std::string& error);
-
 // The file format a request comes to, the missing fields taken from the render's `own` output
 // format. An opus file is 48000 Hz whatever the render's own rate.
 platform::SoundFileFormat resolvedFormat(const FormatRequest& request, engine::OutputFormat own);

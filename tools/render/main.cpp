@@ -22,6 +22,7 @@
 #include "gesture.h"
 #include "message_text.h"
 #include "midi_render.h"
+#include "midi_sound_render.h"
 #include "platform/backends/sound_file_writer.h"
 #include "platform/path_folder.h"
 #include "platform/write_target.h"
@@ -36,6 +37,10 @@ namespace {
 constexpr int kRendered = 0;
 constexpr int kRenderFailed = 1;
 constexpr int kBadInput = 2;
+
+// A midi export's own format where --format leaves a field out: the built-in synth's.
+constexpr engine::OutputFormat kMidiSoundFormat{
+    .stereo = true, .highRate = true, .sixteenBit = true};
 
 int fail(int status, const std::string& why) {
     (void)std::fprintf(stderr, "lirveto-render: %s\n", why.c_str());
@@ -174,21 +179,16 @@ platform::SoundFileFormat useExportFormat(const FormatRequest& request) {
     return file;
 }
 
-// Renders as renderWaveFile does, into a temporary take, and writes the take as `file`.
-int renderSoundFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs,
-                    const platform::SoundFileFormat& file) {
-    const engine::OutputFormat output = engine::currentOutputFormat();
-    const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
-        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
+// Renders with `render` into a temporary take in `format` and writes the take as `file`.
+template <typename Render>
+int exportTake(const std::string& outPath, const platform::WaveFormatPcm& format,
+               const platform::SoundFileFormat& file, Render render) {
     files::WaveFile take(nullptr, &format);
     if (!take.newFile(nullptr)) {
         return fail(kRenderFailed, "cannot start a temporary recording: " + take.lastReason());
     }
     std::string error;
-    const bool rendered = options.engine == "dsound"
-                              ? renderDirectSound(gesture, options.screen, durationMs, take, error)
-                              : renderWave(gesture, options.screen, durationMs, take, error);
-    if (!rendered || !take.bringUpToDate()) {
+    if (!render(take, error) || !take.bringUpToDate()) {
         if (!take.lastReason().empty()) {
             error = "Can't write the recording: " + take.lastReason();
         }
@@ -196,13 +196,38 @@ int renderSoundFile(const RenderOptions& options, const Gesture& gesture, int64_
         return fail(kRenderFailed, error);
     }
     std::string reason;
-    const bool written = platform::writeSoundFile(take.fileName(), options.outPath, file, reason);
+    const bool written = platform::writeSoundFile(take.fileName(), outPath, file, reason);
     take.discard();
     if (!written) {
-        return fail(kRenderFailed,
-                    "cannot write --out " + quotedPath(options.outPath) + ": " + reason);
+        return fail(kRenderFailed, "cannot write --out " + quotedPath(outPath) + ": " + reason);
     }
     return kRendered;
+}
+
+// Renders as renderWaveFile does, into a temporary take, and writes the take as `file`.
+int renderSoundFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs,
+                    const platform::SoundFileFormat& file) {
+    const engine::OutputFormat output = engine::currentOutputFormat();
+    const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
+        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
+    return exportTake(
+        options.outPath, format, file, [&](files::WaveFile& take, std::string& error) {
+            return options.engine == "dsound"
+                       ? renderDirectSound(gesture, options.screen, durationMs, take, error)
+                       : renderWave(gesture, options.screen, durationMs, take, error);
+        });
+}
+
+// The Midi page's sound through the built-in synth, 16-bit at the file's rate and channels.
+int renderMidiSoundFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs,
+                        const platform::SoundFileFormat& file) {
+    const platform::WaveFormatPcm format =
+        files::pcmWaveFormatAt(static_cast<uint32_t>(file.rate), file.channels == 2, true);
+    return exportTake(
+        options.outPath, format, file, [&](files::WaveFile& take, std::string& error) {
+            return renderMidiSound(gesture, options.screen, durationMs, options.soundFontPath,
+                                   file.rate, file.channels, take, error);
+        });
 }
 
 }  // namespace
@@ -242,26 +267,34 @@ int main(int argc, char** argv) {
                                    fault, shownForMessage(options->settingsPath), errno));
     }
     applyPlayingOptions(options->playing);
+    const bool midi = options->engine == "midi";
     std::optional<platform::SoundFileFormat> exportFormat;
     if (options->format) {
-        exportFormat = useExportFormat(*options->format);
+        exportFormat = midi ? resolvedFormat(*options->format, kMidiSoundFormat)
+                            : useExportFormat(*options->format);
     }
     if (!writableOutput(options->outPath, error)) {
         return fail(kBadInput, error);
     }
     const int64_t durationMs = options->durationMs.value_or(gesture->lastTimeMs());
-    const bool midi = options->engine == "midi";
-    const int64_t bytesPerSecond = engine::currentOutputFormat().bytesPerSecond();
-    const int64_t longestMs = midi ? longestMidiRenderMs() : longestWaveRenderMs(bytesPerSecond);
+    const bool midiFile = midi && !exportFormat;
+    const int64_t bytesPerSecond = midi && exportFormat
+                                       ? int64_t{2} * exportFormat->rate * exportFormat->channels
+                                       : engine::currentOutputFormat().bytesPerSecond();
+    // A midi export's take holds the release after the duration as well.
+    const int64_t longestMs =
+        midiFile ? longestMidiRenderMs()
+                 : longestWaveRenderMs(bytesPerSecond) - (midi ? kReleaseTailMs : 0);
     if (durationMs > longestMs) {
         const std::string file =
-            midi ? "a MIDI file"
-                 : "a WAV file at " + std::to_string(bytesPerSecond) + " bytes per second";
+            midiFile ? "a MIDI file"
+                     : "a WAV file at " + std::to_string(bytesPerSecond) + " bytes per second";
         return fail(kBadInput, "a render of " + std::to_string(durationMs) + " ms is too long: " +
                                    file + " holds at most " + std::to_string(longestMs) + " ms");
     }
     if (exportFormat) {
-        return renderSoundFile(*options, *gesture, durationMs, *exportFormat);
+        return midi ? renderMidiSoundFile(*options, *gesture, durationMs, *exportFormat)
+                    : renderSoundFile(*options, *gesture, durationMs, *exportFormat);
     }
     return midi ? renderMidiFile(*options, *gesture, durationMs)
                 : renderWaveFile(*options, *gesture, durationMs);

@@ -25,16 +25,17 @@ class RenderHost final : public engine::MidiEngineHost {
 
 }  // namespace
 
-bool renderMidi(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
-                files::MidiFile& recording, std::string& error) {
-    platform::FixedMidiOutDevices devices({std::make_shared<platform::VirtualMidiPort>()});
+bool playMidi(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
+              std::shared_ptr<platform::MidiOutPort> port, files::MidiFile* recording,
+              const std::function<bool(int64_t)>& reach, std::string& error) {
+    platform::FixedMidiOutDevices devices({std::move(port)});
     platform::MidiOut midiOut(devices);
     platform::ManualTimer timer;
     GestureCursor cursor(gesture, screen);
     RenderHost host;
     engine::MidiEngine midi(midiOut, timer, cursor, host);
     midi.setScreen(screen);
-    midi.setRecordingFile(&recording);
+    midi.setRecordingFile(recording);
 
     midi.start();
     if (!midi.isPlaying()) {
@@ -42,16 +43,29 @@ bool renderMidi(const Gesture& gesture, platform::ScreenSize screen, int64_t dur
         return false;
     }
     // A failed write stops the recording, and with it the render.
+    bool reached = true;
     for (int64_t t = engine::MidiEngine::kTickMs; t <= durationMs && host.failures.first.empty();
          t += engine::MidiEngine::kTickMs) {
+        if (!reach(t)) {
+            reached = false;
+            break;
+        }
         cursor.nowMs = t;
         timer.advanceTo(t);
     }
+    reached = reached && host.failures.first.empty() && reach(durationMs);
     midi.stop();
     midi.setRecordingFile(nullptr);
     if (!host.failures.first.empty()) {
         error = host.failures.first;
         return false;
     }
-    return true;
+    return reached;
+}
+
+bool renderMidi(const Gesture& gesture, platform::ScreenSize screen, int64_t durationMs,
+                files::MidiFile& recording, std::string& error) {
+    return playMidi(
+        gesture, screen, durationMs, std::make_shared<platform::VirtualMidiPort>(), &recording,
+        [](int64_t) { return true; }, error);
 }

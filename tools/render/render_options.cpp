@@ -124,6 +124,8 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
             if (!parseGlideOption(value, options.playing, error)) {
                 return std::nullopt;
             }
+        } else if (name == "--soundfont") {
+            options.soundFontPath = value;
         } else if (name == "--format") {
             if (!parseFormatOption(value, options.format, error)) {
                 return std::nullopt;
@@ -140,9 +142,6 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
     if (options.engine != "wave" && options.engine != "dsound" && options.engine != "midi") {
         error =
             "unknown engine " + quotedForMessage(options.engine) + ": choose wave, dsound or midi";
-        return std::nullopt;
-    }
-    if (!formatFitsEngine(options.format, options.engine, error)) {
         return std::nullopt;
     }
     return options;

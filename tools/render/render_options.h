@@ -18,6 +18,7 @@ struct RenderOptions {
     std::optional<int64_t> durationMs;    // default: the gesture's last time
     PlayingOptions playing;               // each replaces what the settings say
     std::optional<FormatRequest> format;  // none: what a recording would hold (WAV or MIDI)
+    std::string soundFontPath;            // a midi export's SoundFont; empty: the default one
     bool helpWanted = false;
     bool versionWanted = false;
 };
@@ -27,14 +28,18 @@ inline constexpr const char* kRenderUsage =
     "                      [--settings FILE.ini] [--screen WIDTHxHEIGHT] [--duration MS]\n"
     "                      [--layout hertz|semitones:LOW:HIGH]\n"
     "                      [--correction off|SCALE:ROOT[:STRENGTH[:RATE]]] [--glide classic|MS]\n"
-    "                      [--format KIND[:RATE[:BITS[:CHANNELS]]]]\n"
+    "                      [--format KIND[:RATE[:BITS[:CHANNELS]]]] [--soundfont FILE.sf2]\n"
     "       lirveto-render --help | --version\n"
     "--out - writes to standard output.\n"
-    "--format exports a wave or dsound render as KIND wav, flac, ogg, opus or mp3, at RATE 22050,\n"
-    "  44100, 48000 or 96000, BITS 8, 16, 24 or float (wav; flac without float; none for the\n"
-    "  others) and CHANNELS 1 or 2. An empty or missing field keeps the settings' own value; opus\n"
-    "  is 48000 Hz only, mp3 at most 48000 Hz. The engines run at that rate; they compute 8 or 16\n"
-    "  bits, and 24-bit and float files hold the 16-bit samples exactly.\n";
+    "--format exports a render as KIND wav, flac, ogg, opus or mp3, at RATE 22050, 44100, 48000\n"
+    "  or 96000, BITS 8, 16, 24 or float (wav; flac without float; none for the others) and\n"
+    "  CHANNELS 1 or 2. An empty or missing field keeps the settings' own value (midi: 44100 Hz,\n"
+    "  16 bits, stereo); opus is 48000 Hz only, mp3 at most 48000 Hz. The engines run at that\n"
+    "  rate; they compute 8 or 16 bits, and 24-bit and float files hold the 16-bit samples\n"
+    "  exactly. A midi export plays the engine's messages on the built-in General MIDI synth\n"
+    "  and keeps 1 s after the end for the last note's release.\n"
+    "--soundfont names the synth's SoundFont for a midi export (default: the system's General\n"
+    "  MIDI one).\n";
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error` to
 // one line saying what is wrong.

@@ -61,9 +61,6 @@ TEST(FormatOption, BadValuesSayWhatIsWrong) {
         EXPECT_NE(error.find(words), std::string::npos) << text << ": " << error;
         EXPECT_FALSE(request.has_value()) << text;
     }
-    std::string error;
-    EXPECT_FALSE(formatFitsEngine(FormatRequest{}, "midi", error));
-    EXPECT_NE(error.find("MIDI file"), std::string::npos);
 }
 
 TEST(FormatOption, TheEnginesComputeEightOrSixteenBitsAtTheFilesRate) {
