@@ -16,6 +16,7 @@
 #include "support/run_program.h"
 #include "support/temporary_folder.h"
 #include "support/tone_analysis.h"
+#include "unit/midi_devices/pitch_analysis.h"
 
 namespace {
 
@@ -147,6 +148,57 @@ TEST_F(RenderExport, AFullDiskLeavesTheOldFileAndNoOther) {
     EXPECT_EQ(testing_support::readAll(at("kept.wav")), "old");
     // Only the gesture and the old file: no temporary file stays.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
+}
+
+// The Midi page's sound through the built-in synth: a held middle C (x 960 of 1920 plays note 60
+// with no bend at a first start) for 500 ms, then the release tail.
+class MidiExport : public RenderExport {
+  protected:
+    void SetUp() override {
+        if (!fs::exists("/usr/share/sounds/sf2/default-GM.sf2") &&
+            !fs::exists("/usr/share/sounds/sf2/default-GM.sf3")) {
+            GTEST_SKIP() << "no General MIDI SoundFont (timgm6mb-soundfont) is installed";
+        }
+        RenderExport::SetUp();
+        std::ofstream(gesture) << "0 960 500\n500 960 500\n";
+    }
+};
+
+TEST_F(MidiExport, ASynthRenderHasTheRateLengthAndPitchOfTheNotePlayed) {
+    ASSERT_EQ(render("wav", at("default.wav"), "midi").status, 0);
+    const Sound own = readSound(at("default.wav"));
+    EXPECT_EQ(own.rate, 44100);
+    EXPECT_EQ(own.channels, 2);
+
+    const auto run = render("wav:48000", at("note.wav"), "midi");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Sound sound = readSound(at("note.wav"));
+    EXPECT_EQ(sound.rate, 48000);
+    EXPECT_EQ(sound.channels, 2);
+    // 500 ms played and 1 s of release, to the frame.
+    EXPECT_EQ(sound.left.size(), size_t{72000});
+    std::vector<int16_t> left;
+    for (const double sample : sound.left) {
+        left.push_back(static_cast<int16_t>(std::lround(sample * 32767)));
+    }
+    EXPECT_NEAR(midi_test::pitchAt(left, 4800, 14400, 48000), 261.63, 1.5);
+    // Silent after the release: the note ended at Stop.
+    EXPECT_LT(midi_test::energy(left, 72000 - 4800, 4800), midi_test::energy(left, 4800, 14400));
+}
+
+TEST_F(MidiExport, AMissingSoundFontIsNamedAndWritesNothing) {
+    const std::string missing = at("none.sf2");
+    const auto run =
+        runProgram(kRender, {"--engine", "midi", "--gesture", gesture, "--out", at("note.wav"),
+                             "--format", "wav", "--soundfont", missing});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the SoundFont '" + missing +
+                           "' is missing: install a General MIDI "
+                           "SoundFont"),
+              std::string::npos)
+        << run.err;
+    // Only the gesture: no output and no temporary take.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
 
 }  // namespace
