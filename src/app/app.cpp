@@ -51,6 +51,7 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
       settingsFileCommands(appServices.fileDialogs, appServices.messages) {
     services.timer = appServices.timer;
     services.makeDirectSound = appServices.makeDirectSound;
+    services.performances = &performances;
     listOutputDevices = appServices.listOutputDevices;
     // A missing store is a first start: every value keeps its default.
     settings::loadSettings(nullptr);
@@ -173,6 +174,9 @@ void App::runFrameCommand(int id) {
             return;
         case command::fileClose:
             postToPage(page::fileClose);
+            return;
+        case command::keepPerformance:
+            postToPage(page::keepPerformance);
             return;
         case command::play:
             postToPage(page::play);

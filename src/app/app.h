@@ -121,6 +121,7 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     platform::MessageBox& messages;
     framework::MessageBoxService boxQueue;
     PageMaker makePages;
+    files::PerformanceHistory performances;  // before the services that name it
     framework::PageServices services;
     SettingsFileCommands settingsFileCommands;
     std::function<std::vector<platform::OutputDevice>()> listOutputDevices;

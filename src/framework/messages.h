@@ -79,6 +79,8 @@ inline constexpr UINT fileClose = WM_USER + 48;
 inline constexpr UINT queryNotEmpty = WM_USER + 50;  // sent: 1 if a file is open and not empty
 inline constexpr UINT updateTitle = WM_USER + 51;
 inline constexpr UINT queryFileOpen = WM_USER + 52;  // sent: 1 if a file is open
+// Saves the last play of the page as a performance file, asking where.
+inline constexpr UINT keepPerformance = WM_USER + 53;
 inline constexpr UINT broadcast = WM_USER + 78;
 inline constexpr UINT settingsChanged = WM_USER + 79;
 inline constexpr UINT fitFrame = WM_USER + 80;  // to the tab window

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "files/performance_capture.h"
 #include "platform/cursor_source.h"
 #include "platform/dsound/dsound_api.h"
 #include "platform/message_box.h"
@@ -56,6 +57,9 @@ struct PageServices {
     // Makes the DirectSound library the DirectSound page plays through (real: over SDL2; tests:
     // virtual devices or fakes). Empty: the library is missing, which Play reports.
     std::function<std::unique_ptr<platform::DirectSoundLibrary>()> makeDirectSound = {};
+    // The plays kept since the program started, shared by the pages; null: each page keeps its
+    // own. GUI thread.
+    files::PerformanceHistory* performances = nullptr;
 };
 
 }  // namespace framework

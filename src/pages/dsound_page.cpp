@@ -42,7 +42,7 @@ DirectSoundPage::DirectSoundPage(QWidget* parent, framework::PageServices& pageS
       waveOut(pageServices.makeWaveOut()),
       library(makeLibrary(pageServices)) {
     auto made = std::make_unique<engine::DirectSoundEngine>(
-        *waveOut, *library, timerOf(pageServices), pageServices.cursor, pageServices.messageBox,
+        *waveOut, *library, timerOf(pageServices), capture, pageServices.messageBox,
         static_cast<engine::DirectSoundEngineHost&>(*this));
     std::mutex* fileLock = &made->recordingLock();
     useEngine(std::move(made), fileLock);

@@ -24,6 +24,9 @@ class DirectSoundPage final : public SamplePage<engine::DirectSoundEngine>,
   private:
     void setupControls() override;
     void takeSettings() override { placeToneSliders(); }
+    files::PerformancePage performancePage() const override {
+        return files::PerformancePage::dsound;
+    }
 
     // DirectSoundEngineHost.
     void showPlaying() override { showPlayState(); }

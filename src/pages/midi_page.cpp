@@ -40,10 +40,11 @@ int leadingNumber(const QString& text, qsizetype limit) {
 
 std::unique_ptr<engine::MidiEngine> makeEngine(platform::MidiOutApi& midiOut,
                                                framework::PageServices& services,
+                                               platform::CursorSource& cursor,
                                                engine::MidiEngineHost& host) {
     platform::TimerApi& timer =
         services.timer != nullptr ? *services.timer : platform::MultimediaTimer::shared();
-    return std::make_unique<engine::MidiEngine>(midiOut, timer, services.cursor, host);
+    return std::make_unique<engine::MidiEngine>(midiOut, timer, cursor, host);
 }
 
 }  // namespace
@@ -65,7 +66,7 @@ MidiPage::MidiPage(QWidget* parent, framework::PageServices& pageServices)
                 controls::helptables::midiPageContext, pageServices),
       midiOut(pageServices.makeMidiOut),
       file(std::make_unique<files::MidiFile>(&ownerToken)),
-      engine(makeEngine(midiOut, pageServices, *this)),
+      engine(makeEngine(midiOut, pageServices, capture, *this)),
       take(*this, pageServices, *file,
            {[this] { return engine->lockRecording(); }, [this] { engine->recordingChanged(); }},
            [this] { stopPlaying(); }) {

@@ -57,6 +57,7 @@ class MidiPage final : public SoundPage, private engine::MidiEngineHost {
     Recording& recording() override { return take; }
     void setupControls() override;
     void takeSettings() override;
+    files::PerformancePage performancePage() const override { return files::PerformancePage::midi; }
 
     // MidiEngineHost.
     void showStatus(const char* text) override { publishStatus(text); }

@@ -1,10 +1,15 @@
 #include "pages/sound_page.h"
 
+#include <QDateTime>
 #include <QShortcut>
+#include <cerrno>
+#include <chrono>
+#include <system_error>
 
 #include "controls/cool_button.h"
 #include "controls/tone_sliders.h"
 #include "controls/tv_slider.h"
+#include "platform/atomic_file.h"
 #include "settings/settings_values.h"
 
 namespace pages {
@@ -39,6 +44,7 @@ std::span<const Response<SoundPage>> SoundPage::responseTable() {
         {page::queryNotEmpty, &SoundPage::queryNotEmpty},
         {page::updateTitle, &SoundPage::updateTitle},
         {page::queryFileOpen, &SoundPage::queryFileOpen},
+        {page::keepPerformance, &SoundPage::keepPerformance},
         {page::settingsChanged, &SoundPage::settingsChanged},
         {page::viewChanged, &SoundPage::viewChanged},
         {page::tabLeft, &SoundPage::stop},
@@ -55,6 +61,7 @@ SoundPage::SoundPage(QWidget* parent, const framework::DialogTemplate& dialogTem
       ContextHelpWin(this, helpTable, helpContext),
       services(pageServices),
       port(messagePort()),
+      capture(pageServices.cursor),
       outputWatch([this] { return engineOutputLost(); }, [this] { outputLost(); },
                   [this] {
                       tellDropouts();
@@ -186,9 +193,12 @@ LRESULT SoundPage::nextControl(WPARAM control, LPARAM byWindow) {
 // Playing ---------------------------------------------------------------------------------------
 
 void SoundPage::startPlaying() {
+    keepEndedPlay();
     if (!enginePlaying() && recording().prepareToPlay()) {
         forgetStatus();  // the first readout is shown whatever was shown before
         dropouts.playStarted();
+        capture.begin(performancePage(),
+                      files::performanceStartText(std::chrono::system_clock::now()));
         startEngine();
     }
     showPlayState();
@@ -196,7 +206,48 @@ void SoundPage::startPlaying() {
 
 void SoundPage::stopPlaying() {
     stopEngine();
+    keepEndedPlay();
     showPlayState();
+}
+
+void SoundPage::keepEndedPlay() {
+    if (capture.capturing() && !enginePlaying()) {
+        if (auto ended = capture.finish()) {
+            performances().keep(std::move(*ended));
+        }
+    }
+}
+
+files::PerformanceHistory& SoundPage::performances() {
+    return services.performances != nullptr ? *services.performances : ownPerformances;
+}
+
+LRESULT SoundPage::keepPerformance(WPARAM, LPARAM) {
+    keepEndedPlay();
+    const files::Performance* last = performances().last(performancePage());
+    if (last == nullptr) {
+        services.messageBox.show("There is no performance to keep yet: play this page first.",
+                                 "Lirveto", platform::MessageBoxStyle::OkExclamation);
+        return 0;
+    }
+    const std::string text = files::performanceText(*last);  // the play goes on meanwhile
+    const QString suggested = QDateTime::currentDateTime().toString(
+        QStringLiteral("'performance-'yyyyMMdd-HHmmss'.performance'"));
+    const QString name = services.fileDialogs.saveFileName(
+        this, QStringLiteral("Keep last performance"),
+        QStringLiteral("Performances (*.performance);;All files (*)"), suggested,
+        QStringLiteral("performance"));
+    if (name.isEmpty()) {
+        return 0;
+    }
+    const std::string path = fileSystemName(name);
+    if (!platform::replaceFileAtomically(path, text)) {
+        services.messageBox.show("Can't keep the performance in " + path + ": " +
+                                     std::generic_category().message(errno) + ".",
+                                 "Lirveto", platform::MessageBoxStyle::OkExclamation);
+        return 0;
+    }
+    return 1;
 }
 
 void SoundPage::outputLost() {

@@ -74,6 +74,8 @@ class SoundPage : public framework::TDialog,
     // The View choice changed: a page whose engine tells its readout on the GUI thread tells it
     // anew; the others' steps see the new choice themselves.
     virtual void retellReadout() {}
+    // Which page a kept performance names.
+    virtual files::PerformancePage performancePage() const = 0;
 
     // Every page's derived destructor calls this first: nothing the engine still reports may
     // reach a page being taken apart, and no output outlives it.
@@ -124,6 +126,8 @@ class SoundPage : public framework::TDialog,
 
     framework::PageServices& services;
     std::shared_ptr<framework::MessagePort> port;
+    // The cursor the page's engine reads: the application's, each read of a play kept.
+    files::PerformanceCapture capture;
 
     using LRESULT = framework::LRESULT;
     using WPARAM = framework::WPARAM;
@@ -149,9 +153,13 @@ class SoundPage : public framework::TDialog,
     LRESULT settingsChanged(WPARAM, LPARAM);
     LRESULT viewChanged(WPARAM, LPARAM);
     LRESULT nextControl(WPARAM control, LPARAM byWindow);
+    LRESULT keepPerformance(WPARAM, LPARAM);
 
     // The output went away under the playing page: stop and say so once.
     void outputLost();
+    // A play that ended (by Stop or by itself) goes into the history.
+    void keepEndedPlay();
+    files::PerformanceHistory& performances();
     void showReadout();
     void tellDropouts();
 
@@ -165,6 +173,7 @@ class SoundPage : public framework::TDialog,
     bool showedPlaying = false;  // the last showPlayState saw the engine playing
     std::string readout;         // the last text taken, its room kept between frames
     bool closing = false;
+    files::PerformanceHistory ownPerformances;
 };
 
 }  // namespace pages

@@ -28,8 +28,7 @@ WavePage::WavePage(QWidget* parent, framework::PageServices& pageServices)
     : SamplePage(parent, wavepage::dialogTemplate, controls::helptables::wavePage,
                  controls::helptables::wavePageContext, pageServices),
       waveOut(pageServices.makeWaveOut()) {
-    useEngine(std::make_unique<engine::WaveEngine>(*waveOut, pageServices.cursor,
-                                                   pageServices.messageQueue,
+    useEngine(std::make_unique<engine::WaveEngine>(*waveOut, capture, pageServices.messageQueue,
                                                    static_cast<engine::WaveEngineHost&>(*this)),
               nullptr);
 }

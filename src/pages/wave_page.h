@@ -27,6 +27,7 @@ class WavePage final : public SamplePage<engine::WaveEngine>, private engine::Wa
 
     void setupControls() override;
     void takeSettings() override;
+    files::PerformancePage performancePage() const override { return files::PerformancePage::wave; }
     void retellReadout() override;
     // The engine refills on the GUI thread and shows its readout there, a few times a second.
     bool publishesReadouts() const override { return false; }

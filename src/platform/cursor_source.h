@@ -18,6 +18,7 @@ namespace platform {
 struct ScreenSize {
     int32_t width = 0;
     int32_t height = 0;
+    friend bool operator==(const ScreenSize&, const ScreenSize&) = default;
 };
 
 struct CursorPosition {

@@ -85,6 +85,14 @@ std::optional<Gesture> Gesture::parse(std::string_view text, std::string& error)
     return Gesture(std::move(points));
 }
 
+Gesture Gesture::fromPoints(std::vector<GesturePoint> taken, int64_t lastMs,
+                            std::shared_ptr<platform::CursorSource> replay) {
+    Gesture gesture(std::move(taken));
+    gesture.lastMs = std::max(lastMs, gesture.lastMs);
+    gesture.replay = std::move(replay);
+    return gesture;
+}
+
 platform::CursorPosition Gesture::cursorAt(int64_t timeMs) const {
     const auto after =
         std::upper_bound(points.begin(), points.end(), timeMs,

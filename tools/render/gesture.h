@@ -3,6 +3,7 @@
 // lines "t_ms x y" (integers, t ascending) and '#' comments.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,10 +25,19 @@ class Gesture {
     // The cursor at time t: the last point at or before t; before the first point, the first.
     platform::CursorPosition cursorAt(int64_t timeMs) const;
 
-    int64_t lastTimeMs() const { return points.back().timeMs; }
+    // Points from a performance (never empty), lasting until `lastMs`; with `replay` the engine
+    // reads that instead of the cursor at the render's time.
+    static Gesture fromPoints(std::vector<GesturePoint> taken, int64_t lastMs,
+                              std::shared_ptr<platform::CursorSource> replay);
+
+    int64_t lastTimeMs() const { return lastMs; }
     const std::vector<GesturePoint>& allPoints() const { return points; }
+    platform::CursorSource* replayedReads() const { return replay.get(); }
 
   private:
-    explicit Gesture(std::vector<GesturePoint> parsed) : points(std::move(parsed)) {}
+    explicit Gesture(std::vector<GesturePoint> parsed)
+        : points(std::move(parsed)), lastMs(points.back().timeMs) {}
     std::vector<GesturePoint> points;  // never empty
+    int64_t lastMs = 0;
+    std::shared_ptr<platform::CursorSource> replay;
 };

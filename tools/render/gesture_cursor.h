@@ -11,7 +11,10 @@ class GestureCursor final : public platform::CursorSource {
   public:
     GestureCursor(const Gesture& played, platform::ScreenSize size)
         : gesture(played), screen(size) {}
-    platform::CursorPosition cursorPosition() override { return gesture.cursorAt(nowMs); }
+    platform::CursorPosition cursorPosition() override {
+        platform::CursorSource* replay = gesture.replayedReads();
+        return replay != nullptr ? replay->cursorPosition() : gesture.cursorAt(nowMs);
+    }
     platform::ScreenSize primaryScreenSize() override { return screen; }
 
     int64_t nowMs = 0;

@@ -18,11 +18,13 @@
 #include "engine/tone/render_buffer.h"
 #include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
+#include "files/performance_file.h"
 #include "files/wave_file.h"
 #include "gesture.h"
 #include "message_text.h"
 #include "midi_render.h"
 #include "midi_sound_render.h"
+#include "performance_replay.h"
 #include "platform/backends/sound_file_writer.h"
 #include "platform/path_folder.h"
 #include "platform/write_target.h"
@@ -230,11 +232,40 @@ int renderMidiSoundFile(const RenderOptions& options, const Gesture& gesture, in
         });
 }
 
+// A performance file: the gesture to render it with, its page as the engine unless --engine
+// says otherwise, its screen unless --screen does, and its settings put in place (a settings
+// file and the playing options, read afterwards, override them).
+std::optional<Gesture> readPerformance(RenderOptions& options, std::string& error) {
+    const auto text = readText(options.performancePath, error);
+    if (!text) {
+        error = "performance file: " + error;
+        return std::nullopt;
+    }
+    const auto performance = files::parsePerformance(*text, error);
+    if (!performance) {
+        error = shownForMessage(options.performancePath) + ": " + error;
+        return std::nullopt;
+    }
+    if (options.engine.empty()) {
+        if (!performance->page) {
+            error = shownForMessage(options.performancePath) +
+                    " names no page: choose one with --engine wave|dsound|midi";
+            return std::nullopt;
+        }
+        options.engine = files::performancePageName(*performance->page);
+    }
+    if (!options.screenGiven && performance->screen.width > 0) {
+        options.screen = performance->screen;
+    }
+    applyPerformanceSettings(*performance);
+    return performanceGesture(*performance, options.engine);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string error;
-    const auto options = parseRenderOptions(argc - 1, argv + 1, error);
+    auto options = parseRenderOptions(argc - 1, argv + 1, error);
     if (!options) {
         return fail(kBadInput, error + " (see --help)");
     }
@@ -246,17 +277,26 @@ int main(int argc, char** argv) {
         const bool shown = std::fputs(text.c_str(), stdout) != EOF && std::fflush(stdout) == 0;
         return shown ? kRendered : kRenderFailed;
     }
+    std::optional<Gesture> gesture;
+    if (!options->performancePath.empty()) {
+        gesture = readPerformance(*options, error);
+        if (!gesture) {
+            return fail(kBadInput, error);
+        }
+    }
     if (options->engine != "wave" && options->engine != "midi" && options->engine != "dsound") {
         return fail(kBadInput, "the " + options->engine + " engine is not available yet");
     }
 
-    const auto text = readText(options->gesturePath, error);
-    if (!text) {
-        return fail(kBadInput, "gesture file: " + error);
-    }
-    const auto gesture = Gesture::parse(*text, error);
     if (!gesture) {
-        return fail(kBadInput, shownForMessage(options->gesturePath) + ": " + error);
+        const auto text = readText(options->gesturePath, error);
+        if (!text) {
+            return fail(kBadInput, "gesture file: " + error);
+        }
+        gesture = Gesture::parse(*text, error);
+        if (!gesture) {
+            return fail(kBadInput, shownForMessage(options->gesturePath) + ": " + error);
+        }
     }
     // Without a settings file, the values stay those of a first start: no registry is read.
     settings::SettingsFileFault fault = settings::SettingsFileFault::none;

@@ -91,6 +91,8 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
             options.engine = value;
         } else if (name == "--gesture") {
             options.gesturePath = value;
+        } else if (name == "--performance") {
+            options.performancePath = value;
         } else if (name == "--out") {
             options.outPath = value;
         } else if (name == "--settings") {
@@ -99,6 +101,7 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
             if (!parseScreen(value, options.screen, error)) {
                 return std::nullopt;
             }
+            options.screenGiven = true;
         } else if (name == "--duration") {
             int64_t duration = 0;
             const Number read = parseWhole(value, duration);
@@ -134,6 +137,14 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
             error = "unknown option " + quotedForMessage(name);
             return std::nullopt;
         }
+    }
+    if (!options.performancePath.empty()) {
+        if (!options.gesturePath.empty() || options.outPath.empty()) {
+            error = "--performance wants --out and no --gesture";
+            return std::nullopt;
+        }
+        // The performance's own page, known once it is read.
+        return options;
     }
     if (options.engine.empty() || options.gesturePath.empty() || options.outPath.empty()) {
         error = "--engine, --gesture and --out are required";

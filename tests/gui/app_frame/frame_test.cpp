@@ -55,6 +55,7 @@ TEST_F(AppFixture, TheMenuBarHoldsEveryCommandUnderItsIdInOrder) {
         {24333, "&Save\tCtrl+S"},
         {24334, "Save &As..."},
         {24339, "&Close"},
+        {24340, "&Keep last performance..."},
         {0, ""},
         {25020, "Open settings file..."},
         {25021, "Save settings as..."},

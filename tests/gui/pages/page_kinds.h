@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "files/wave_file.h"
 #include "framework/message_box_service.h"
@@ -207,6 +208,11 @@ class SoundPageTest : public ::testing::Test {
         return folder.filePath(stem + QLatin1Char('.') + QLatin1String(Kind::suffix));
     }
     const files::RiffFile& take() const { return page->recordingFile(); }
+    const char* performancePage() const {
+        return std::is_same_v<Page, pages::WavePage>   ? "wave"
+               : std::is_same_v<Page, pages::MidiPage> ? "midi"
+                                                       : "dsound";
+    }
     int shownCount(const std::string& text) const {
         return static_cast<int>(std::count_if(kind.messages.shown.begin(),
                                               kind.messages.shown.end(),

@@ -107,6 +107,38 @@ TYPED_TEST(SoundPageFilesTest, NewAndOpenStopOnlyTheMidiPageAndBeforeTheyAsk) {
     EXPECT_EQ(this->take().length() > 0, playsOn);
 }
 
+// No take was open: the play is kept all the same, and saved under the page's own name.
+TYPED_TEST(SoundPageFilesTest, KeepLastPerformanceSavesThePlayWithoutATakeAndSaysWhenThereIsNone) {
+    this->makePage();
+    this->send(page::keepPerformance);
+    ASSERT_EQ(this->kind.messages.shown.size(), 1u);
+    EXPECT_EQ(this->kind.messages.shown[0].text,
+              "There is no performance to keep yet: play this page first.");
+    EXPECT_TRUE(this->kind.dialogs.saves.empty());
+
+    this->send(page::play);
+    this->kind.playSome(*this->page);
+    this->send(page::stop);
+    const QString kept = this->folder.filePath(QStringLiteral("kept.performance"));
+    this->kind.dialogs.saveAnswers = {kept, this->folder.filePath(QStringLiteral("gone/x"))};
+    EXPECT_EQ(this->send(page::keepPerformance), 1);
+    ASSERT_EQ(this->kind.dialogs.saves.size(), 1u);
+    EXPECT_TRUE(this->kind.dialogs.saves[0].folder.startsWith(QStringLiteral("performance-")));
+    QFile file(kept);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.startsWith("#lirveto-performance 1\npage=" +
+                                QByteArray(this->performancePage()) + "\nscreen=1000x800\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\n0 0 ")) << text.toStdString();  // the first read
+
+    EXPECT_EQ(this->send(page::keepPerformance), 0);
+    EXPECT_EQ(this->kind.messages.shown.back().text,
+              "Can't keep the performance in " +
+                  this->folder.filePath(QStringLiteral("gone/x")).toStdString() +
+                  ": No such file or directory.");
+}
+
 TYPED_TEST(SoundPageFilesTest, ANewTakeThatCannotBeMadeNamesTheFolderAndTheReason) {
     this->makePage();
     const std::string missing = this->folder.filePath(QStringLiteral("gone")).toStdString();

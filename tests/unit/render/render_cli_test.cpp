@@ -301,6 +301,25 @@ TEST_F(RenderCliTest, TheOutputFollowsLinksAndWritesFifosAndStandardOutputDirect
     }
 }
 
+TEST_F(RenderCliTest, AGestureGivenAsAPerformanceRendersAsAGestureOnceAnEngineIsChosen) {
+    const std::string gesture = write("sweep.txt", "0 0 500\n300 1919 500\n");
+    const std::string asGesture = (folder / "gesture.wav").string();
+    ASSERT_EQ(
+        runProgram(kRender, {"--engine", "wave", "--gesture", gesture, "--out", asGesture}).status,
+        0);
+    ASSERT_EQ(
+        runProgram(kRender, {"--engine", "wave", "--performance", gesture, "--out", out()}).status,
+        0);
+    auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(bytes(out()), bytes(asGesture));
+    fs::remove(out());
+    fs::remove(asGesture);
+    expectRefused({"--performance", gesture, "--out", out()}, "names no page");
+}
+
 TEST_F(RenderCliTest, ARefusedRenderKeepsAnExistingOutputFile) {
     const std::string before = "an older render";
     std::ofstream(out()) << before;
