@@ -7,6 +7,42 @@
 
 namespace files {
 
+namespace {
+
+// The longest note: five numbers of at most ten bytes each.
+constexpr std::size_t kLongestNoteBytes = 50;
+
+void putNumber(std::vector<uint8_t>& out, uint64_t value) {
+    while (value >= 0x80) {
+        out.push_back(static_cast<uint8_t>(value | 0x80));
+        value >>= 7;
+    }
+    out.push_back(static_cast<uint8_t>(value));
+}
+
+// Small differences either way in small numbers.
+uint64_t zigzag(int64_t value) {
+    return (static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63);
+}
+
+int64_t unzigzag(uint64_t value) {
+    return static_cast<int64_t>(value >> 1) ^ -static_cast<int64_t>(value & 1);
+}
+
+uint64_t takeNumber(const std::vector<uint8_t>& in, std::size_t& at) {
+    uint64_t value = 0;
+    for (int shift = 0; at < in.size() && shift < 64; shift += 7) {
+        const uint8_t byte = in[at++];
+        value |= uint64_t{byte & 0x7FU} << shift;
+        if ((byte & 0x80) == 0) {
+            break;
+        }
+    }
+    return value;
+}
+
+}  // namespace
+
 PerformanceCapture::PerformanceCapture(platform::CursorSource& source, std::size_t room)
     : pointer(source), capacity(room) {}
 
@@ -20,21 +56,45 @@ void PerformanceCapture::begin(PerformancePage page, std::string start) {
         settingValues[i] = played[i].value();
         header.atPlay.push_back({0, 0, played[i].key, played[i].text(settingValues[i])});
     }
-    entries.clear();
-    entries.reserve(capacity);
+    bytes.clear();
+    bytes.reserve(capacity);
+    lastNote = {};
+    lastPointerNote = {};
     reads = 0;
     cut = false;
     startedAt = std::chrono::steady_clock::now();
     open = true;
 }
 
-void PerformanceCapture::note(const Entry& entry) {
+void PerformanceCapture::note(const Note& entry) {
     // Within the room reserved at Play: a full capture stops growing rather than allocate.
-    if (entries.size() == entries.capacity()) {
+    if (cut || bytes.size() + kLongestNoteBytes > bytes.capacity()) {
         cut = true;
         return;
     }
-    entries.push_back(entry);
+    const auto sinceLast = static_cast<uint64_t>(entry.ordinal - lastNote.ordinal);
+    const auto later = static_cast<uint64_t>(std::max<int64_t>(entry.timeMs - lastNote.timeMs, 0));
+    const int64_t dx = int64_t{entry.a} - lastPointerNote.a;
+    const int64_t dy = int64_t{entry.b} - lastPointerNote.b;
+    const bool smallMove = !entry.setting && dx >= -8 && dx <= 7 && dy >= -8 && dy <= 7;
+    putNumber(bytes, sinceLast << 4 | (smallMove ? 8U : 0U) | std::min<uint64_t>(later, 3) << 1 |
+                         (entry.setting ? 1U : 0U));
+    if (later >= 3) {
+        putNumber(bytes, later - 3);
+    }
+    if (entry.setting) {
+        putNumber(bytes, static_cast<uint64_t>(entry.a));
+        putNumber(bytes, zigzag(entry.b));
+    } else {
+        if (smallMove) {
+            bytes.push_back(static_cast<uint8_t>((dx + 8) << 4 | (dy + 8)));
+        } else {
+            putNumber(bytes, zigzag(dx));
+            putNumber(bytes, zigzag(dy));
+        }
+        lastPointerNote = entry;
+    }
+    lastNote = entry;
 }
 
 platform::CursorPosition PerformanceCapture::cursorPosition() {
@@ -69,16 +129,32 @@ std::optional<Performance> PerformanceCapture::finish() {
     Performance performance = std::move(header);
     performance.cutShort = cut;
     const auto played = settings::playedSettings();
-    for (const Entry& entry : entries) {
-        if (entry.setting) {
-            const settings::PlayedSetting& setting = played[static_cast<std::size_t>(entry.a)];
-            performance.changes.push_back(
-                {entry.timeMs, entry.ordinal, setting.key, setting.text(entry.b)});
-        } else {
-            performance.reads.push_back({entry.timeMs, entry.ordinal, {entry.a, entry.b}});
+    int64_t ordinal = 0;
+    int64_t timeMs = 0;
+    platform::CursorPosition at;
+    for (std::size_t next = 0; next < bytes.size();) {
+        const uint64_t first = takeNumber(bytes, next);
+        ordinal += static_cast<int64_t>(first >> 4);
+        const uint64_t later = first >> 1 & 3;
+        timeMs += static_cast<int64_t>(later == 3 ? 3 + takeNumber(bytes, next) : later);
+        if ((first & 1) != 0) {
+            const auto index = static_cast<std::size_t>(takeNumber(bytes, next));
+            const auto value = static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
+            const settings::PlayedSetting& setting = played[index];
+            performance.changes.push_back({timeMs, ordinal, setting.key, setting.text(value)});
+            continue;
         }
+        if ((first & 8) != 0 && next < bytes.size()) {
+            const uint8_t move = bytes[next++];
+            at.x += (move >> 4) - 8;
+            at.y += (move & 0xF) - 8;
+        } else {
+            at.x += static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
+            at.y += static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
+        }
+        performance.reads.push_back({timeMs, ordinal, at});
     }
-    std::vector<Entry>().swap(entries);
+    std::vector<uint8_t>().swap(bytes);
     performance.reads.shrink_to_fit();
     if (performance.reads.empty()) {
         return std::nullopt;

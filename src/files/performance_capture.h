@@ -2,8 +2,10 @@
 // What one play of a page read, kept as it happens: the cursor source a page gives its engine,
 // which passes every read through to the real pointer and notes it, with the settings that
 // shape the sound, into memory reserved at Play. A read that finds the pointer where the
-// previous one did, and settings unchanged, notes nothing. When the reserved room is full the
-// play is marked cut short; a read never allocates and never takes a lock.
+// previous one did, and settings unchanged, notes nothing; one that moved notes how far, in a
+// few bytes (two for a hand's move between two reads of the DirectSound page's 1 ms step). When the
+// reserved room is full the play is marked cut short; a read never allocates and never takes a
+// lock.
 //
 // Thread: begin and finish on the GUI thread while the engine is stopped (its start and stop
 // order them against the reads); cursorPosition on whichever thread the engine reads on.
@@ -24,11 +26,11 @@ namespace files {
 
 class PerformanceCapture final : public platform::CursorSource {
   public:
-    // Room for about four minutes of a pointer never still at a read every millisecond.
-    static constexpr std::size_t defaultCapacity = std::size_t{1} << 18;
+    // Bytes reserved at Play: an hour of the pointer moving at 300 reads a second.
+    static constexpr std::size_t defaultCapacityBytes = std::size_t{8} << 20;
 
     explicit PerformanceCapture(platform::CursorSource& pointer,
-                                std::size_t capacity = defaultCapacity);
+                                std::size_t capacityBytes = defaultCapacityBytes);
 
     // A play starts: takes the settings as they are and reserves the room. `start` says when,
     // as the file will show it.
@@ -37,24 +39,32 @@ class PerformanceCapture final : public platform::CursorSource {
     // engine read nothing.
     std::optional<Performance> finish();
     bool capturing() const { return open; }
+    // The bytes the play in progress has noted so far.
+    std::size_t noted() const { return bytes.size(); }
 
     platform::CursorPosition cursorPosition() override;
     platform::ScreenSize primaryScreenSize() override { return pointer.primaryScreenSize(); }
 
   private:
     static constexpr std::size_t maxSettings = 32;
-    struct Entry {
+    // A note: one number holding the reads since the last note, the ms since it (0 to 2, or 3
+    // and a number with the rest), whether it moved the pointer by at most 8 pixels each way and
+    // whether it is a setting; then the move in one byte of two halves, or as two numbers, or the
+    // setting's index and value. Numbers take 7 bits a byte.
+    struct Note {
         int64_t ordinal;
         int64_t timeMs;
         int32_t a;  // x, or the setting's index
         int32_t b;  // y, or the setting's value
         bool setting;
     };
-    void note(const Entry& entry);
+    void note(const Note& entry);
 
     platform::CursorSource& pointer;
     std::size_t capacity;
-    std::vector<Entry> entries;
+    std::vector<uint8_t> bytes;
+    Note lastNote{};
+    Note lastPointerNote{};
     std::array<int32_t, maxSettings> settingValues{};
     Performance header;
     std::chrono::steady_clock::time_point startedAt;

@@ -14,7 +14,7 @@ TEST(PerformanceCapture, KeepsOnlyReadsThatMovedAndSettingsThatChanged) {
     ScopedToneSettings restored;
     ScriptedCursor pointer({5, 5}, {800, 600});
     pointer.script = {{5, 5}, {5, 5}, {7, 5}, {7, 5}, {7, 5}};
-    files::PerformanceCapture capture(pointer, 16);
+    files::PerformanceCapture capture(pointer, 4096);
     capture.begin(PerformancePage::wave, "then");
     for (int read = 0; read < 5; ++read) {
         if (read == 3) {
@@ -36,9 +36,28 @@ TEST(PerformanceCapture, KeepsOnlyReadsThatMovedAndSettingsThatChanged) {
     EXPECT_FALSE(capture.finish());  // one capture per play
 }
 
+TEST(PerformanceCapture, MovesEitherWayAndOfAnySizeReadBackAsTheyWere) {
+    ScriptedCursor pointer;
+    const std::deque<platform::CursorPosition> moves = {
+        {0, 0}, {-3, 1000}, {7680, 4320}, {7679, 4320}, {7687, 4312}, {-70000, 70000}};
+    pointer.script = moves;
+    files::PerformanceCapture capture(pointer, 4096);
+    capture.begin(PerformancePage::dsound, "");
+    for (std::size_t read = 0; read < moves.size(); ++read) {
+        (void)capture.cursorPosition();
+    }
+    const auto play = capture.finish();
+    ASSERT_TRUE(play);
+    ASSERT_EQ(play->reads.size(), moves.size());
+    for (std::size_t i = 0; i < play->reads.size(); ++i) {
+        EXPECT_EQ(play->reads[i].position, moves[i]) << i;
+        EXPECT_EQ(play->reads[i].ordinal, static_cast<int64_t>(i));
+    }
+}
+
 TEST(PerformanceCapture, AFullCaptureIsCutShortAndAnUnreadPlayIsNone) {
     ScriptedCursor pointer;
-    files::PerformanceCapture capture(pointer, 3);
+    files::PerformanceCapture capture(pointer, 55);  // room for three short notes
     capture.begin(PerformancePage::midi, "");
     EXPECT_FALSE(capture.finish());
     capture.begin(PerformancePage::midi, "");
