@@ -165,7 +165,8 @@ std::optional<Performance> PerformanceCapture::finish() {
 void PerformanceHistory::keep(Performance performance) {
     used += bytesOf(performance);
     plays.push_back(std::move(performance));
-    while (used > budget && !plays.empty()) {
+    // The newest stays even alone over the budget: it is the one Keep last performance saves.
+    while (used > budget && plays.size() > 1) {
         used -= bytesOf(plays.front());
         plays.pop_front();
     }

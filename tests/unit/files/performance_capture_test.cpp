@@ -87,6 +87,9 @@ TEST(PerformanceHistory, GivesUpTheOldestPlaysBeyondItsBudget) {
     EXPECT_EQ(history.size(), 2U);
     EXPECT_EQ(history.last(PerformancePage::midi), nullptr);
     EXPECT_LE(history.bytes(), one * 2);
+    history.keep(play(PerformancePage::dsound, 1000));  // alone over the budget: still kept
+    EXPECT_EQ(history.size(), 1U);
+    EXPECT_NE(history.last(PerformancePage::dsound), nullptr);
 }
 
 }  // namespace
