@@ -195,6 +195,18 @@ class Parser {
         return true;
     }
 
+    // A file numbers all its reads (a performance, whose changes name the read they came before)
+    // or none (a gesture): mixed, the order of its lines would mean two things.
+    bool numberedReads(bool numbered) {
+        if (numbering == 0) {
+            numbering = numbered ? 1 : -1;
+        } else if ((numbering > 0) != numbered) {
+            return fail(numbered ? "a numbered read or a setting among a gesture's plain reads"
+                                 : "a plain read among a performance's numbered reads");
+        }
+        return true;
+    }
+
     bool changeLine(const std::array<std::string_view, 4>& fields) {
         PerformanceSetting change;
         if (!timeAndOrdinal(fields[0], fields[1], change.timeMs, change.ordinal) ||
@@ -204,6 +216,14 @@ class Parser {
         if (change.ordinal < nextOrdinal) {
             return fail("read " + std::to_string(change.ordinal) + " is already past");
         }
+        if (!numberedReads(true)) {
+            return false;
+        }
+        if (change.ordinal < changedAtOrdinal) {
+            return fail("read " + std::to_string(change.ordinal) +
+                        " comes after a change at read " + std::to_string(changedAtOrdinal));
+        }
+        changedAtOrdinal = change.ordinal;
         result.changes.push_back(std::move(change));
         return true;
     }
@@ -211,6 +231,9 @@ class Parser {
     bool readLine(const std::array<std::string_view, 4>& fields, std::size_t count) {
         PerformanceRead read;
         const bool numbered = count == 4;
+        if (!numberedReads(numbered)) {
+            return false;
+        }
         const std::string_view x = fields[numbered ? 2 : 1];
         const std::string_view y = fields[numbered ? 3 : 2];
         if (!readInteger(x, read.position.x) || !readInteger(y, read.position.y)) {
@@ -223,6 +246,10 @@ class Parser {
             if (read.ordinal < nextOrdinal) {
                 return fail("read " + std::to_string(read.ordinal) +
                             " does not come after the previous read");
+            }
+            if (read.ordinal < changedAtOrdinal) {
+                return fail("read " + std::to_string(read.ordinal) +
+                            " comes after a change at read " + std::to_string(changedAtOrdinal));
             }
             nextOrdinal = read.ordinal + 1;
         } else if (!timeAndOrdinal(fields[0], "0", read.timeMs, read.ordinal)) {
@@ -238,6 +265,8 @@ class Parser {
     bool performance = false;
     int lineNumber = 0;
     int64_t lastTimeMs = 0;
+    int64_t changedAtOrdinal = 0;  // the read the last change came before
+    int numbering = 0;             // 1: the reads are numbered, -1: they are not, 0: none yet
     int64_t nextOrdinal = 0;
     std::string why;
 };
