@@ -19,12 +19,13 @@
 #include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
 #include "files/performance_file.h"
+#include "files/performance_replay.h"
 #include "files/wave_file.h"
 #include "gesture.h"
 #include "message_text.h"
 #include "midi_render.h"
 #include "midi_sound_render.h"
-#include "performance_replay.h"
+#include "performance_gesture.h"
 #include "platform/backends/sound_file_writer.h"
 #include "platform/path_folder.h"
 #include "platform/write_target.h"
@@ -257,7 +258,7 @@ std::optional<Gesture> readPerformance(RenderOptions& options, std::string& erro
     if (!options.screenGiven && performance->screen.width > 0) {
         options.screen = performance->screen;
     }
-    applyPerformanceSettings(*performance);
+    files::applyPerformanceSettings(*performance);
     return performanceGesture(*performance, options.engine);
 }
 

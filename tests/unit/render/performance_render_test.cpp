@@ -11,8 +11,9 @@
 
 #include "files/midi_file.h"
 #include "files/performance_capture.h"
+#include "files/performance_replay.h"
 #include "midi_render.h"
-#include "performance_replay.h"
+#include "performance_gesture.h"
 #include "settings/settings_values.h"
 #include "support/scripted_cursor.h"
 
@@ -67,7 +68,7 @@ TEST(PerformanceRender, AKeptMidiPlayRendersThroughItsOwnPageAsItWasRecorded) {
     const auto kept = files::parsePerformance(files::performanceText(*performance), error);
     ASSERT_TRUE(kept) << error;
     settings::PitchBend = bend;
-    applyPerformanceSettings(*kept);
+    files::applyPerformanceSettings(*kept);
     EXPECT_EQ(renderedMidi(performanceGesture(*kept, "midi"), 60), recorded);
     settings::PitchBend = bend;
 }

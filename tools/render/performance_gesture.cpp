@@ -1,0 +1,27 @@
+#include "performance_gesture.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "files/performance_replay.h"
+
+Gesture performanceGesture(const files::Performance& performance, const std::string& engine) {
+    std::vector<GesturePoint> points;
+    points.reserve(performance.reads.size());
+    for (const files::PerformanceRead& read : performance.reads) {
+        points.push_back({read.timeMs, read.position});
+    }
+    int64_t lastMs = points.back().timeMs;
+    if (!performance.changes.empty()) {
+        lastMs = std::max(lastMs, performance.changes.back().timeMs);
+    }
+    std::shared_ptr<platform::CursorSource> replay;
+    const bool numbered =
+        std::all_of(performance.reads.begin(), performance.reads.end(),
+                    [](const files::PerformanceRead& r) { return r.ordinal >= 0; });
+    if (performance.page && files::performancePageName(*performance.page) == engine && numbered) {
+        replay = std::make_shared<files::ReadReplay>(performance);
+    }
+    return Gesture::fromPoints(std::move(points), lastMs, std::move(replay));
+}
