@@ -68,6 +68,10 @@ std::optional<Performance> PerformanceCapture::finish() {
     open = false;
     Performance performance = std::move(header);
     performance.cutShort = cut;
+    performance.readCount = reads;
+    performance.lengthMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - startedAt)
+                               .count();
     const auto played = settings::playedSettings();
     for (const Entry& entry : entries) {
         if (entry.setting) {

@@ -33,7 +33,8 @@ class PerformanceCapture final : public platform::CursorSource {
     // A play starts: takes the settings as they are and reserves the room. `start` says when,
     // as the file will show it.
     void begin(PerformancePage page, std::string start);
-    // The play ended: what it read, and the room given back. Nothing when no play began or its
+    // The play ended: what it read, how many reads and how long until now, and the room given
+    // back. Nothing when no play began or its
     // engine read nothing.
     std::optional<Performance> finish();
     bool capturing() const { return open; }
