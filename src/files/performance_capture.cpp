@@ -91,6 +91,10 @@ std::optional<Performance> PerformanceCapture::finish() {
 }
 
 void PerformanceHistory::keep(Performance performance) {
+    ++ended;
+    if (performance.page) {
+        kept[static_cast<std::size_t>(*performance.page)] = false;
+    }
     used += bytesOf(performance);
     plays.push_back(std::move(performance));
     while (used > budget && !plays.empty()) {

@@ -75,7 +75,12 @@ class PerformanceHistory {
     void keep(Performance performance);
     // The newest play of `page`, null when it has none.
     const Performance* last(PerformancePage page) const;
+    // The user kept the newest play of `page` (its next play is not kept yet).
+    void markKept(PerformancePage page) { kept[static_cast<std::size_t>(page)] = true; }
+    bool lastKept(PerformancePage page) const { return kept[static_cast<std::size_t>(page)]; }
     std::size_t size() const { return plays.size(); }
+    // How many plays were ever kept: changes whenever a play ends.
+    std::size_t playsEnded() const { return ended; }
     std::size_t bytes() const { return used; }
 
     // About what a kept play costs in memory.
@@ -85,6 +90,8 @@ class PerformanceHistory {
     std::size_t budget;
     std::size_t used = 0;
     std::deque<Performance> plays;
+    std::array<bool, 3> kept{};
+    std::size_t ended = 0;
 };
 
 // Now as a performance's start line shows it: UTC, "2026-12-09T07:30:00Z".
