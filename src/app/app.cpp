@@ -326,6 +326,7 @@ void App::stopEveryPage() {
 
 void App::applicationClosed() {
     stopEveryPage();
+    noteKept(keepLastPerformances());
     // Only a running loop can be left; before it runs (start-up, tests) there is nothing to end.
     if (QThread::currentThread()->loopLevel() > 0) {
         QCoreApplication::exit(0);
@@ -359,6 +360,32 @@ QString App::recoveryFolder() {
     return dataFolder() + QStringLiteral("/recovered");
 }
 
+QStringList App::keepLastPerformances() {
+    const QString stem = QStringLiteral("performance-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QStringList kept;
+    for (const auto& page : pages) {
+        if (auto* rescue = dynamic_cast<framework::RecordingRescue*>(page.get())) {
+            QDir().mkpath(recoveryFolder());
+            const QString path = rescue->rescuePerformance(recoveryFolder(), stem);
+            if (!path.isEmpty()) {
+                kept << QDir::cleanPath(path);
+            }
+        }
+    }
+    return kept;
+}
+
+void App::noteKept(const QStringList& kept) {
+    if (QString error; !kept.isEmpty() && !RescueNote(rescueNotePath()).add(kept, error)) {
+        LoggedMessages().show(
+            QStringLiteral("The files were kept in %1, but %2 could not be written: %3")
+                .arg(recoveryFolder(), rescueNotePath(), error)
+                .toStdString(),
+            name, platform::MessageBoxStyle::OkExclamation);
+    }
+}
+
 void App::endOnSignal() {
     if (ending) {
         return;  // a second signal while the first is handled changes nothing
@@ -378,14 +405,9 @@ void App::endOnSignal() {
             }
         }
     }
+    kept << keepLastPerformances();
+    noteKept(kept);
     LoggedMessages logged;
-    if (QString error; !kept.isEmpty() && !RescueNote(rescueNotePath()).add(kept, error)) {
-        logged.show(
-            QStringLiteral("The recordings were kept in %1, but %2 could not be written: %3")
-                .arg(folder, rescueNotePath(), error)
-                .toStdString(),
-            name, platform::MessageBoxStyle::OkExclamation);
-    }
     settings::saveSettings(nullptr, logged);
     if (surface) {
         surface->hide();  // hidden, not left: the next start shows it again

@@ -81,15 +81,19 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     // Saves the settings to the registry, then asks the pages; the settings are written even
     // when a page keeps the program open.
     bool canCloseApplication() override;
-    // Stops every page and leaves the event loop, and any box or dialog's loop running in it.
+    // Stops every page, keeps their last performances (keepLastPerformances) and leaves the
+    // event loop, and any box or dialog's loop running in it.
     void applicationClosed() override;
 
-    // SIGTERM, SIGHUP, SIGINT: ends without asking anything. Each page's unnamed recording is
-    // kept in recoveryFolder() (the next start says where), the settings are saved, and the
-    // event loop ends with status 0. GUI thread.
+    // SIGTERM, SIGHUP, SIGINT: ends without asking anything. Each page's unnamed recording and
+    // its last performance are kept in recoveryFolder() (the next start says where), the
+    // settings are saved, and the event loop ends with status 0. GUI thread.
     void endOnSignal();
     // $XDG_DATA_HOME/Lirveto/recovered.
     static QString recoveryFolder();
+    // Each page's newest play that the user did not keep, written into recoveryFolder(); the
+    // paths written. Exit, window close and signals call it once the pages are stopped.
+    QStringList keepLastPerformances();
     // The notice of recordings kept by earlier endings while it is open, else null. Every start
     // after the main window is shown opens it until the user has dismissed it once.
     RescueNotice* rescueNotice() const { return openNotice.data(); }
@@ -112,6 +116,8 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
   private:
     void postToPage(framework::UINT message);
     void stopEveryPage();
+    // Adds what an ending kept to the note the next start shows.
+    void noteKept(const QStringList& kept);
     // Opens the notice of the recordings earlier endings kept, once no other box is open.
     void offerRescueNotice();
     int queryPage(framework::UINT message);

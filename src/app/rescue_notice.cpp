@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace app {
 
@@ -57,9 +58,27 @@ QString RescueNotice::text(const QStringList& recordings) {
             folders << folder;
         }
     }
-    QString text = QStringLiteral("Lirveto was ended while recording. ") +
-                   (recordings.size() == 1 ? QStringLiteral("The recording was kept in")
-                                           : QStringLiteral("The recordings were kept in"));
+    // The last performances kept on the way out are named with the takes, after them.
+    const auto performance = [](const QString& path) {
+        return path.endsWith(QStringLiteral(".performance"));
+    };
+    const auto performances = std::count_if(recordings.begin(), recordings.end(), performance);
+    const auto takes = recordings.size() - performances;
+    QString text;
+    if (takes > 0) {
+        text = QStringLiteral("Lirveto was ended while recording. ") +
+               (takes == 1 ? QStringLiteral("The recording") : QStringLiteral("The recordings"));
+        if (performances > 0) {
+            text += performances == 1 ? QStringLiteral(" and the last performance")
+                                      : QStringLiteral(" and the last performances");
+        }
+    } else {
+        text = performances == 1
+                   ? QStringLiteral("The last performance played before Lirveto ended")
+                   : QStringLiteral("The last performances played before Lirveto ended");
+    }
+    text += takes + performances == 1 ? QStringLiteral(" was kept in")
+                                      : QStringLiteral(" were kept in");
     for (const QString& folder : folders) {
         if (folder != folders.first()) {
             text += QStringLiteral("\n\nand in");

@@ -128,6 +128,10 @@ std::optional<Performance> PerformanceCapture::finish() {
     open = false;
     Performance performance = std::move(header);
     performance.cutShort = cut;
+    performance.readCount = reads;
+    performance.lengthMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - startedAt)
+                               .count();
     const auto played = settings::playedSettings();
     int64_t ordinal = 0;
     int64_t timeMs = 0;
@@ -163,6 +167,10 @@ std::optional<Performance> PerformanceCapture::finish() {
 }
 
 void PerformanceHistory::keep(Performance performance) {
+    ++ended;
+    if (performance.page) {
+        kept[static_cast<std::size_t>(*performance.page)] = false;
+    }
     used += bytesOf(performance);
     plays.push_back(std::move(performance));
     // The newest stays even alone over the budget: it is the one Keep last performance saves.

@@ -35,7 +35,8 @@ class PerformanceCapture final : public platform::CursorSource {
     // A play starts: takes the settings as they are and reserves the room. `start` says when,
     // as the file will show it.
     void begin(PerformancePage page, std::string start);
-    // The play ended: what it read, and the room given back. Nothing when no play began or its
+    // The play ended: what it read, how many reads and how long until now, and the room given
+    // back. Nothing when no play began or its
     // engine read nothing.
     std::optional<Performance> finish();
     bool capturing() const { return open; }
@@ -84,7 +85,12 @@ class PerformanceHistory {
     void keep(Performance performance);
     // The newest play of `page`, null when it has none.
     const Performance* last(PerformancePage page) const;
+    // The user kept the newest play of `page` (its next play is not kept yet).
+    void markKept(PerformancePage page) { kept[static_cast<std::size_t>(page)] = true; }
+    bool lastKept(PerformancePage page) const { return kept[static_cast<std::size_t>(page)]; }
     std::size_t size() const { return plays.size(); }
+    // How many plays were ever kept: changes whenever a play ends.
+    std::size_t playsEnded() const { return ended; }
     std::size_t bytes() const { return used; }
 
     // About what a kept play costs in memory.
@@ -94,6 +100,8 @@ class PerformanceHistory {
     std::size_t budget;
     std::size_t used = 0;
     std::deque<Performance> plays;
+    std::array<bool, 3> kept{};
+    std::size_t ended = 0;
 };
 
 // Now as a performance's start line shows it: UTC, "2026-12-09T07:30:00Z".

@@ -78,6 +78,11 @@ class Parser {
                                 : "the file holds no 't_ms x y' lines";
             return std::nullopt;
         }
+        if (result.readCount >= 0 && nextOrdinal > result.readCount) {
+            error = "reads=" + std::to_string(result.readCount) + " is fewer than the " +
+                    std::to_string(nextOrdinal) + " the file numbers";
+            return std::nullopt;
+        }
         return std::move(result);
     }
 
@@ -146,6 +151,13 @@ class Parser {
         }
         if (key == "start") {
             result.start = value;
+            return true;
+        }
+        if (key == "reads" || key == "length_ms") {
+            int64_t& count = key == "reads" ? result.readCount : result.lengthMs;
+            if (!readInteger(value, count) || count < 0) {
+                return fail(std::string(key) + " " + quoted(value) + " is not a whole number");
+            }
             return true;
         }
         if (key == "cut") {
@@ -295,6 +307,12 @@ std::string performanceText(const Performance& performance) {
     }
     if (performance.cutShort) {
         text += "cut=short\n";
+    }
+    if (performance.readCount >= 0) {
+        text += "reads=" + std::to_string(performance.readCount) + "\n";
+    }
+    if (performance.lengthMs >= 0) {
+        text += "length_ms=" + std::to_string(performance.lengthMs) + "\n";
     }
     for (const PerformanceSetting& setting : performance.atPlay) {
         text += setting.key + "=" + setting.value + "\n";

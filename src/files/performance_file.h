@@ -8,6 +8,8 @@
 //   screen=1920x1080                   the primary screen the play was read against
 //   start=2026-12-09T07:30:00Z         when Play was pressed (text, not interpreted)
 //   cut=short                          only when the reads did not all fit in memory
+//   reads=2400                         how many reads the engine made before Stop
+//   length_ms=12003                    how long the play lasted, from Play to Stop
 //   Volume=50                          each setting that shapes the sound at Play, under its
 //   ...                                settings file key and spelling
 //   t_ms n x y                         the engine's n-th read (n from 0) saw the pointer at x y
@@ -18,7 +20,8 @@
 // lets the play be repeated through its own page: the engine's n-th read there gets the n-th read
 // of the play, whatever the clock says, so a late step live and an exact step offline still read
 // the same thing. Through another page, or for a gesture line without an ordinal, the times are
-// used as a gesture's are. Times are whole milliseconds since Play.
+// used as a gesture's are. Times are whole milliseconds since Play. A file without reads= and
+// length_ms= (kept before they were written) ends at its last line.
 //
 // Pure; any thread.
 
@@ -56,6 +59,8 @@ struct Performance {
     platform::ScreenSize screen;          // 0x0: not said
     std::string start;
     bool cutShort = false;
+    int64_t readCount = -1;                   // -1: not said
+    int64_t lengthMs = -1;                    // -1: not said
     std::vector<PerformanceSetting> atPlay;   // ordinal and time 0
     std::vector<PerformanceSetting> changes;  // in time order
     std::vector<PerformanceRead> reads;       // in time order; never empty once parsed

@@ -19,7 +19,8 @@ void applySetting(const PerformanceSetting& setting) {
 
 }  // namespace
 
-ReadReplay::ReadReplay(Performance played) : performance(std::move(played)) {
+ReadReplay::ReadReplay(Performance played)
+    : performance(std::move(played)), length(performance.readCount) {
     for (const PerformanceRead& read : performance.reads) {
         length = std::max(length, read.ordinal + 1);
     }

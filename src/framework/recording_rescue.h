@@ -15,6 +15,13 @@ class RecordingRescue {
     // A named recording is brought up to date and closed where it is. Empty when there was no
     // unnamed recording to keep. GUI thread.
     virtual QString rescueRecording(const QString& folder, const QString& stem) = 0;
+    // The program ends (Exit, window close or a signal): the page's newest play since start, when
+    // the user did not keep it, is written into `folder` (which exists) as a performance file
+    // named from `stem` and the page, and its path returned. Empty when there was none to keep or
+    // it could not be written (then a line on stderr says why). GUI thread, the page stopped.
+    virtual QString rescuePerformance(const QString& /*folder*/, const QString& /*stem*/) {
+        return {};
+    }
 };
 
 // `folder/stem.suffix`, or `folder/stem-2.suffix`, `-3`... when taken. Any thread.

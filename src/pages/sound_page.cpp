@@ -4,6 +4,7 @@
 #include <QShortcut>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <system_error>
 
 #include "controls/cool_button.h"
@@ -130,6 +131,26 @@ QString SoundPage::rescueRecording(const QString& folder, const QString& stem) {
     return recording().rescue(folder, stem);
 }
 
+QString SoundPage::rescuePerformance(const QString& folder, const QString& stem) {
+    keepEndedPlay();
+    const files::PerformancePage page = performancePage();
+    const files::Performance* last = performances().last(page);
+    if (last == nullptr || performances().lastKept(page)) {
+        return {};
+    }
+    const QString name = framework::freeFileName(
+        folder, stem + QLatin1Char('-') + QString::fromUtf8(files::performancePageName(page)),
+        QStringLiteral("performance"));
+    const std::string path = fileSystemName(name);
+    if (!platform::replaceFileAtomically(path, files::performanceText(*last))) {
+        (void)std::fprintf(stderr, "lirveto: can't keep the last performance in %s: %s\n",
+                           path.c_str(), std::generic_category().message(errno).c_str());
+        return {};
+    }
+    performances().markKept(page);
+    return name;
+}
+
 // Sliders and keys ------------------------------------------------------------------------------
 
 void SoundPage::makeSliders(std::initializer_list<SliderPlace> places, int thumbBitmap) {
@@ -231,6 +252,7 @@ LRESULT SoundPage::keepPerformance(WPARAM, LPARAM) {
         return 0;
     }
     const std::string text = files::performanceText(*last);  // the play goes on meanwhile
+    const std::size_t endedBefore = performances().playsEnded();
     const QString suggested = QDateTime::currentDateTime().toString(
         QStringLiteral("'performance-'yyyyMMdd-HHmmss'.performance'"));
     const QString name = services.fileDialogs.saveFileName(
@@ -246,6 +268,10 @@ LRESULT SoundPage::keepPerformance(WPARAM, LPARAM) {
                                      std::generic_category().message(errno) + ".",
                                  "Lirveto", platform::MessageBoxStyle::OkExclamation);
         return 0;
+    }
+    // Only when it is still the newest: a play that ended meanwhile is not kept yet.
+    if (performances().playsEnded() == endedBefore) {
+        performances().markKept(performancePage());
     }
     return 1;
 }

@@ -56,6 +56,7 @@ class SoundPage : public framework::TDialog,
     // The save check: false only when the user cancels.
     bool canClose() override { return recording().saveCheck(); }
     QString rescueRecording(const QString& folder, const QString& stem) override;
+    QString rescuePerformance(const QString& folder, const QString& stem) override;
 
     bool isPlaying() const { return enginePlaying(); }
     controls::TVSlider* slider(int id) const;

@@ -88,7 +88,7 @@ std::optional<Gesture> Gesture::parse(std::string_view text, std::string& error)
 Gesture Gesture::fromPoints(std::vector<GesturePoint> taken, int64_t lastMs,
                             std::shared_ptr<platform::CursorSource> replay) {
     Gesture gesture(std::move(taken));
-    gesture.lastMs = std::max(lastMs, gesture.lastMs);
+    gesture.lastMs = lastMs;
     gesture.replay = std::move(replay);
     return gesture;
 }

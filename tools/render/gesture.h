@@ -25,7 +25,8 @@ class Gesture {
     // The cursor at time t: the last point at or before t; before the first point, the first.
     platform::CursorPosition cursorAt(int64_t timeMs) const;
 
-    // Points from a performance (never empty), lasting until `lastMs`; with `replay` the engine
+    // Points from a performance (never empty), lasting until `lastMs` (which may end before the
+    // last point when `replay` counts the reads instead); with `replay` the engine
     // reads that instead of the cursor at the render's time.
     static Gesture fromPoints(std::vector<GesturePoint> taken, int64_t lastMs,
                               std::shared_ptr<platform::CursorSource> replay);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/midi/midi_engine.h"
 #include "files/performance_replay.h"
 
 Gesture performanceGesture(const files::Performance& performance, const std::string& engine) {
@@ -16,12 +17,19 @@ Gesture performanceGesture(const files::Performance& performance, const std::str
     if (!performance.changes.empty()) {
         lastMs = std::max(lastMs, performance.changes.back().timeMs);
     }
+    // The play went on after its last move until Stop.
+    lastMs = std::max(lastMs, performance.lengthMs);
     std::shared_ptr<platform::CursorSource> replay;
     const bool numbered =
         std::all_of(performance.reads.begin(), performance.reads.end(),
                     [](const files::PerformanceRead& r) { return r.ordinal >= 0; });
     if (performance.page && files::performancePageName(*performance.page) == engine && numbered) {
         replay = std::make_shared<files::ReadReplay>(performance);
+        // The Midi page reads once a tick, so its reads say how many ticks the play had, however
+        // late the live ones came.
+        if (engine == "midi" && performance.readCount > 0) {
+            lastMs = performance.readCount * engine::MidiEngine::kTickMs;
+        }
     }
     return Gesture::fromPoints(std::move(points), lastMs, std::move(replay));
 }

@@ -117,12 +117,16 @@ TEST_F(SignalEnding, AnUnnamedRecordingIsKeptTheSettingsSavedAndTheNextStartSays
     EXPECT_TRUE(messages.shown.empty());  // nothing was asked
     const QDir recovered(app::App::recoveryFolder());
     EXPECT_TRUE(recovered.absolutePath().startsWith(folder.path() + "/data/Lirveto/"));
-    const QStringList kept = recovered.entryList(QDir::Files);
-    ASSERT_EQ(kept.size(), 1);
+    // The take, and the play that made it as a performance.
+    const QStringList kept = recovered.entryList(QDir::Files, QDir::Name | QDir::Reversed);
+    ASSERT_EQ(kept.size(), 2);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^recording-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.wav$"))
                     .match(kept[0])
                     .hasMatch())
         << kept[0].toStdString();
+    QFile performance(recovered.filePath(kept[1]));
+    ASSERT_TRUE(performance.open(QIODevice::ReadOnly)) << kept[1].toStdString();
+    EXPECT_TRUE(performance.readAll().startsWith("#lirveto-performance 1\npage=wave\n"));
     EXPECT_TRUE(QDir(folder.path()).entryList({QStringLiteral("RIF*.TMP")}).isEmpty());
     settings::Volume = 0;
     settings::loadSettings(nullptr);
@@ -139,8 +143,40 @@ TEST_F(SignalEnding, AnUnnamedRecordingIsKeptTheSettingsSavedAndTheNextStartSays
     ASSERT_NE(app->rescueNotice(), nullptr);
     const QStringList lines = app->rescueNotice()->message().split(QLatin1Char('\n'));
     EXPECT_TRUE(lines.contains(recovered.absolutePath() + QLatin1Char(':')) &&
-                lines.contains(kept[0]))
+                lines.contains(kept[0]) && lines.contains(kept[1]) &&
+                lines[0].contains(QStringLiteral("recording and the last performance")))
         << app->rescueNotice()->message().toStdString();
+}
+
+TEST_F(SignalEnding, ExitKeepsTheLastPlayOfAPageOnceUnlessTheUserKeptIt) {
+    startApp();
+    QWidget* wave = app->page(0);
+    sendMessage(wave, page::play);
+    sendMessage(wave, page::stop);
+    app->applicationClosed();
+    app->applicationClosed();  // written once
+    const QDir recovered(app::App::recoveryFolder());
+    const QStringList kept = recovered.entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^performance-.*-wave\\.performance$"))
+                    .match(kept[0])
+                    .hasMatch())
+        << kept[0].toStdString();
+    app.reset();
+
+    startApp();  // the notice names it
+    ASSERT_NE(app->rescueNotice(), nullptr);
+    EXPECT_TRUE(app->rescueNotice()->message().startsWith(
+        QStringLiteral("The last performance played before Lirveto ended")));
+    wave = app->page(0);
+    sendMessage(wave, page::play);
+    sendMessage(wave, page::stop);
+    const QString mine = folder.filePath(QStringLiteral("mine.performance"));
+    dialogs.answers << mine;
+    sendMessage(wave, page::keepPerformance);
+    ASSERT_TRUE(QFile::exists(mine));
+    app->applicationClosed();
+    EXPECT_EQ(recovered.entryList(QDir::Files), kept);  // nothing added
 }
 
 QString writeFile(const QString& path, const QByteArray& bytes) {

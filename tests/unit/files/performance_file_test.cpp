@@ -14,6 +14,8 @@ constexpr const char* kept =
     "screen=1920x1080\n"
     "start=2026-12-09T07:30:00Z\n"
     "cut=short\n"
+    "reads=12\n"
+    "length_ms=61\n"
     "Instrument=40\n"
     "SampleRate=44kHz\n"
     "CursorLayout=semitones\n"
@@ -30,6 +32,8 @@ TEST(PerformanceFile, WritesWhatItReadsAndReadsWhatItWrote) {
     EXPECT_EQ(performance->page, files::PerformancePage::midi);
     EXPECT_EQ(performance->screen.width, 1920);
     EXPECT_TRUE(performance->cutShort);
+    EXPECT_EQ(performance->readCount, 12);
+    EXPECT_EQ(performance->lengthMs, 61);
     ASSERT_EQ(performance->atPlay.size(), 4U);
     ASSERT_EQ(performance->changes.size(), 1U);
     EXPECT_EQ(performance->changes[0].ordinal, 3);
@@ -43,6 +47,7 @@ TEST(PerformanceFile, AGestureFileReadsAsAPerformanceOfNoPage) {
     const auto gesture = parsePerformance("# a gesture\n0 10 20\n\n5 30 40 # moved\n", error);
     ASSERT_TRUE(gesture) << error;
     EXPECT_FALSE(gesture->page);
+    EXPECT_EQ(gesture->lengthMs, -1);  // ends at its last line
     ASSERT_EQ(gesture->reads.size(), 2U);
     EXPECT_EQ(gesture->reads[1], (files::PerformanceRead{5, -1, {30, 40}}));
     EXPECT_EQ(parsePerformance(performanceText(*gesture), error), gesture);
@@ -80,6 +85,9 @@ TEST(PerformanceFile, DamagedInputIsRefusedNamingTheLine) {
         {"#lirveto-performance 1\n0 0 1 99999999999\n",
          "line 2: expected whole numbers for x and y, found '1' '99999999999'"},
         {"#lirveto-performance 1\n-1 0 1 1\n", "line 2: a negative time or read number"},
+        {"#lirveto-performance 1\nlength_ms=-4\n", "line 2: length_ms '-4' is not a whole number"},
+        {"#lirveto-performance 1\nreads=3\n0 0 1 1\n9 5 2 2\n",
+         "reads=3 is fewer than the 6 the file numbers"},
     };
     for (const auto& c : cases) {
         std::string error;
