@@ -74,6 +74,8 @@ class PerformanceHistory {
     void keep(Performance performance);
     // The newest play of `page`, null when it has none.
     const Performance* last(PerformancePage page) const;
+    // Every kept play, the newest first.
+    std::vector<const Performance*> newestFirst() const;
     std::size_t size() const { return plays.size(); }
     std::size_t bytes() const { return used; }
 
@@ -85,6 +87,9 @@ class PerformanceHistory {
     std::size_t used = 0;
     std::deque<Performance> plays;
 };
+
+// How long a play went on, in milliseconds: to its last read or setting change.
+int64_t performanceLengthMs(const Performance& performance);
 
 // Now as a performance's start line shows it: UTC, "2026-12-09T07:30:00Z".
 std::string performanceStartText(std::chrono::system_clock::time_point when);

@@ -1,15 +1,12 @@
 #include "pages/sound_page.h"
 
-#include <QDateTime>
 #include <QShortcut>
-#include <cerrno>
 #include <chrono>
-#include <system_error>
 
 #include "controls/cool_button.h"
 #include "controls/tone_sliders.h"
 #include "controls/tv_slider.h"
-#include "platform/atomic_file.h"
+#include "pages/performance_keeping.h"
 #include "settings/settings_values.h"
 
 namespace pages {
@@ -230,24 +227,10 @@ LRESULT SoundPage::keepPerformance(WPARAM, LPARAM) {
                                  "Lirveto", platform::MessageBoxStyle::OkExclamation);
         return 0;
     }
-    const std::string text = files::performanceText(*last);  // the play goes on meanwhile
-    const QString suggested = QDateTime::currentDateTime().toString(
-        QStringLiteral("'performance-'yyyyMMdd-HHmmss'.performance'"));
-    const QString name = services.fileDialogs.saveFileName(
-        this, QStringLiteral("Keep last performance"),
-        QStringLiteral("Performances (*.performance);;All files (*)"), suggested,
-        QStringLiteral("performance"));
-    if (name.isEmpty()) {
-        return 0;
-    }
-    const std::string path = fileSystemName(name);
-    if (!platform::replaceFileAtomically(path, text)) {
-        services.messageBox.show("Can't keep the performance in " + path + ": " +
-                                     std::generic_category().message(errno) + ".",
-                                 "Lirveto", platform::MessageBoxStyle::OkExclamation);
-        return 0;
-    }
-    return 1;
+    return pages::keepPerformanceFile(this, services.fileDialogs, services.messageBox, *last,
+                                      QStringLiteral("Keep last performance"))
+               ? 1
+               : 0;
 }
 
 void SoundPage::outputLost() {
