@@ -157,6 +157,18 @@ void switchMidiMode(int32_t mode) {
 
 }  // namespace
 
+void App::showPerformances() {
+    if (!performancesDialog) {
+        performancesDialog = new PerformancesDlg(mainFrame.get(), performances,
+                                                 services.fileDialogs, messages, boxQueue);
+        performancesDialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    performancesDialog->refresh();
+    performancesDialog->show();
+    performancesDialog->raise();
+    performancesDialog->activateWindow();
+}
+
 void App::runFrameCommand(int id) {
     using namespace framework;
     switch (id) {
@@ -177,6 +189,9 @@ void App::runFrameCommand(int id) {
             return;
         case command::keepPerformance:
             postToPage(page::keepPerformance);
+            return;
+        case command::performances:
+            showPerformances();
             return;
         case command::play:
             postToPage(page::play);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/performances_dlg.h"
 #include "app/quillhorn_app.h"
 #include "app/rescue_notice.h"
 #include "app/sdi_dec_frame.h"
@@ -104,6 +105,9 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     // closes. GUI thread.
     void showPreferences();
     // The sheet while it is open, else null.
+    // Opens File > Performances..., or brings it forward with the plays listed anew. GUI thread.
+    void showPerformances();
+    PerformancesDlg* performancesDlg() const { return performancesDialog.data(); }
     framework::TPropertySheet* preferencesSheet() const { return optionsSheet.get(); }
     // Another program took the focus (any state but active): the page on top stops unless the
     // user keeps the sound going.
@@ -137,6 +141,7 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     std::unique_ptr<framework::TPropertySheet> optionsSheet;
     std::unique_ptr<surface::PlaySurface> surface;  // asks the frame for the page on top
     QPointer<RescueNotice> openNotice;
+    QPointer<PerformancesDlg> performancesDialog;  // owned by the frame
     QString pendingStatus;
     bool ending = false;
 };

@@ -14,6 +14,7 @@ inline constexpr int fileSave = 24333;
 inline constexpr int fileSaveAs = 24334;
 inline constexpr int fileClose = 24339;
 inline constexpr int keepPerformance = 24340;
+inline constexpr int performances = 24341;
 inline constexpr int openSettingsFile = 25020;
 inline constexpr int saveSettingsAs = 25021;
 inline constexpr int exit = 24310;

@@ -186,6 +186,23 @@ const Performance* PerformanceHistory::last(PerformancePage page) const {
     return found == plays.rend() ? nullptr : &*found;
 }
 
+std::vector<const Performance*> PerformanceHistory::newestFirst() const {
+    std::vector<const Performance*> list;
+    list.reserve(plays.size());
+    for (auto play = plays.rbegin(); play != plays.rend(); ++play) {
+        list.push_back(&*play);
+    }
+    return list;
+}
+
+int64_t performanceLengthMs(const Performance& performance) {
+    int64_t length = performance.reads.empty() ? 0 : performance.reads.back().timeMs;
+    if (!performance.changes.empty()) {
+        length = std::max(length, performance.changes.back().timeMs);
+    }
+    return length;
+}
+
 std::size_t PerformanceHistory::bytesOf(const Performance& performance) {
     std::size_t bytes = sizeof(Performance) + performance.start.capacity() +
                         performance.reads.capacity() * sizeof(PerformanceRead);

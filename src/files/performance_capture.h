@@ -88,6 +88,8 @@ class PerformanceHistory {
     // The user kept the newest play of `page` (its next play is not kept yet).
     void markKept(PerformancePage page) { kept[static_cast<std::size_t>(page)] = true; }
     bool lastKept(PerformancePage page) const { return kept[static_cast<std::size_t>(page)]; }
+    // Every kept play, the newest first.
+    std::vector<const Performance*> newestFirst() const;
     std::size_t size() const { return plays.size(); }
     // How many plays were ever kept: changes whenever a play ends.
     std::size_t playsEnded() const { return ended; }
@@ -103,6 +105,9 @@ class PerformanceHistory {
     std::array<bool, 3> kept{};
     std::size_t ended = 0;
 };
+
+// How long a play went on, in milliseconds: to its last read or setting change.
+int64_t performanceLengthMs(const Performance& performance);
 
 // Now as a performance's start line shows it: UTC, "2026-12-09T07:30:00Z".
 std::string performanceStartText(std::chrono::system_clock::time_point when);

@@ -1,6 +1,5 @@
 #include "pages/sound_page.h"
 
-#include <QDateTime>
 #include <QShortcut>
 #include <cerrno>
 #include <chrono>
@@ -10,6 +9,7 @@
 #include "controls/cool_button.h"
 #include "controls/tone_sliders.h"
 #include "controls/tv_slider.h"
+#include "pages/performance_keeping.h"
 #include "platform/atomic_file.h"
 #include "settings/settings_values.h"
 
@@ -251,25 +251,12 @@ LRESULT SoundPage::keepPerformance(WPARAM, LPARAM) {
                                  "Lirveto", platform::MessageBoxStyle::OkExclamation);
         return 0;
     }
-    const std::string text = files::performanceText(*last);  // the play goes on meanwhile
-    const std::size_t endedBefore = performances().playsEnded();
-    const QString suggested = QDateTime::currentDateTime().toString(
-        QStringLiteral("'performance-'yyyyMMdd-HHmmss'.performance'"));
-    const QString name = services.fileDialogs.saveFileName(
-        this, QStringLiteral("Keep last performance"),
-        QStringLiteral("Performances (*.performance);;All files (*)"), suggested,
-        QStringLiteral("performance"));
-    if (name.isEmpty()) {
-        return 0;
-    }
-    const std::string path = fileSystemName(name);
-    if (!platform::replaceFileAtomically(path, text)) {
-        services.messageBox.show("Can't keep the performance in " + path + ": " +
-                                     std::generic_category().message(errno) + ".",
-                                 "Lirveto", platform::MessageBoxStyle::OkExclamation);
-        return 0;
-    }
     // Only when it is still the newest: a play that ended meanwhile is not kept yet.
+    const std::size_t endedBefore = performances().playsEnded();
+    if (!pages::keepPerformanceFile(this, services.fileDialogs, services.messageBox, *last,
+                                    QStringLiteral("Keep last performance"))) {
+        return 0;
+    }
     if (performances().playsEnded() == endedBefore) {
         performances().markKept(performancePage());
     }

@@ -56,6 +56,7 @@ TEST_F(AppFixture, TheMenuBarHoldsEveryCommandUnderItsIdInOrder) {
         {24334, "Save &As..."},
         {24339, "&Close"},
         {24340, "&Keep last performance..."},
+        {24341, "&Performances..."},
         {0, ""},
         {25020, "Open settings file..."},
         {25021, "Save settings as..."},
@@ -360,6 +361,22 @@ TEST_F(AppFixture, PreferencesStopsThePageOpensTheSheetAndSavesTheSettingsEvenOn
     EXPECT_EQ(settings::Pitch.load(), 7);
     EXPECT_EQ(frame->menuAction(command::preferences)->text(), "&Preferences...");
     EXPECT_EQ(frame->menuAction(command::preferences)->statusTip(), "Configure program operation");
+}
+
+// Modeless, so a play can go on beside it; a second command brings the same dialog forward.
+TEST_F(AppFixture, PerformancesOpensOneModelessDialogOverTheFrame) {
+    app::SDIDecFrame* frame = start();
+    frame->menuAction(command::performances)->trigger();
+    QPointer<app::PerformancesDlg> dialog = app->performancesDlg();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->parentWidget(), frame);
+    frame->menuAction(command::performances)->trigger();
+    EXPECT_EQ(app->performancesDlg(), dialog.data());
+    dialog->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dialog, nullptr);
 }
 
 TEST_F(AppFixture, LosingTheFocusToAnotherProgramStopsThePageOnTopUnlessTheSoundShouldGoOn) {

@@ -1,0 +1,66 @@
+#pragma once
+// File > Performances...: the plays kept since the program started, newest first, with their
+// page, start and length; Keep... saves the chosen one as a performance file and Export...
+// renders it through any page into a sound file or a Standard MIDI file.
+
+#include <QDialog>
+#include <QPointer>
+#include <vector>
+
+#include "app/performance_export.h"
+#include "files/performance_capture.h"
+#include "framework/page_services.h"
+#include "platform/message_box.h"
+
+class QComboBox;
+class QProgressDialog;
+class QPushButton;
+class QTreeWidget;
+
+namespace app {
+
+class PerformancesDlg final : public QDialog {
+  public:
+    PerformancesDlg(QWidget* parent, const files::PerformanceHistory& history,
+                    framework::FileDialogs& dialogs, platform::MessageBox& messages,
+                    platform::MessageBoxQueue& queue);
+    ~PerformancesDlg() override;
+
+    // Lists the history as it is now, the newest play chosen.
+    void refresh();
+
+    QTreeWidget* list() const { return plays; }
+    QComboBox* pageChoice() const { return page; }
+    QComboBox* rateChoice() const { return rate; }
+    QComboBox* bitsChoice() const { return bits; }
+    QComboBox* channelsChoice() const { return channels; }
+    PerformanceExport& exporter() { return exporting; }
+
+    bool keepChosen();
+    void exportChosen();
+
+    // What the form asks for a file named `path`: its kind from the name's extension.
+    PerformanceExportRequest exportRequest(const QString& path) const;
+
+  private:
+    const files::Performance* chosen() const;
+    void exportDone(bool ok);
+    void updateButtons();
+
+    const files::PerformanceHistory& history;
+    framework::FileDialogs& dialogs;
+    platform::MessageBox& messages;
+    platform::MessageBoxQueue& queue;
+    std::vector<files::Performance> shown;  // copies: the history may give plays up meanwhile
+    QTreeWidget* plays;
+    QComboBox* page;
+    QComboBox* rate;
+    QComboBox* bits;
+    QComboBox* channels;
+    QPushButton* keep;
+    QPushButton* exportButton;
+    PerformanceExport exporting;
+    QPointer<QProgressDialog> progress;
+};
+
+}  // namespace app
