@@ -19,6 +19,7 @@
 #include "framework/recording_rescue.h"
 #include "framework/resources.h"
 #include "pages/midi_page.h"
+#include "pages/sound_page.h"
 #include "platform/backends/qt/x11_window_hints.h"
 #include "platform/output_choice.h"
 #include "platform/registry.h"
@@ -157,11 +158,24 @@ void switchMidiMode(int32_t mode) {
 
 }  // namespace
 
+bool App::playBackPerformance(const files::Performance& play) {
+    for (int index = 0; tabs != nullptr && index < tabs->pageCount(); ++index) {
+        auto* page = dynamic_cast<pages::SoundPage*>(tabs->pageAt(index));
+        if (page != nullptr && play.page == page->performancePage()) {
+            tabs->select(index);
+            return page->playBack(play);
+        }
+    }
+    return false;
+}
+
 void App::showPerformances() {
     if (!performancesDialog) {
         performancesDialog = new PerformancesDlg(mainFrame.get(), performances,
                                                  services.fileDialogs, messages, boxQueue);
         performancesDialog->setAttribute(Qt::WA_DeleteOnClose);
+        performancesDialog->setPlayBack(
+            [this](const files::Performance& play) { return playBackPerformance(play); });
     }
     performancesDialog->refresh();
     performancesDialog->show();

@@ -107,6 +107,8 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     // The sheet while it is open, else null.
     // Opens File > Performances..., or brings it forward with the plays listed anew. GUI thread.
     void showPerformances();
+    // Plays `play` back on its page, brought to the top; false when it did not start.
+    bool playBackPerformance(const files::Performance& play);
     PerformancesDlg* performancesDlg() const { return performancesDialog.data(); }
     framework::TPropertySheet* preferencesSheet() const { return optionsSheet.get(); }
     // Another program took the focus (any state but active): the page on top stops unless the

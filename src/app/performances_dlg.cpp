@@ -98,10 +98,12 @@ PerformancesDlg::PerformancesDlg(QWidget* parent, const files::PerformanceHistor
     form->addRow(QStringLiteral("C&hannels:"), channels);
 
     auto* buttons = new QDialogButtonBox(this);
+    playButton = buttons->addButton(QStringLiteral("&Play back"), QDialogButtonBox::ActionRole);
     keep = buttons->addButton(QStringLiteral("&Keep..."), QDialogButtonBox::ActionRole);
     exportButton = buttons->addButton(QStringLiteral("&Export..."), QDialogButtonBox::ActionRole);
     buttons->addButton(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(playButton, &QPushButton::clicked, this, [this] { playBackChosen(); });
     connect(keep, &QPushButton::clicked, this, [this] { keepChosen(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { exportChosen(); });
     connect(plays, &QTreeWidget::currentItemChanged, this, [this] { updateButtons(); });
@@ -137,7 +139,18 @@ const files::Performance* PerformancesDlg::chosen() const {
 void PerformancesDlg::updateButtons() {
     const bool any = chosen() != nullptr;
     keep->setEnabled(any);
+    playButton->setEnabled(any && playChosen != nullptr);
     exportButton->setEnabled(any && !exporting.running());
+}
+
+void PerformancesDlg::setPlayBack(std::function<bool(const files::Performance&)> playBack) {
+    playChosen = std::move(playBack);
+    updateButtons();
+}
+
+bool PerformancesDlg::playBackChosen() {
+    const files::Performance* play = chosen();
+    return play != nullptr && playChosen && playChosen(*play);
 }
 
 bool PerformancesDlg::keepChosen() {

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 #include <vector>
 
 #include "app/performance_export.h"
@@ -38,6 +39,10 @@ class PerformancesDlg final : public QDialog {
 
     bool keepChosen();
     void exportChosen();
+    // Play back plays the chosen play again through `playBack` (its page's); without one the
+    // button stays disabled.
+    void setPlayBack(std::function<bool(const files::Performance&)> playBack);
+    bool playBackChosen();
 
     // What the form asks for a file named `path`: its kind from the name's extension.
     PerformanceExportRequest exportRequest(const QString& path) const;
@@ -59,6 +64,8 @@ class PerformancesDlg final : public QDialog {
     QComboBox* channels;
     QPushButton* keep;
     QPushButton* exportButton;
+    QPushButton* playButton;
+    std::function<bool(const files::Performance&)> playChosen;
     PerformanceExport exporting;
     QPointer<QProgressDialog> progress;
 };

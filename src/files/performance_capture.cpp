@@ -98,7 +98,8 @@ void PerformanceCapture::note(const Note& entry) {
 }
 
 platform::CursorPosition PerformanceCapture::cursorPosition() {
-    const platform::CursorPosition position = pointer.cursorPosition();
+    const platform::CursorPosition position =
+        standIn != nullptr ? standIn->cursorPosition() : pointer.cursorPosition();
     if (!open) {
         return position;
     }

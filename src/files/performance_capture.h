@@ -43,6 +43,10 @@ class PerformanceCapture final : public platform::CursorSource {
     // The bytes the play in progress has noted so far.
     std::size_t noted() const { return bytes.size(); }
 
+    // Reads from `source` instead of the pointer (null: the pointer again), as a play back does.
+    // GUI thread, while the engine is stopped.
+    void readFrom(platform::CursorSource* source) { standIn = source; }
+
     platform::CursorPosition cursorPosition() override;
     platform::ScreenSize primaryScreenSize() override { return pointer.primaryScreenSize(); }
 
@@ -62,6 +66,7 @@ class PerformanceCapture final : public platform::CursorSource {
     void note(const Note& entry);
 
     platform::CursorSource& pointer;
+    platform::CursorSource* standIn = nullptr;
     std::size_t capacity;
     std::vector<uint8_t> bytes;
     Note lastNote{};

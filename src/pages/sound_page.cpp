@@ -11,6 +11,7 @@
 #include "controls/tv_slider.h"
 #include "pages/performance_keeping.h"
 #include "platform/atomic_file.h"
+#include "settings/played_settings.h"
 #include "settings/settings_values.h"
 
 namespace pages {
@@ -65,6 +66,11 @@ SoundPage::SoundPage(QWidget* parent, const framework::DialogTemplate& dialogTem
       capture(pageServices.cursor),
       outputWatch([this] { return engineOutputLost(); }, [this] { outputLost(); },
                   [this] {
+                      if (replay && replay->finished()) {
+                          stopPlaying();  // the play back reached the play's end
+                          repaintButtons();
+                          return;
+                      }
                       tellDropouts();
                       if (publishesReadouts()) {
                           showReadout();
@@ -227,8 +233,50 @@ void SoundPage::startPlaying() {
 
 void SoundPage::stopPlaying() {
     stopEngine();
+    endPlayBack();
     keepEndedPlay();
     showPlayState();
+}
+
+bool SoundPage::playBack(const files::Performance& performance) {
+    if (!performance.page || *performance.page != performancePage()) {
+        return false;
+    }
+    if (recording().isOpen()) {
+        services.messageQueue.request(
+            {"Close the recording before playing a performance back: what plays back is not "
+             "recorded.",
+             "Lirveto", platform::MessageBoxStyle::OkExclamation});
+        return false;
+    }
+    stopPlaying();
+    settingsBeforePlayBack.clear();
+    for (const settings::PlayedSetting& setting : settings::playedSettings()) {
+        settingsBeforePlayBack.push_back(setting.value());
+    }
+    files::applyPerformanceSettings(performance);
+    replay = std::make_unique<files::ReadReplay>(performance);
+    capture.readFrom(replay.get());
+    forgetStatus();
+    dropouts.playStarted();
+    startEngine();
+    if (!enginePlaying()) {
+        endPlayBack();
+    }
+    showPlayState();
+    return playingBack();
+}
+
+void SoundPage::endPlayBack() {
+    if (!replay) {
+        return;
+    }
+    capture.readFrom(nullptr);
+    replay.reset();
+    const auto played = settings::playedSettings();
+    for (std::size_t i = 0; i < played.size() && i < settingsBeforePlayBack.size(); ++i) {
+        played[i].apply(settingsBeforePlayBack[i]);
+    }
 }
 
 void SoundPage::keepEndedPlay() {

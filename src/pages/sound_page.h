@@ -19,6 +19,7 @@
 #include "controls/context_help_win.h"
 #include "controls/cool_button.h"
 #include "controls/tv_slider.h"
+#include "files/performance_replay.h"
 #include "framework/dialog.h"
 #include "framework/output_watch.h"
 #include "framework/page_services.h"
@@ -59,6 +60,14 @@ class SoundPage : public framework::TDialog,
     QString rescuePerformance(const QString& folder, const QString& stem) override;
 
     bool isPlaying() const { return enginePlaying(); }
+    // Plays `performance` (one of this page's) again in real time, its reads in place of the
+    // pointer's and its settings in force until it ends (Stop, Space, or its last read), then the
+    // settings as they were. Nothing is recorded or kept meanwhile, so a recording open refuses
+    // it, with a box. False when it did not start.
+    bool playBack(const files::Performance& performance);
+    bool playingBack() const { return replay != nullptr; }
+    // The page as a kept play names it.
+    virtual files::PerformancePage performancePage() const = 0;
     controls::TVSlider* slider(int id) const;
 
   protected:
@@ -76,7 +85,6 @@ class SoundPage : public framework::TDialog,
     // anew; the others' steps see the new choice themselves.
     virtual void retellReadout() {}
     // Which page a kept performance names.
-    virtual files::PerformancePage performancePage() const = 0;
 
     // Every page's derived destructor calls this first: nothing the engine still reports may
     // reach a page being taken apart, and no output outlives it.
@@ -175,6 +183,10 @@ class SoundPage : public framework::TDialog,
     std::string readout;         // the last text taken, its room kept between frames
     bool closing = false;
     files::PerformanceHistory ownPerformances;
+    // A play back in progress, and the played settings' values from before it.
+    std::unique_ptr<files::ReadReplay> replay;
+    std::vector<int32_t> settingsBeforePlayBack;
+    void endPlayBack();
 };
 
 }  // namespace pages

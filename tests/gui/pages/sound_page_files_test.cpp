@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "files/performance_file.h"
 #include "framework/window_title.h"
 #include "page_kinds.h"
+#include "settings/settings_values.h"
 #include "support/file_size_limit.h"
 
 namespace soundpagetest {
@@ -137,6 +139,37 @@ TYPED_TEST(SoundPageFilesTest, KeepLastPerformanceSavesThePlayWithoutATakeAndSay
               "Can't keep the performance in " +
                   this->folder.filePath(QStringLiteral("gone/x")).toStdString() +
                   ": No such file or directory.");
+}
+
+// A kept play plays back with its own settings, which are given back when it ends; it is not
+// kept again, and with a take open it does not start.
+TYPED_TEST(SoundPageFilesTest, PlayBackUsesThePlaysSettingsUntilItEndsAndNeverRecords) {
+    this->makePage();
+    std::string error;
+    const auto played = files::parsePerformance(
+        std::string("#lirveto-performance 1\npage=") + this->performancePage() +
+            "\nscreen=1000x800\nVolume=77\nreads=400\n0 0 900 100\n",
+        error);
+    ASSERT_TRUE(played) << error;
+    settings::Volume = 50;
+    ASSERT_TRUE(this->page->playBack(*played));
+    EXPECT_TRUE(this->page->isPlaying());
+    EXPECT_EQ(settings::Volume.load(), 77);
+    this->kind.playSome(*this->page);
+    this->send(page::stop);
+    EXPECT_FALSE(this->page->isPlaying());
+    EXPECT_FALSE(this->page->playingBack());
+    EXPECT_EQ(settings::Volume.load(), 50);
+    EXPECT_EQ(this->send(page::keepPerformance), 0);  // nothing was kept
+
+    this->send(page::fileNew);
+    EXPECT_FALSE(this->page->playBack(*played));
+    EXPECT_FALSE(this->page->isPlaying());
+    soundpagetest::pump();  // the box is queued
+    ASSERT_FALSE(this->kind.messages.shown.empty());
+    EXPECT_EQ(this->kind.messages.shown.back().text,
+              "Close the recording before playing a performance back: what plays back is not "
+              "recorded.");
 }
 
 TYPED_TEST(SoundPageFilesTest, ANewTakeThatCannotBeMadeNamesTheFolderAndTheReason) {

@@ -1,4 +1,5 @@
 #include "files/performance_capture.h"
+#include "files/performance_replay.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,24 @@ TEST(PerformanceCapture, MovesEitherWayAndOfAnySizeReadBackAsTheyWere) {
         EXPECT_EQ(play->reads[i].position, moves[i]) << i;
         EXPECT_EQ(play->reads[i].ordinal, static_cast<int64_t>(i));
     }
+}
+
+// A play back reads the play's reads in place of the pointer, and knows when it has given all.
+TEST(PerformanceCapture, AStandInIsReadInsteadOfThePointerUntilTheReplayEnds) {
+    ScriptedCursor pointer({1, 1}, {800, 600});
+    files::Performance played;
+    played.readCount = 3;
+    played.reads = {{0, 0, {10, 20}}, {5, 2, {30, 40}}};
+    files::ReadReplay replay(played);
+    files::PerformanceCapture capture(pointer, 4096);
+    capture.readFrom(&replay);
+    EXPECT_EQ(capture.cursorPosition(), (platform::CursorPosition{10, 20}));
+    EXPECT_EQ(capture.cursorPosition(), (platform::CursorPosition{10, 20}));
+    EXPECT_FALSE(replay.finished());
+    EXPECT_EQ(capture.cursorPosition(), (platform::CursorPosition{30, 40}));
+    EXPECT_TRUE(replay.finished());
+    capture.readFrom(nullptr);
+    EXPECT_EQ(capture.cursorPosition(), pointer.position);
 }
 
 TEST(PerformanceCapture, AFullCaptureIsCutShortAndAnUnreadPlayIsNone) {
