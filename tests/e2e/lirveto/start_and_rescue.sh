@@ -2,7 +2,8 @@
 # Under a private X server with SDL's disk driver: with PlayOnStart on, only the page on top
 # plays, so after Space stops it the sound output stops growing. Then on the Midi tab, Ctrl+S on
 # an unnamed take asks for a name; cancelled, and the program ended by SIGTERM, the take is kept
-# under recovered/ as a file mido reads.
+# under recovered/ as a file mido reads, and so is the play, which renders again to the same
+# bytes.
 # Usage: start_and_rescue.sh LIRVETO
 set -uo pipefail
 
@@ -58,4 +59,11 @@ wait_exit
 kept=$(ls "$work/data/Lirveto/recovered"/*.mid 2>/dev/null | head -n1)
 [ -n "$kept" ] || fail "the take was not kept in $work/data/Lirveto/recovered"
 "$python" "$here/read_midi_take.py" "$kept" 50 70 || fail "mido cannot read the kept take"
+
+# The play was kept as well, and rendered again through its page it is the take, byte for byte.
+performance=$(ls "$work/data/Lirveto/recovered"/*midi.performance 2>/dev/null | head -n1)
+[ -n "$performance" ] || fail "the last performance was not kept in $work/data/Lirveto/recovered"
+"$(dirname "$program")/lirveto-render" --performance "$performance" --out "$work/again.mid" ||
+  fail "lirveto-render could not render the kept performance"
+cmp "$kept" "$work/again.mid" || fail "the kept performance renders otherwise than the take"
 echo "e2e: passed"
