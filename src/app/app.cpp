@@ -355,7 +355,9 @@ void App::stopEveryPage() {
 
 void App::applicationClosed() {
     stopEveryPage();
-    noteKept(keepLastPerformances());
+    // A normal ending keeps the last plays quietly, each in place of its page's from the ending
+    // before: a safety net, not news for the next start's notice (which a signal's ending gets).
+    keepLastPerformances(QStringLiteral("last-performance"), true);
     // Only a running loop can be left; before it runs (start-up, tests) there is nothing to end.
     if (QThread::currentThread()->loopLevel() > 0) {
         QCoreApplication::exit(0);
@@ -389,14 +391,12 @@ QString App::recoveryFolder() {
     return dataFolder() + QStringLiteral("/recovered");
 }
 
-QStringList App::keepLastPerformances() {
-    const QString stem = QStringLiteral("performance-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+QStringList App::keepLastPerformances(const QString& stem, bool replace) {
     QStringList kept;
     for (const auto& page : pages) {
         if (auto* rescue = dynamic_cast<framework::RecordingRescue*>(page.get())) {
             QDir().mkpath(recoveryFolder());
-            const QString path = rescue->rescuePerformance(recoveryFolder(), stem);
+            const QString path = rescue->rescuePerformance(recoveryFolder(), stem, replace);
             if (!path.isEmpty()) {
                 kept << QDir::cleanPath(path);
             }
@@ -434,7 +434,10 @@ void App::endOnSignal() {
             }
         }
     }
-    kept << keepLastPerformances();
+    kept << keepLastPerformances(
+        QStringLiteral("performance-") +
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")),
+        false);
     noteKept(kept);
     LoggedMessages logged;
     settings::saveSettings(nullptr, logged);

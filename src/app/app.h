@@ -92,9 +92,11 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     void endOnSignal();
     // $XDG_DATA_HOME/Lirveto/recovered.
     static QString recoveryFolder();
-    // Each page's newest play that the user did not keep, written into recoveryFolder(); the
-    // paths written. Exit, window close and signals call it once the pages are stopped.
-    QStringList keepLastPerformances();
+    // Each page's newest play that the user did not keep, written into recoveryFolder() as
+    // STEM-PAGE.performance (in place of a file of that name when `replace`); the paths written.
+    // Exit and window close (as "last-performance", in place of the last ending's, untold) and
+    // signals (dated, told at the next start) call it once the pages are stopped.
+    QStringList keepLastPerformances(const QString& stem, bool replace);
     // The notice of recordings kept by earlier endings while it is open, else null. Every start
     // after the main window is shown opens it until the user has dismissed it once.
     RescueNotice* rescueNotice() const { return openNotice.data(); }

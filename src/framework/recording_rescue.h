@@ -17,9 +17,11 @@ class RecordingRescue {
     virtual QString rescueRecording(const QString& folder, const QString& stem) = 0;
     // The program ends (Exit, window close or a signal): the page's newest play since start, when
     // the user did not keep it, is written into `folder` (which exists) as a performance file
-    // named from `stem` and the page, and its path returned. Empty when there was none to keep or
-    // it could not be written (then a line on stderr says why). GUI thread, the page stopped.
-    virtual QString rescuePerformance(const QString& /*folder*/, const QString& /*stem*/) {
+    // named from `stem` and the page (in place of a file of that name when `replace`, else beside
+    // it), and its path returned. Empty when there was none to keep or it could not be written
+    // (then a line on stderr says why). GUI thread, the page stopped.
+    virtual QString rescuePerformance(const QString& /*folder*/, const QString& /*stem*/,
+                                      bool /*replace*/) {
         return {};
     }
 };

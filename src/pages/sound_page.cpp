@@ -137,16 +137,18 @@ QString SoundPage::rescueRecording(const QString& folder, const QString& stem) {
     return recording().rescue(folder, stem);
 }
 
-QString SoundPage::rescuePerformance(const QString& folder, const QString& stem) {
+QString SoundPage::rescuePerformance(const QString& folder, const QString& stem, bool replace) {
     keepEndedPlay();
     const files::PerformancePage page = performancePage();
     const files::Performance* last = performances().last(page);
     if (last == nullptr || performances().lastKept(page)) {
         return {};
     }
-    const QString name = framework::freeFileName(
-        folder, stem + QLatin1Char('-') + QString::fromUtf8(files::performancePageName(page)),
-        QStringLiteral("performance"));
+    const QString named =
+        stem + QLatin1Char('-') + QString::fromUtf8(files::performancePageName(page));
+    const QString name =
+        replace ? folder + QLatin1Char('/') + named + QStringLiteral(".performance")
+                : framework::freeFileName(folder, named, QStringLiteral("performance"));
     const std::string path = fileSystemName(name);
     if (!platform::replaceFileAtomically(path, files::performanceText(*last))) {
         (void)std::fprintf(stderr, "lirveto: can't keep the last performance in %s: %s\n",

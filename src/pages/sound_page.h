@@ -57,7 +57,7 @@ class SoundPage : public framework::TDialog,
     // The save check: false only when the user cancels.
     bool canClose() override { return recording().saveCheck(); }
     QString rescueRecording(const QString& folder, const QString& stem) override;
-    QString rescuePerformance(const QString& folder, const QString& stem) override;
+    QString rescuePerformance(const QString& folder, const QString& stem, bool replace) override;
 
     bool isPlaying() const { return enginePlaying(); }
     // Plays `performance` (one of this page's) again in real time, its reads in place of the
