@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "message_text.h"
+#include "option_fields.h"
 
 namespace {
 
@@ -38,19 +39,6 @@ constexpr std::array<std::pair<std::string_view, SampleDepth>, 4> kDepths{{
 
 constexpr std::array<std::pair<std::string_view, int32_t>, 2> kChannels{{{"1", 1}, {"2", 2}}};
 
-std::vector<std::string_view> fieldsOf(std::string_view text) {
-    std::vector<std::string_view> fields;
-    size_t start = 0;
-    while (true) {
-        const size_t colon = text.find(':', start);
-        fields.push_back(text.substr(start, colon - start));
-        if (colon == std::string_view::npos) {
-            return fields;
-        }
-        start = colon + 1;
-    }
-}
-
 // The value named by `field` in `table`; nothing for an empty field. False for another name.
 template <typename Value, size_t Size>
 bool lookUp(std::string_view field,
@@ -77,7 +65,7 @@ bool refuse(std::string& error, std::string text) {
 
 bool parseFormatOption(std::string_view text, std::optional<FormatRequest>& request,
                        std::string& error) {
-    std::vector<std::string_view> fields = fieldsOf(text);
+    std::vector<std::string_view> fields = colonFields(text);
     const std::string given = " (--format " + quotedForMessage(text) + ")";
     if (fields.size() > 4) {
         return refuse(error, "--format wants KIND[:RATE[:BITS[:CHANNELS]]]" + given);

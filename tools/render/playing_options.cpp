@@ -4,24 +4,12 @@
 #include <vector>
 
 #include "message_text.h"
+#include "option_fields.h"
 #include "render_limits.h"
 #include "settings/playing_names.h"
 #include "settings/playing_values.h"
 
 namespace {
-
-std::vector<std::string_view> fieldsOf(std::string_view text) {
-    std::vector<std::string_view> fields;
-    size_t start = 0;
-    while (true) {
-        const size_t colon = text.find(':', start);
-        fields.push_back(text.substr(start, colon - start));
-        if (colon == std::string_view::npos) {
-            return fields;
-        }
-        start = colon + 1;
-    }
-}
 
 // A whole number within low..high, digits only.
 std::optional<int32_t> boundedWhole(std::string_view text, int32_t low, int32_t high) {
@@ -52,7 +40,7 @@ std::string names(const auto& list) {
 }  // namespace
 
 bool parseLayoutOption(std::string_view value, PlayingOptions& options, std::string& error) {
-    const std::vector<std::string_view> fields = fieldsOf(value);
+    const std::vector<std::string_view> fields = colonFields(value);
     const auto layout = settings::parseLayout(fields.front());
     const std::string got = ", got " + quotedForMessage(value);
     if (layout == settings::PitchLayout::Hertz && fields.size() == 1) {
@@ -80,7 +68,7 @@ bool parseCorrectionOption(std::string_view value, PlayingOptions& options, std:
         options.correction = engine::CorrectionSetup{};
         return true;
     }
-    const std::vector<std::string_view> fields = fieldsOf(value);
+    const std::vector<std::string_view> fields = colonFields(value);
     if (fields.size() < 2 || fields.size() > 4) {
         return refuse(error, "--correction wants off or SCALE:ROOT[:STRENGTH[:RATE]]" + got);
     }
