@@ -66,7 +66,9 @@ bool renderDirectSound(const Gesture& gesture, platform::ScreenSize screen, int6
 
     engine.startPlaying();
     const bool played = engine.isPlaying();
-    for (int64_t t = 1; played && t <= durationMs && messages.failures.first.empty(); ++t) {
+    for (int64_t t = 1; played && t <= durationMs && !gesture.readsGiven() &&
+                        messages.failures.first.empty();
+         ++t) {
         cursor.nowMs = t;
         device->advanceToMs(static_cast<uint64_t>(t));
         timer.advanceTo(t);

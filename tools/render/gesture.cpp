@@ -93,6 +93,13 @@ Gesture Gesture::fromPoints(std::vector<GesturePoint> taken, int64_t lastMs,
     return gesture;
 }
 
+Gesture Gesture::replayingEveryRead(std::vector<GesturePoint> taken, int64_t lastMs,
+                                    std::shared_ptr<files::ReadReplay> replay) {
+    Gesture gesture = fromPoints(std::move(taken), lastMs, replay);
+    gesture.wholeReplay = std::move(replay);
+    return gesture;
+}
+
 platform::CursorPosition Gesture::cursorAt(int64_t timeMs) const {
     const auto after =
         std::upper_bound(points.begin(), points.end(), timeMs,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/tone/cursor_mapping.h"
+#include "files/performance_replay.h"
 
 struct GesturePoint {
     int64_t timeMs = 0;
@@ -30,10 +31,17 @@ class Gesture {
     // reads that instead of the cursor at the render's time.
     static Gesture fromPoints(std::vector<GesturePoint> taken, int64_t lastMs,
                               std::shared_ptr<platform::CursorSource> replay);
+    // As fromPoints, the render ending as soon as `replay` has given every read its play made
+    // (readsGiven), whose count, not the clock, says how long a page that reads at its device's
+    // pace played.
+    static Gesture replayingEveryRead(std::vector<GesturePoint> taken, int64_t lastMs,
+                                      std::shared_ptr<files::ReadReplay> replay);
 
     int64_t lastTimeMs() const { return lastMs; }
     const std::vector<GesturePoint>& allPoints() const { return points; }
     platform::CursorSource* replayedReads() const { return replay.get(); }
+    // The render has given every read of the play it replays, and stops there.
+    bool readsGiven() const { return wholeReplay != nullptr && wholeReplay->finished(); }
 
   private:
     explicit Gesture(std::vector<GesturePoint> parsed)
@@ -41,4 +49,5 @@ class Gesture {
     std::vector<GesturePoint> points;  // never empty
     int64_t lastMs = 0;
     std::shared_ptr<platform::CursorSource> replay;
+    std::shared_ptr<files::ReadReplay> wholeReplay;
 };

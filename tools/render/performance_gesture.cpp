@@ -7,6 +7,11 @@
 #include "engine/midi/midi_engine.h"
 #include "files/performance_replay.h"
 
+namespace {
+// Far more than any output takes ahead of what it has played.
+constexpr int64_t kDeviceLeadBoundMs = 2000;
+}  // namespace
+
 Gesture performanceGesture(const files::Performance& performance, const std::string& engine) {
     std::vector<GesturePoint> points;
     points.reserve(performance.reads.size());
@@ -19,17 +24,26 @@ Gesture performanceGesture(const files::Performance& performance, const std::str
     }
     // The play went on after its last move until Stop.
     lastMs = std::max(lastMs, performance.lengthMs);
-    std::shared_ptr<platform::CursorSource> replay;
     const bool numbered =
         std::all_of(performance.reads.begin(), performance.reads.end(),
                     [](const files::PerformanceRead& r) { return r.ordinal >= 0; });
-    if (performance.page && files::performancePageName(*performance.page) == engine && numbered) {
-        replay = std::make_shared<files::ReadReplay>(performance);
-        // The Midi page reads once a tick, so its reads say how many ticks the play had, however
-        // late the live ones came.
-        if (engine == "midi" && performance.readCount > 0) {
-            lastMs = performance.readCount * engine::MidiEngine::kTickMs;
-        }
+    if (!performance.page || files::performancePageName(*performance.page) != engine ||
+        !numbered) {
+        return Gesture::fromPoints(std::move(points), lastMs, nullptr);
+    }
+    auto replay = std::make_shared<files::ReadReplay>(performance);
+    // The Midi page reads once a tick, so its reads say how many ticks the play had, however
+    // late the live ones came.
+    if (engine == "midi" && performance.readCount > 0) {
+        return Gesture::fromPoints(std::move(points),
+                                   performance.readCount * engine::MidiEngine::kTickMs, replay);
+    }
+    // The Wave and DirectSound pages read at their device's pace, which no clock of the render's
+    // repeats: the render plays until every read is given again. A device takes its buffers ahead
+    // of what is heard, so the live reads may run past the play's length by that much.
+    if (performance.readCount > 0) {
+        return Gesture::replayingEveryRead(std::move(points), lastMs + kDeviceLeadBoundMs,
+                                           std::move(replay));
     }
     return Gesture::fromPoints(std::move(points), lastMs, std::move(replay));
 }

@@ -9,6 +9,6 @@
 
 // The gesture to render `performance` with through `engine`: its reads by time, which replay in
 // order when the engine is the performance's own page and every read is numbered. It lasts as
-// long as the play did when the file says so (through the Midi page, as many ticks as it read),
-// else until its last line.
+// long as the play did when the file says so (through its own page, until every read the play
+// made is given again), else until its last line.
 Gesture performanceGesture(const files::Performance& performance, const std::string& engine);

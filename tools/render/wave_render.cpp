@@ -163,7 +163,8 @@ bool renderWave(const Gesture& gesture, platform::ScreenSize screen, int64_t dur
             waveOut.opened = false;
             deviceStart = now;
         }
-        if (!engine.isPlaying() || waveOut.device == nullptr || waveOut.ends.empty()) {
+        if (!engine.isPlaying() || waveOut.device == nullptr || waveOut.ends.empty() ||
+            gesture.readsGiven()) {
             break;
         }
         const uint64_t end = waveOut.ends.front();

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Under a private X server with SDL's disk driver: with PlayOnStart on, only the page on top
-# plays, so after Space stops it the sound output stops growing. Then on the Midi tab, Ctrl+S on
-# an unnamed take asks for a name; cancelled, and the program ended by SIGTERM, the take is kept
-# under recovered/ as a file mido reads, and so is the play, which renders again to the same
-# bytes.
+# plays, so after Space stops it the sound output stops growing. A take is played on the Wave
+# tab, then on the Midi tab, where Ctrl+S on the unnamed take asks for a name; cancelled, and the
+# program ended by SIGTERM, both takes are kept under recovered/ (the Midi one a file mido reads),
+# and so are the plays, each of which renders again through its page to its take's bytes.
 # Usage: start_and_rescue.sh LIRVETO
 set -uo pipefail
 
@@ -32,20 +32,26 @@ sleep 1.5
 [ "$(file_size "$work/audio.raw")" -eq "$stopped" ] ||
   fail "the output grew from $stopped to $(file_size "$work/audio.raw") bytes after Space stopped the page on top"
 
+# A take on the Wave tab, on top.
+play_a_take() {
+  xdotool key ctrl+n
+  wait_title "$window" "$1"
+  xdotool mousemove 320 100
+  xdotool key space
+  sleep 1
+  xdotool mousemove 960 100
+  sleep 1
+  xdotool key space
+  sleep 0.3
+}
+play_a_take "[noname.WAV] Lirveto"
+
 # The Midi tab (right of "Wave"): a take, then Ctrl+S, which must ask for a name.
 eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove "$((X + 85))" "$((Y + 33))" click 1
 sleep 0.5
 xdotool windowfocus --sync "$window"
-xdotool key ctrl+n
-wait_title "$window" "[noname.MID] Lirveto"
-xdotool mousemove 320 100
-xdotool key space
-sleep 1
-xdotool mousemove 960 100
-sleep 1
-xdotool key space
-sleep 0.3
+play_a_take "[noname.MID] Lirveto"
 xdotool key ctrl+s
 dialog=$(wait_window "Save As")
 [ -n "$dialog" ] || fail "Ctrl+S on an unnamed take opened no file dialog"
@@ -60,10 +66,14 @@ kept=$(ls "$work/data/Lirveto/recovered"/*.mid 2>/dev/null | head -n1)
 [ -n "$kept" ] || fail "the take was not kept in $work/data/Lirveto/recovered"
 "$python" "$here/read_midi_take.py" "$kept" 50 70 || fail "mido cannot read the kept take"
 
-# The play was kept as well, and rendered again through its page it is the take, byte for byte.
-performance=$(ls "$work/data/Lirveto/recovered"/*midi.performance 2>/dev/null | head -n1)
-[ -n "$performance" ] || fail "the last performance was not kept in $work/data/Lirveto/recovered"
-"$(dirname "$program")/lirveto-render" --performance "$performance" --out "$work/again.mid" ||
-  fail "lirveto-render could not render the kept performance"
-cmp "$kept" "$work/again.mid" || fail "the kept performance renders otherwise than the take"
+# The plays were kept as well, and rendered again through their pages they are the takes, byte
+# for byte.
+for page in wave:wav midi:mid; do
+  take=$(ls "$work/data/Lirveto/recovered"/*."${page#*:}" 2>/dev/null | head -n1)
+  performance=$(ls "$work/data/Lirveto/recovered"/*"${page%:*}.performance" 2>/dev/null | head -n1)
+  [ -n "$take" ] && [ -n "$performance" ] || fail "the ${page%:*} take or play was not kept"
+  "$(dirname "$program")/lirveto-render" --performance "$performance" --out "$work/again.${page#*:}" ||
+    fail "lirveto-render could not render the kept ${page%:*} performance"
+  cmp "$take" "$work/again.${page#*:}" || fail "the kept ${page%:*} performance renders otherwise than its take"
+done
 echo "e2e: passed"

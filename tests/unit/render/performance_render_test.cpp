@@ -1,5 +1,5 @@
 // A play kept while it happened and rendered again through its own page comes out byte for byte
-// as it was recorded, the pointer held still and a setting moved mid-play included.
+// as it was recorded, the pointer held still and a setting moved mid-play included, on every page.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,13 +9,18 @@
 #include <memory>
 #include <string>
 
+#include "dsound_render.h"
 #include "files/midi_file.h"
+#include "engine/tone/render_buffer.h"
+#include "files/pcm_wave_format.h"
+#include "files/wave_file.h"
 #include "files/performance_capture.h"
 #include "files/performance_replay.h"
 #include "midi_render.h"
 #include "performance_gesture.h"
 #include "settings/settings_values.h"
 #include "support/scripted_cursor.h"
+#include "wave_render.h"
 
 namespace {
 
@@ -35,46 +40,75 @@ class LivePointer final : public platform::CursorSource {
     int reads = 0;
 };
 
-std::string renderedMidi(const Gesture& gesture, int64_t durationMs) {
-    const fs::path path =
-        fs::temp_directory_path() / ("lirveto-performance-" + std::to_string(::getpid()) + ".mid");
-    files::MidiFile recording(nullptr);
-    EXPECT_TRUE(recording.newFile(nullptr));
-    std::string error;
-    EXPECT_TRUE(renderMidi(gesture, {1920, 1080}, durationMs, recording, error)) << error;
-    EXPECT_TRUE(recording.saveAs(path.c_str()));
-    EXPECT_TRUE(recording.close());
+std::string fileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The bytes `gesture` records through `page` in `durationMs`.
+std::string rendered(files::PerformancePage page, const Gesture& gesture, int64_t durationMs) {
+    const fs::path path =
+        fs::temp_directory_path() / ("lirveto-performance-" + std::to_string(::getpid()));
+    std::string error;
+    if (page == files::PerformancePage::midi) {
+        files::MidiFile recording(nullptr);
+        EXPECT_TRUE(recording.newFile(nullptr));
+        EXPECT_TRUE(renderMidi(gesture, {1920, 1080}, durationMs, recording, error)) << error;
+        EXPECT_TRUE(recording.saveAs(path.c_str()));
+        EXPECT_TRUE(recording.close());
+    } else {
+        const engine::OutputFormat output = engine::currentOutputFormat();
+        const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
+            static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
+        files::WaveFile recording(nullptr, &format);
+        EXPECT_TRUE(recording.newFile(nullptr));
+        EXPECT_TRUE(page == files::PerformancePage::wave
+                        ? renderWave(gesture, {1920, 1080}, durationMs, recording, error)
+                        : renderDirectSound(gesture, {1920, 1080}, durationMs, recording, error))
+            << error;
+        EXPECT_TRUE(recording.saveAs(path.c_str()));
+        EXPECT_TRUE(recording.close());
+    }
+    std::string bytes = fileBytes(path);
     fs::remove(path);
     return bytes;
 }
 
-TEST(PerformanceRender, AKeptMidiPlayRendersThroughItsOwnPageAsItWasRecorded) {
+TEST(PerformanceRender, AKeptPlayRendersThroughItsOwnPageAsItWasRecorded) {
+    // The Wave and DirectSound plays' length and times are the test's wall time, a few ms: only
+    // the count of their reads can say how long they played.
+    const struct {
+        files::PerformancePage page;
+        const char* engine;
+        int64_t playedMs;
+    } cases[] = {{files::PerformancePage::midi, "midi", 60},
+                 {files::PerformancePage::wave, "wave", 900},
+                 {files::PerformancePage::dsound, "dsound", 300}};
     const int32_t bend = settings::PitchBend;
-    auto live = std::make_shared<LivePointer>();
-    live->pointer.script = {{100, 500}, {100, 500}, {400, 300}, {400, 300}, {400, 300},
-                            {900, 100}, {900, 100}, {900, 100}, {900, 100}, {900, 100}};
-    auto capture = std::make_shared<files::PerformanceCapture>(*live);
-    capture->begin(files::PerformancePage::midi, "");
-    const Gesture played = Gesture::fromPoints({{0, {0, 0}}}, 0, capture);
-    const std::string recorded = renderedMidi(played, 60);
-    const auto performance = capture->finish();
-    ASSERT_TRUE(performance);
-    EXPECT_EQ(performance->reads.size(), 3U);  // the held pointer added nothing
-    ASSERT_EQ(performance->changes.size(), 1U);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.engine);
+        auto live = std::make_shared<LivePointer>();
+        live->pointer.script = {{100, 500}, {100, 500}, {400, 300}, {400, 300}, {400, 300},
+                                {900, 100}, {900, 100}, {900, 100}, {900, 100}, {900, 100}};
+        auto capture = std::make_shared<files::PerformanceCapture>(*live);
+        capture->begin(c.page, "");
+        const Gesture played = Gesture::fromPoints({{0, {0, 0}}}, 0, capture);
+        const std::string recorded = rendered(c.page, played, c.playedMs);
+        const auto performance = capture->finish();
+        ASSERT_TRUE(performance);
+        EXPECT_EQ(performance->reads.size(), 3U);  // the held pointer added nothing
+        ASSERT_EQ(performance->changes.size(), 1U);
 
-    std::string error;
-    const auto kept = files::parsePerformance(files::performanceText(*performance), error);
-    ASSERT_TRUE(kept) << error;
-    settings::PitchBend = bend;
-    files::applyPerformanceSettings(*kept);
-    // The play's end is in the file: the pointer held still after its last move, and the
-    // replay lasts as long all the same.
-    EXPECT_EQ(kept->readCount, 12);
-    const Gesture replayed = performanceGesture(*kept, "midi");
-    EXPECT_EQ(renderedMidi(replayed, replayed.lastTimeMs()), recorded);
-    settings::PitchBend = bend;
+        std::string error;
+        const auto kept = files::parsePerformance(files::performanceText(*performance), error);
+        ASSERT_TRUE(kept) << error;
+        settings::PitchBend = bend;
+        files::applyPerformanceSettings(*kept);
+        const Gesture replayed = performanceGesture(*kept, c.engine);
+        const std::string again = rendered(c.page, replayed, replayed.lastTimeMs());
+        EXPECT_TRUE(again == recorded) << again.size() << " bytes against " << recorded.size();
+        settings::PitchBend = bend;
+    }
 }
 
 }  // namespace
