@@ -66,8 +66,8 @@ bool renderDirectSound(const Gesture& gesture, platform::ScreenSize screen, int6
 
     engine.startPlaying();
     const bool played = engine.isPlaying();
-    for (int64_t t = 1; played && t <= durationMs && !gesture.readsGiven() &&
-                        messages.failures.first.empty();
+    for (int64_t t = 1;
+         played && t <= durationMs && !gesture.readsGiven() && messages.failures.first.empty();
          ++t) {
         cursor.nowMs = t;
         device->advanceToMs(static_cast<uint64_t>(t));

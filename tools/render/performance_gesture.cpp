@@ -27,8 +27,7 @@ Gesture performanceGesture(const files::Performance& performance, const std::str
     const bool numbered =
         std::all_of(performance.reads.begin(), performance.reads.end(),
                     [](const files::PerformanceRead& r) { return r.ordinal >= 0; });
-    if (!performance.page || files::performancePageName(*performance.page) != engine ||
-        !numbered) {
+    if (!performance.page || files::performancePageName(*performance.page) != engine || !numbered) {
         return Gesture::fromPoints(std::move(points), lastMs, nullptr);
     }
     auto replay = std::make_shared<files::ReadReplay>(performance);

@@ -10,12 +10,12 @@
 #include <string>
 
 #include "dsound_render.h"
-#include "files/midi_file.h"
 #include "engine/tone/render_buffer.h"
+#include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
-#include "files/wave_file.h"
 #include "files/performance_capture.h"
 #include "files/performance_replay.h"
+#include "files/wave_file.h"
 #include "midi_render.h"
 #include "performance_gesture.h"
 #include "settings/settings_values.h"
