@@ -46,9 +46,10 @@ uint64_t takeNumber(const std::vector<uint8_t>& in, std::size_t& at) {
 PerformanceCapture::PerformanceCapture(platform::CursorSource& source, std::size_t room)
     : pointer(source), capacity(room) {}
 
-void PerformanceCapture::begin(PerformancePage page, std::string start) {
+void PerformanceCapture::begin(PerformancePage page, std::string start, int64_t fromHz) {
     header = Performance{};
     header.page = page;
+    header.fromHz = fromHz;
     header.screen = pointer.primaryScreenSize();
     header.start = std::move(start);
     const auto played = settings::playedSettings();

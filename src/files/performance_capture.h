@@ -33,8 +33,9 @@ class PerformanceCapture final : public platform::CursorSource {
                                 std::size_t capacityBytes = defaultCapacityBytes);
 
     // A play starts: takes the settings as they are and reserves the room. `start` says when,
-    // as the file will show it.
-    void begin(PerformancePage page, std::string start);
+    // as the file will show it; `fromHz` what the page's sound carries over from the play before
+    // (Performance::fromHz).
+    void begin(PerformancePage page, std::string start, int64_t fromHz = -1);
     // The play ended: what it read, how many reads and how long until now, and the room given
     // back. Nothing when no play began or its
     // engine read nothing.

@@ -153,8 +153,10 @@ class Parser {
             result.start = value;
             return true;
         }
-        if (key == "reads" || key == "length_ms") {
-            int64_t& count = key == "reads" ? result.readCount : result.lengthMs;
+        if (key == "reads" || key == "length_ms" || key == "from_hz") {
+            int64_t& count = key == "reads"       ? result.readCount
+                             : key == "length_ms" ? result.lengthMs
+                                                  : result.fromHz;
             if (!readInteger(value, count) || count < 0) {
                 return fail(std::string(key) + " " + quoted(value) + " is not a whole number");
             }
@@ -313,6 +315,9 @@ std::string performanceText(const Performance& performance) {
     }
     if (performance.lengthMs >= 0) {
         text += "length_ms=" + std::to_string(performance.lengthMs) + "\n";
+    }
+    if (performance.fromHz >= 0) {
+        text += "from_hz=" + std::to_string(performance.fromHz) + "\n";
     }
     for (const PerformanceSetting& setting : performance.atPlay) {
         text += setting.key + "=" + setting.value + "\n";

@@ -59,8 +59,10 @@ struct Performance {
     platform::ScreenSize screen;          // 0x0: not said
     std::string start;
     bool cutShort = false;
-    int64_t readCount = -1;                   // -1: not said
-    int64_t lengthMs = -1;                    // -1: not said
+    int64_t readCount = -1;  // -1: not said
+    int64_t lengthMs = -1;   // -1: not said
+    // The DirectSound stream's frequency at Play, which the play slewed from; -1: not said.
+    int64_t fromHz = -1;
     std::vector<PerformanceSetting> atPlay;   // ordinal and time 0
     std::vector<PerformanceSetting> changes;  // in time order
     std::vector<PerformanceRead> reads;       // in time order; never empty once parsed

@@ -1,9 +1,11 @@
 #include "pages/dsound_page.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "controls/help_tables.h"
 #include "controls/tone_sliders.h"
+#include "engine/dsound/stream_state.h"
 #include "pages/dsound_page_template.h"
 #include "platform/mmtimer.h"
 #include "settings/settings_values.h"
@@ -51,6 +53,16 @@ DirectSoundPage::DirectSoundPage(QWidget* parent, framework::PageServices& pageS
 DirectSoundPage::~DirectSoundPage() {
     shutDown();
     releaseEngine();
+}
+
+int64_t DirectSoundPage::carriedFromHz() const {
+    return engine::streamState().lastFrequency.load(std::memory_order_relaxed);
+}
+
+// Only while stopped: the steps own the stream's state while it plays.
+void DirectSoundPage::carryFrom(int64_t hz) {
+    engine::streamState().lastFrequency.store(
+        static_cast<int32_t>(std::min<int64_t>(hz, INT32_MAX)), std::memory_order_relaxed);
 }
 
 void DirectSoundPage::setupControls() {

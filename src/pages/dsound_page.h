@@ -24,6 +24,8 @@ class DirectSoundPage final : public SamplePage<engine::DirectSoundEngine>,
   private:
     void setupControls() override;
     void takeSettings() override { placeToneSliders(); }
+    int64_t carriedFromHz() const override;
+    void carryFrom(int64_t hz) override;
     files::PerformancePage performancePage() const override {
         return files::PerformancePage::dsound;
     }

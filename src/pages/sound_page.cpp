@@ -227,7 +227,8 @@ void SoundPage::startPlaying() {
         forgetStatus();  // the first readout is shown whatever was shown before
         dropouts.playStarted();
         capture.begin(performancePage(),
-                      files::performanceStartText(std::chrono::system_clock::now()));
+                      files::performanceStartText(std::chrono::system_clock::now()),
+                      carriedFromHz());
         startEngine();
     }
     showPlayState();
@@ -257,6 +258,9 @@ bool SoundPage::playBack(const files::Performance& performance) {
         settingsBeforePlayBack.push_back(setting.value());
     }
     files::applyPerformanceSettings(performance);
+    if (performance.fromHz >= 0) {
+        carryFrom(performance.fromHz);
+    }
     replay = std::make_unique<files::ReadReplay>(performance);
     capture.readFrom(replay.get());
     forgetStatus();

@@ -84,6 +84,11 @@ class SoundPage : public framework::TDialog,
     // The View choice changed: a page whose engine tells its readout on the GUI thread tells it
     // anew; the others' steps see the new choice themselves.
     virtual void retellReadout() {}
+    // What the page's sound carries over from one play to the next that no setting holds: the
+    // DirectSound stream's frequency, which a play slews from (-1 where nothing is carried).
+    // A play back starts from where its play did.
+    virtual int64_t carriedFromHz() const { return -1; }
+    virtual void carryFrom(int64_t /*hz*/) {}
     // Which page a kept performance names.
 
     // Every page's derived destructor calls this first: nothing the engine still reports may

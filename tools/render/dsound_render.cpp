@@ -1,8 +1,11 @@
 #include "dsound_render.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "engine/dsound/dsound_engine.h"
+#include "engine/dsound/stream_state.h"
 #include "files/wave_file.h"
 #include "gesture_cursor.h"
 #include "platform/dsound/direct_sound_library.h"
@@ -60,6 +63,10 @@ bool renderDirectSound(const Gesture& gesture, platform::ScreenSize screen, int6
     RenderHost host(messages);
 
     engine::streamState().resetToProgramStart();
+    if (gesture.streamFromHz >= 0) {
+        engine::streamState().lastFrequency.store(
+            static_cast<int32_t>(std::min<int64_t>(gesture.streamFromHz, INT32_MAX)));
+    }
     engine::DirectSoundEngine engine(waveOut, library, timer, cursor, messages, host);
     engine.setScreen(screen);
     engine.setRecordingFile(&recording);

@@ -40,6 +40,9 @@ class Gesture {
     int64_t lastTimeMs() const { return lastMs; }
     const std::vector<GesturePoint>& allPoints() const { return points; }
     platform::CursorSource* replayedReads() const { return replay.get(); }
+    // The frequency the DirectSound stream slews from at the start; -1: from where a program
+    // starts.
+    int64_t streamFromHz = -1;
     // The render has given every read of the play it replays, and stops there.
     bool readsGiven() const { return wholeReplay != nullptr && wholeReplay->finished(); }
 

@@ -10,9 +10,8 @@
 namespace {
 // Far more than any output takes ahead of what it has played.
 constexpr int64_t kDeviceLeadBoundMs = 2000;
-}  // namespace
 
-Gesture performanceGesture(const files::Performance& performance, const std::string& engine) {
+Gesture readsAsGesture(const files::Performance& performance, const std::string& engine) {
     std::vector<GesturePoint> points;
     points.reserve(performance.reads.size());
     for (const files::PerformanceRead& read : performance.reads) {
@@ -45,4 +44,14 @@ Gesture performanceGesture(const files::Performance& performance, const std::str
                                            std::move(replay));
     }
     return Gesture::fromPoints(std::move(points), lastMs, std::move(replay));
+}
+
+}  // namespace
+
+Gesture performanceGesture(const files::Performance& performance, const std::string& engine) {
+    Gesture gesture = readsAsGesture(performance, engine);
+    if (engine == "dsound" && performance.page == files::PerformancePage::dsound) {
+        gesture.streamFromHz = performance.fromHz;
+    }
+    return gesture;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The DirectSound tab under a private X server with SDL's disk audio driver: the pitch of the
-# stream follows the pointer, and a recording left unnamed survives SIGTERM.
+# stream follows the pointer, and a recording left unnamed survives SIGTERM, as does its play,
+# which renders again through the page to the same tones, each of the same pitch and loudness.
 # Usage: dsound_play.sh LIRVETO OUTPUT_FOLDER
 set -uo pipefail
 
@@ -44,10 +45,14 @@ grep -qi "can't\|error" "$work/lirveto.log" && fail "the program reported a fail
   fail "the pitch did not follow the pointer"
 echo "e2e: the DirectSound tab played ${expected[*]} Hz"
 
-# Record into an unnamed file, then end on SIGTERM while playing: the recording is kept.
+# Record into an unnamed file, moving, then end on SIGTERM while playing: the recording is kept.
 xdotool key ctrl+n
 sleep 0.3
 xdotool key space
+for place in "768 100" "640 400"; do
+  sleep 1
+  xdotool mousemove $place
+done
 sleep 1
 kill -TERM "$lirveto"
 for _ in $(seq 100); do kill -0 "$lirveto" 2>/dev/null || break; sleep 0.1; done
@@ -60,4 +65,10 @@ kept=$(ls "$work/data/Lirveto/recovered"/*.wav 2>/dev/null | head -n1)
 [ -n "$kept" ] || fail "the unnamed recording was not kept"
 size=$(stat -c %s "$kept")
 [ "$size" -gt 20000 ] || fail "the kept recording holds only $size bytes"
+performance=$(ls "$work/data/Lirveto/recovered"/*dsound.performance 2>/dev/null | head -n1)
+[ -n "$performance" ] || fail "the play was not kept"
+"$(dirname "$program")/lirveto-render" --performance "$performance" --out "$work/again.wav" ||
+  fail "lirveto-render could not render the kept performance"
+"$python" "$here/same_tones.py" "$kept" "$work/again.wav" ||
+  fail "the kept performance renders other tones than its take"
 echo "e2e: passed; $kept holds $size bytes; screenshot in $output/lirveto-dsound.png"

@@ -16,6 +16,7 @@ constexpr const char* kept =
     "cut=short\n"
     "reads=12\n"
     "length_ms=61\n"
+    "from_hz=440\n"
     "Instrument=40\n"
     "SampleRate=44kHz\n"
     "CursorLayout=semitones\n"
@@ -34,6 +35,7 @@ TEST(PerformanceFile, WritesWhatItReadsAndReadsWhatItWrote) {
     EXPECT_TRUE(performance->cutShort);
     EXPECT_EQ(performance->readCount, 12);
     EXPECT_EQ(performance->lengthMs, 61);
+    EXPECT_EQ(performance->fromHz, 440);
     ASSERT_EQ(performance->atPlay.size(), 4U);
     ASSERT_EQ(performance->changes.size(), 1U);
     EXPECT_EQ(performance->changes[0].ordinal, 3);
