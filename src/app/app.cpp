@@ -120,7 +120,14 @@ SDIDecFrame* App::initMainWindow(int showCommand) {
 
 void App::buildPlaySurface() {
     surface = std::make_unique<surface::PlaySurface>(
-        [this] { return surface::mappingOfPage(mainFrame ? mainFrame->pageOnTop() : nullptr); });
+        [this] { return surface::mappingOfPage(mainFrame ? mainFrame->pageOnTop() : nullptr); },
+        [this]() -> std::optional<QPoint> {
+            const auto* page =
+                dynamic_cast<const pages::SoundPage*>(mainFrame ? mainFrame->pageOnTop() : nullptr);
+            const auto replayed = page != nullptr ? page->replayedPointer() : std::nullopt;
+            return replayed ? std::optional<QPoint>(QPoint(replayed->x, replayed->y))
+                            : std::nullopt;
+        });
     surface->setWindowIcon(mainFrame->windowIcon());
     mainFrame->shareAccelerators(surface.get());
     if (settings::PlaySurface) {

@@ -40,7 +40,20 @@ platform::CursorPosition ReadReplay::cursorPosition() {
          ++nextRead) {
         position = performance.reads[nextRead].position;
     }
+    shown.store(
+        uint64_t{static_cast<uint32_t>(position.x)} << 32 | static_cast<uint32_t>(position.y),
+        std::memory_order_relaxed);
+    anyGiven.store(true, std::memory_order_release);
     return position;
+}
+
+std::optional<platform::CursorPosition> ReadReplay::lastGiven() const {
+    if (!anyGiven.load(std::memory_order_acquire)) {
+        return std::nullopt;
+    }
+    const uint64_t packed = shown.load(std::memory_order_relaxed);
+    return platform::CursorPosition{static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)),
+                                    static_cast<int32_t>(static_cast<uint32_t>(packed))};
 }
 
 void applyPerformanceSettings(const Performance& performance) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "files/performance_file.h"
 
@@ -22,6 +23,8 @@ class ReadReplay final : public platform::CursorSource {
     platform::ScreenSize primaryScreenSize() override { return performance.screen; }
     // Every read the play made has been given again.
     bool finished() const { return given.load(std::memory_order_relaxed) >= length; }
+    // The position the last read was given; nothing before the first. Any thread.
+    std::optional<platform::CursorPosition> lastGiven() const;
 
   private:
     Performance performance;
@@ -30,6 +33,8 @@ class ReadReplay final : public platform::CursorSource {
     std::size_t nextRead = 0;
     std::size_t nextChange = 0;
     platform::CursorPosition position;
+    std::atomic<uint64_t> shown{0};  // position, x in the high half, once anyGiven
+    std::atomic<bool> anyGiven{false};
 };
 
 // Puts the settings the performance played with into the process-wide settings.

@@ -66,6 +66,10 @@ class SoundPage : public framework::TDialog,
     // it, with a box. False when it did not start.
     bool playBack(const files::Performance& performance);
     bool playingBack() const { return replay != nullptr; }
+    // Where the play back's pointer is now; nothing while the page plays from the real one.
+    std::optional<platform::CursorPosition> replayedPointer() const {
+        return replay ? replay->lastGiven() : std::nullopt;
+    }
     // The page as a kept play names it.
     virtual files::PerformancePage performancePage() const = 0;
     controls::TVSlider* slider(int id) const;

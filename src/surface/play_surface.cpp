@@ -36,8 +36,10 @@ GuideMapping mappingOfPage(const QWidget* page) {
                                                                  : GuideMapping::frequency;
 }
 
-PlaySurface::PlaySurface(std::function<GuideMapping()> pageMapping)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), mappingOnTop(std::move(pageMapping)) {
+PlaySurface::PlaySurface(std::function<GuideMapping()> pageMapping, ReplayedPointer replayed)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      mappingOnTop(std::move(pageMapping)),
+      replayedOnTop(std::move(replayed)) {
     setWindowTitle(QStringLiteral("Lirveto play surface"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -70,6 +72,7 @@ void PlaySurface::leave() {
 
 void PlaySurface::followFrame() {
     redrawGuideIfChanged();
+    followReplay();
     const engine::SoundingNote now = engine::soundingNote();
     if (!(now == shownNote)) {
         shownNote = now;
@@ -86,6 +89,35 @@ void PlaySurface::followFrame() {
             frameTimer.start(pace);
         }
     }
+}
+
+void PlaySurface::moveDisc(std::optional<QPoint> to) {
+    if (to == pointer) {
+        return;
+    }
+    QRegion changed;
+    if (pointer) {
+        changed += discArea(*pointer);
+    }
+    if (to) {
+        changed += discArea(*to);
+    }
+    pointer = to;
+    update(changed);
+}
+
+// While a play back sounds, the disc is where its reads are; the hand's pointer takes it again
+// at its next move.
+void PlaySurface::followReplay() {
+    const std::optional<QPoint> replayed = replayedOnTop ? replayedOnTop() : std::nullopt;
+    if (replayed) {
+        const double scale = devicePixelRatioF();
+        moveDisc(QPoint(static_cast<int>(replayed->x() / scale),
+                        static_cast<int>(replayed->y() / scale)));
+    } else if (showingReplay) {
+        moveDisc(std::nullopt);
+    }
+    showingReplay = replayed.has_value();
 }
 
 void PlaySurface::redrawGuideIfChanged() {
@@ -128,12 +160,9 @@ void PlaySurface::keyPressEvent(QKeyEvent* event) {
 
 void PlaySurface::mouseMoveEvent(QMouseEvent* event) {
     // The application's cursor source sees this event as well; here it only moves the marker.
-    QRegion changed;
-    if (pointer) {
-        changed += discArea(*pointer);
+    if (!showingReplay) {
+        moveDisc(event->position().toPoint());
     }
-    pointer = event->position().toPoint();
-    update(changed + discArea(*pointer));
     QWidget::mouseMoveEvent(event);
 }
 

@@ -24,8 +24,14 @@ GuideMapping mappingOfPage(const QWidget* page);
 
 class PlaySurface : public QWidget {
   public:
-    // `mappingOnTop` tells which mapping the page on top plays by; asked at every frame.
-    explicit PlaySurface(std::function<GuideMapping()> mappingOnTop);
+    // Where a play back on the page on top has its pointer, in device pixels from the primary
+    // screen's corner; nothing while the page plays from the real pointer.
+    using ReplayedPointer = std::function<std::optional<QPoint>()>;
+
+    // `mappingOnTop` tells which mapping the page on top plays by, `replayedOnTop` where its play
+    // back's pointer is; both asked at every frame.
+    explicit PlaySurface(std::function<GuideMapping()> mappingOnTop,
+                         ReplayedPointer replayedOnTop = {});
     ~PlaySurface() override;
 
     // Shows the surface full screen on the primary screen and remembers that it is shown.
@@ -35,6 +41,8 @@ class PlaySurface : public QWidget {
 
     // The guide as last drawn.
     const NoteGuide& guide() const { return drawnGuide; }
+    // Where the disc is drawn: the pointer over the surface, or a play back's.
+    std::optional<QPoint> disc() const { return pointer; }
 
     // One frame: redraws what changed since the last one. The surface's clock calls it while it
     // is shown: every display frame while a note sounds, a few times a second while none does.
@@ -53,8 +61,12 @@ class PlaySurface : public QWidget {
 
   private:
     void redrawGuideIfChanged();
+    void moveDisc(std::optional<QPoint> to);
+    void followReplay();
 
     std::function<GuideMapping()> mappingOnTop;
+    ReplayedPointer replayedOnTop;
+    bool showingReplay = false;
     QTimer frameTimer;
     std::optional<GuideKey> drawnKey;
     NoteGuide drawnGuide;

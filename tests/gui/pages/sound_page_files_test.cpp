@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "files/performance_file.h"
 #include "framework/window_title.h"
@@ -132,7 +133,9 @@ TYPED_TEST(SoundPageFilesTest, KeepLastPerformanceSavesThePlayWithoutATakeAndSay
     EXPECT_TRUE(text.startsWith("#lirveto-performance 1\npage=" +
                                 QByteArray(this->performancePage()) + "\nscreen=1000x800\n"))
         << text.toStdString();
-    EXPECT_TRUE(text.contains("\n0 0 ")) << text.toStdString();  // the first read
+    // The first read, whenever it came on a busy machine.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\n\\d+ 0 \\d+ \\d+\n")).match(text).hasMatch())
+        << text.toStdString();
 
     EXPECT_EQ(this->send(page::keepPerformance), 0);
     EXPECT_EQ(this->kind.messages.shown.back().text,

@@ -93,6 +93,28 @@ TEST(PlaySurface, ItsClockFollowsEveryFrameWhileANoteSoundsAndLooksOnlyNowAndThe
     EXPECT_EQ(window.framePace(), 0);
 }
 
+// A play back moves the disc to its reads, device pixels scaled to the surface's; the hand's
+// pointer takes the disc back once it ends.
+TEST(PlaySurface, TheDiscFollowsAPlayBackAndThenThePointerAgain) {
+    ScopedSurfaceFlag restore;
+    std::optional<QPoint> replayed;
+    PlaySurface window([] { return GuideMapping::frequency; }, [&replayed] { return replayed; });
+    window.enter();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const double scale = window.devicePixelRatioF();
+    replayed = QPoint(400, 300);
+    window.followFrame();
+    EXPECT_EQ(window.disc(), QPoint(int(400 / scale), int(300 / scale)));
+    QTest::mouseMove(&window, QPoint(50, 60));
+    EXPECT_EQ(window.disc(), QPoint(int(400 / scale), int(300 / scale))) << "the play back's";
+    replayed.reset();
+    window.followFrame();
+    EXPECT_FALSE(window.disc());
+    QTest::mouseMove(&window, QPoint(70, 80));
+    EXPECT_EQ(window.disc(), QPoint(70, 80));
+    window.leave();
+}
+
 TEST(PlaySurface, TheGuideFollowsThePageOnTopAndTheSettingsFrameByFrame) {
     ScopedToneSettings restore;
     GuideMapping onTop = GuideMapping::frequency;
