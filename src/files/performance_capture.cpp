@@ -123,6 +123,34 @@ platform::CursorPosition PerformanceCapture::cursorPosition() {
     return position;
 }
 
+template <typename OnRead, typename OnChange>
+void PerformanceCapture::decodeNotes(OnRead onRead, OnChange onChange) const {
+    int64_t ordinal = 0;
+    int64_t timeMs = 0;
+    platform::CursorPosition at;
+    for (std::size_t next = 0; next < bytes.size();) {
+        const uint64_t first = takeNumber(bytes, next);
+        ordinal += static_cast<int64_t>(first >> 4);
+        const uint64_t later = first >> 1 & 3;
+        timeMs += static_cast<int64_t>(later == 3 ? 3 + takeNumber(bytes, next) : later);
+        if ((first & 1) != 0) {
+            const auto index = static_cast<std::size_t>(takeNumber(bytes, next));
+            const auto value = static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
+            onChange(ordinal, timeMs, index, value);
+            continue;
+        }
+        if ((first & 8) != 0 && next < bytes.size()) {
+            const uint8_t move = bytes[next++];
+            at.x += (move >> 4) - 8;
+            at.y += (move & 0xF) - 8;
+        } else {
+            at.x += static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
+            at.y += static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
+        }
+        onRead(ordinal, timeMs, at);
+    }
+}
+
 std::optional<Performance> PerformanceCapture::finish() {
     if (!open) {
         return std::nullopt;
@@ -135,33 +163,21 @@ std::optional<Performance> PerformanceCapture::finish() {
                                std::chrono::steady_clock::now() - startedAt)
                                .count();
     const auto played = settings::playedSettings();
-    int64_t ordinal = 0;
-    int64_t timeMs = 0;
-    platform::CursorPosition at;
-    for (std::size_t next = 0; next < bytes.size();) {
-        const uint64_t first = takeNumber(bytes, next);
-        ordinal += static_cast<int64_t>(first >> 4);
-        const uint64_t later = first >> 1 & 3;
-        timeMs += static_cast<int64_t>(later == 3 ? 3 + takeNumber(bytes, next) : later);
-        if ((first & 1) != 0) {
-            const auto index = static_cast<std::size_t>(takeNumber(bytes, next));
-            const auto value = static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
+    // Counted first, so the reads take their room once: a vector grown read by read would hold
+    // up to twice the play, and a long play's copy beside it, for a moment.
+    std::size_t readsNoted = 0;
+    decodeNotes([&readsNoted](int64_t, int64_t, platform::CursorPosition) { ++readsNoted; },
+                [](int64_t, int64_t, std::size_t, int32_t) {});
+    performance.reads.reserve(readsNoted);
+    decodeNotes(
+        [&performance](int64_t ordinal, int64_t timeMs, platform::CursorPosition at) {
+            performance.reads.push_back({timeMs, ordinal, at});
+        },
+        [&](int64_t ordinal, int64_t timeMs, std::size_t index, int32_t value) {
             const settings::PlayedSetting& setting = played[index];
             performance.changes.push_back({timeMs, ordinal, setting.key, setting.text(value)});
-            continue;
-        }
-        if ((first & 8) != 0 && next < bytes.size()) {
-            const uint8_t move = bytes[next++];
-            at.x += (move >> 4) - 8;
-            at.y += (move & 0xF) - 8;
-        } else {
-            at.x += static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
-            at.y += static_cast<int32_t>(unzigzag(takeNumber(bytes, next)));
-        }
-        performance.reads.push_back({timeMs, ordinal, at});
-    }
+        });
     std::vector<uint8_t>().swap(bytes);
-    performance.reads.shrink_to_fit();
     if (performance.reads.empty()) {
         return std::nullopt;
     }

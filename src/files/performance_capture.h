@@ -65,6 +65,10 @@ class PerformanceCapture final : public platform::CursorSource {
         bool setting;
     };
     void note(const Note& entry);
+    // Calls onRead(ordinal, timeMs, position) and onChange(ordinal, timeMs, index, value) for
+    // the notes in order.
+    template <typename OnRead, typename OnChange>
+    void decodeNotes(OnRead onRead, OnChange onChange) const;
 
     platform::CursorSource& pointer;
     platform::CursorSource* standIn = nullptr;
