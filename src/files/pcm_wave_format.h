@@ -5,16 +5,22 @@
 
 namespace files {
 
-// Channels = stereo + 1, `rate` frames per second, bits = 8 x (sixteenBit + 1).
-constexpr platform::WaveFormatPcm pcmWaveFormatAt(uint32_t rate, bool stereo, bool sixteenBit) {
+// Channels = stereo + 1, `rate` frames per second, `bits` per sample: 8, 16 or 24 (an export's
+// take).
+constexpr platform::WaveFormatPcm pcmWaveFormatOfBits(uint32_t rate, bool stereo, uint16_t bits) {
     platform::WaveFormatPcm format;
     format.channels = stereo ? 2 : 1;
     format.samplesPerSec = rate;
-    format.bitsPerSample = sixteenBit ? 16 : 8;
+    format.bitsPerSample = bits;
     format.blockAlign = static_cast<uint16_t>(format.channels * format.bitsPerSample / 8);
     format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
     format.cbSize = 0;
     return format;
+}
+
+// The same with bits = 8 x (sixteenBit + 1).
+constexpr platform::WaveFormatPcm pcmWaveFormatAt(uint32_t rate, bool stereo, bool sixteenBit) {
+    return pcmWaveFormatOfBits(rate, stereo, sixteenBit ? 16 : 8);
 }
 
 // The same at rate = 22050 x (highRate + 1).

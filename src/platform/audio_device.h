@@ -17,7 +17,7 @@ namespace platform {
 struct AudioFormat {
     int32_t rate = 22050;        // frames per second
     int32_t channels = 1;        // 1 or 2, interleaved left first
-    int32_t bits = 8;            // 8: unsigned, silence 128; 16: signed little-endian
+    int32_t bits = 8;            // 8: unsigned, silence 128; 16, 24: signed little-endian
     int32_t periodFrames = 512;  // frames asked for per callback (a device may choose another)
     // What the sound server may hold ahead of the speaker, in ms: 0 lets the route choose and
     // raise it when dropouts come; a route without a server buffer of its own ignores it.

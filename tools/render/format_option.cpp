@@ -114,12 +114,18 @@ platform::SoundFileFormat resolvedFormat(const FormatRequest& request, engine::O
     return file;
 }
 
+bool rendersTwentyFourBit(const platform::SoundFileFormat& file) {
+    return platform::hasSampleDepth(file.kind) &&
+           (file.depth == SampleDepth::bits24 || file.depth == SampleDepth::floating);
+}
+
 engine::OutputFormat engineFormatFor(const platform::SoundFileFormat& file,
                                      engine::OutputFormat own) {
     engine::OutputFormat format;
     format.stereo = file.channels == 2;
     format.sixteenBit =
         platform::hasSampleDepth(file.kind) ? file.depth != SampleDepth::bits8 : own.sixteenBit;
+    format.twentyFourBit = rendersTwentyFourBit(file);
     format.highRate = file.rate == 44100;
     format.exportRate = file.rate == 22050 || file.rate == 44100 ? 0 : file.rate;
     return format;

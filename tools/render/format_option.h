@@ -25,8 +25,11 @@ bool parseFormatOption(std::string_view text, std::optional<FormatRequest>& requ
 // format. An opus file is 48000 Hz whatever the render's own rate.
 platform::SoundFileFormat resolvedFormat(const FormatRequest& request, engine::OutputFormat own);
 
-// The output format the engines render at for `file`: its rate and channels, 8-bit samples for
-// an 8-bit file, 16-bit ones for 16-bit, 24-bit and float files (widened exactly when written),
+// Whether a render for `file` computes 24-bit samples: for a 24-bit or float wav or flac file.
+bool rendersTwentyFourBit(const platform::SoundFileFormat& file);
+
+// The output format the engines render at for `file`: its rate and channels, samples of its
+// depth for an 8-, 16- or 24-bit file, 24-bit ones for a float file (a float holds them exactly),
 // and the render's own resolution for the compressed kinds.
 engine::OutputFormat engineFormatFor(const platform::SoundFileFormat& file,
                                      engine::OutputFormat own);

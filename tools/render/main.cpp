@@ -15,12 +15,14 @@
 
 #include "app/version.h"
 #include "dsound_render.h"
+#include "engine/tone/output_wave_format.h"
 #include "engine/tone/render_buffer.h"
 #include "files/midi_file.h"
 #include "files/pcm_wave_format.h"
 #include "files/performance_file.h"
 #include "files/performance_replay.h"
 #include "files/wave_file.h"
+#include "format_option.h"
 #include "gesture.h"
 #include "message_text.h"
 #include "midi_render.h"
@@ -151,9 +153,7 @@ int recordAndSave(files::RiffFile& recording, const std::string& outPath, Render
 }
 
 int renderWaveFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs) {
-    const engine::OutputFormat output = engine::currentOutputFormat();
-    const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
-        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
+    const platform::WaveFormatPcm format = engine::pcmWaveFormatOf(engine::currentOutputFormat());
     files::WaveFile recording(nullptr, &format);
     return recordAndSave(recording, options.outPath, [&](std::string& error) {
         return options.engine == "dsound"
@@ -179,6 +179,7 @@ platform::SoundFileFormat useExportFormat(const FormatRequest& request) {
     settings::HighRate.store(rendered.highRate);
     settings::SixteenBit.store(rendered.sixteenBit);
     engine::setExportRate(rendered.exportRate);
+    engine::setExportTwentyFourBit(rendered.twentyFourBit);
     return file;
 }
 
@@ -210,9 +211,7 @@ int exportTake(const std::string& outPath, const platform::WaveFormatPcm& format
 // Renders as renderWaveFile does, into a temporary take, and writes the take as `file`.
 int renderSoundFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs,
                     const platform::SoundFileFormat& file) {
-    const engine::OutputFormat output = engine::currentOutputFormat();
-    const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
-        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
+    const platform::WaveFormatPcm format = engine::pcmWaveFormatOf(engine::currentOutputFormat());
     return exportTake(
         options.outPath, format, file, [&](files::WaveFile& take, std::string& error) {
             return options.engine == "dsound"
@@ -221,11 +220,17 @@ int renderSoundFile(const RenderOptions& options, const Gesture& gesture, int64_
         });
 }
 
-// The Midi page's sound through the built-in synth, 16-bit at the file's rate and channels.
+// The bytes of one sample of a midi export's take: 24-bit for a 24-bit or float file, else 16.
+int32_t midiTakeSampleBytes(const platform::SoundFileFormat& file) {
+    return rendersTwentyFourBit(file) ? 3 : 2;
+}
+
+// The Midi page's sound through the built-in synth, at the file's rate and channels.
 int renderMidiSoundFile(const RenderOptions& options, const Gesture& gesture, int64_t durationMs,
                         const platform::SoundFileFormat& file) {
     const platform::WaveFormatPcm format =
-        files::pcmWaveFormatAt(static_cast<uint32_t>(file.rate), file.channels == 2, true);
+        files::pcmWaveFormatOfBits(static_cast<uint32_t>(file.rate), file.channels == 2,
+                                   static_cast<uint16_t>(8 * midiTakeSampleBytes(file)));
     return exportTake(
         options.outPath, format, file, [&](files::WaveFile& take, std::string& error) {
             return renderMidiSound(gesture, options.screen, durationMs, options.soundFontPath,
@@ -320,7 +325,8 @@ int main(int argc, char** argv) {
     const int64_t durationMs = options->durationMs.value_or(gesture->lastTimeMs());
     const bool midiFile = midi && !exportFormat;
     const int64_t bytesPerSecond = midi && exportFormat
-                                       ? int64_t{2} * exportFormat->rate * exportFormat->channels
+                                       ? int64_t{midiTakeSampleBytes(*exportFormat)} *
+                                             exportFormat->rate * exportFormat->channels
                                        : engine::currentOutputFormat().bytesPerSecond();
     // A midi export's take holds the release after the duration as well.
     const int64_t longestMs =

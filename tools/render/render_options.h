@@ -38,7 +38,7 @@ inline constexpr const char* kRenderUsage =
     "  or 96000, BITS 8, 16, 24 or float (wav; flac without float; none for the others) and\n"
     "  CHANNELS 1 or 2. An empty or missing field keeps the settings' own value (midi: 44100 Hz,\n"
     "  16 bits, stereo); opus is 48000 Hz only, mp3 at most 48000 Hz. The engines run at that\n"
-    "  rate; they compute 8 or 16 bits, and 24-bit and float files hold the 16-bit samples\n"
+    "  rate and depth: 24-bit files hold their products whole, float files the same samples\n"
     "  exactly. A midi export plays the engine's messages on the built-in General MIDI synth\n"
     "  and keeps 1 s after the end for the last note's release.\n"
     "--soundfont names the synth's SoundFont for a midi export (default: the system's General\n"

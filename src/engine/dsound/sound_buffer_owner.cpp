@@ -1,6 +1,6 @@
 #include "engine/dsound/sound_buffer_owner.h"
 
-#include "files/pcm_wave_format.h"
+#include "engine/tone/output_wave_format.h"
 #include "platform/output_failure.h"
 
 namespace engine {
@@ -32,8 +32,7 @@ bool SoundBufferOwner::createSoundBuffer(uintptr_t window, engine::OutputFormat 
         return false;
     }
 
-    const platform::WaveFormatPcm wave = files::pcmWaveFormatAt(
-        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
+    const platform::WaveFormatPcm wave = pcmWaveFormatOf(output);
     const platform::PcmWaveFormat format{wave.formatTag,      wave.channels,   wave.samplesPerSec,
                                          wave.avgBytesPerSec, wave.blockAlign, wave.bitsPerSample};
 

@@ -19,7 +19,13 @@ constexpr int32_t kMinimumBytesMono8At22050 = 2757;
 constexpr uint16_t kNearZeroBelow = 256;
 constexpr uint16_t kNearZeroAbove = 65279;
 
+// The longest 8- or 16-bit buffer at an export rate: the same time as render::kMaxBufferBytes
+// takes at 44100 Hz, up to 96000 Hz.
+constexpr int32_t kLargestNarrowBufferBytes = 87072;
+static_assert(kLargestNarrowBufferBytes / 2 * 3 == render::kLargestBufferBytes);
+
 std::atomic<int32_t> exportRateInUse{0};
+std::atomic<bool> exportTwentyFourBit{false};
 
 // `frames` at 22050 Hz as frames at `rate`, rounded: exact for 44100 Hz.
 int32_t framesAt(int32_t frames, int32_t rate) {
@@ -86,14 +92,25 @@ OutputFormat currentOutputFormat() {
     return OutputFormat{settings::Stereo.load(std::memory_order_relaxed),
                         settings::HighRate.load(std::memory_order_relaxed),
                         settings::SixteenBit.load(std::memory_order_relaxed),
-                        exportRateInUse.load(std::memory_order_relaxed)};
+                        exportRateInUse.load(std::memory_order_relaxed),
+                        exportTwentyFourBit.load(std::memory_order_relaxed)};
 }
 
 void setExportRate(int32_t rate) {
     exportRateInUse.store(rate, std::memory_order_relaxed);
 }
 
+void setExportTwentyFourBit(bool twentyFourBit) {
+    exportTwentyFourBit.store(twentyFourBit, std::memory_order_relaxed);
+}
+
 int32_t maxBufferBytes(OutputFormat format) {
+    if (format.twentyFourBit) {
+        OutputFormat sixteenBit = format;
+        sixteenBit.twentyFourBit = false;
+        sixteenBit.sixteenBit = true;
+        return maxBufferBytes(sixteenBit) / sixteenBit.frameBytes() * format.frameBytes();
+    }
     const int32_t rate = format.rate();
     if (rate <= 44100) {
         return render::kMaxBufferBytes;
@@ -101,7 +118,7 @@ int32_t maxBufferBytes(OutputFormat format) {
     const int32_t frameBytes = format.frameBytes();
     const auto bytes = static_cast<int64_t>(render::kMaxBufferBytes) * rate / 44100;
     return std::min(static_cast<int32_t>(bytes / frameBytes * frameBytes),
-                    render::kLargestBufferBytes);
+                    kLargestNarrowBufferBytes);
 }
 
 int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFormat format,

@@ -12,9 +12,9 @@
 namespace render {
 // The longest buffer at the designed rates (22050 and 44100 Hz).
 constexpr int32_t kMaxBufferBytes = 40000;
-// The longest buffer at any rate an export renders at (up to 96000 Hz): the same time as
-// kMaxBufferBytes takes at 44100 Hz.
-constexpr int32_t kLargestBufferBytes = 87072;
+// The longest buffer at any rate and depth an export renders at (up to 96000 Hz, 24-bit): the
+// frames kMaxBufferBytes holds at 44100 Hz in 16-bit stereo, for as long, in 3-byte samples.
+constexpr int32_t kLargestBufferBytes = 130608;
 }  // namespace render
 
 namespace engine {
@@ -24,6 +24,9 @@ struct OutputFormat {
     bool highRate = false;    // 44100 Hz, else 22050 Hz
     bool sixteenBit = false;  // 16-bit signed little-endian, else 8-bit unsigned
     int32_t exportRate = 0;   // frames per second of an export at a rate of its own; 0: none
+    // 24-bit signed little-endian samples, for an export only (the settings hold 8 or 16): the
+    // products the 16-bit lookup shifts down, kept whole.
+    bool twentyFourBit = false;
 
     int32_t rate() const {
         if (exportRate != 0) {
@@ -31,11 +34,17 @@ struct OutputFormat {
         }
         return highRate ? 44100 : 22050;
     }
-    int32_t frameBytes() const { return (stereo ? 2 : 1) * (sixteenBit ? 2 : 1); }
+    int32_t sampleBytes() const {
+        if (twentyFourBit) {
+            return 3;
+        }
+        return sixteenBit ? 2 : 1;
+    }
+    int32_t frameBytes() const { return (stereo ? 2 : 1) * sampleBytes(); }
     int32_t bytesPerSecond() const { return rate() * frameBytes(); }
 };
 
-// The output format of the process-wide settings, at the export rate if one is set.
+// The output format of the process-wide settings, at the export rate and depth if they are set.
 OutputFormat currentOutputFormat();
 
 // Makes every later play run at `rate` frames per second (8000 to 96000) in place of the rate the
@@ -43,8 +52,13 @@ OutputFormat currentOutputFormat();
 // engine plays.
 void setExportRate(int32_t rate);
 
+// Makes every later play render 24-bit samples, for an offline export; false goes back to the
+// settings' depth. Thread: only while no engine plays.
+void setExportTwentyFourBit(bool twentyFourBit);
+
 // The longest buffer renderBuffer writes in `format`: render::kMaxBufferBytes at the designed
-// rates, the same time at a higher export rate.
+// rates, the same time at a higher export rate; 24-bit samples hold the frames of 16-bit ones,
+// so that both depths of a render refill at the same moments.
 int32_t maxBufferBytes(OutputFormat format);
 
 // Renders into `buffer` (at least render::kLargestBufferBytes long) and returns the bytes

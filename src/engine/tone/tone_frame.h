@@ -26,11 +26,22 @@ inline uint32_t finePhaseIncrement(double frequency, int32_t rate) {
 }
 
 // Writes format.frameBytes() bytes at `out`: the 8-bit lookup for 8-bit output, the
-// interpolating 16-bit lookup (low byte first) for 16-bit output, the same sample on both
-// channels for stereo.
+// interpolating 16-bit or 24-bit lookup (low byte first) for 16-bit or 24-bit output, the same
+// sample on both channels for stereo.
 inline void writeFrame(uint8_t* out, const engine::WaveTable& table, engine::OutputFormat format,
                        uint16_t phase, int32_t amplitude) {
-    if (format.sixteenBit) {
+    if (format.twentyFourBit) {
+        const auto sample =
+            static_cast<uint32_t>(engine::sampleTwentyFourBit(table, phase, amplitude));
+        out[0] = static_cast<uint8_t>(sample & 0xFF);
+        out[1] = static_cast<uint8_t>((sample >> 8) & 0xFF);
+        out[2] = static_cast<uint8_t>((sample >> 16) & 0xFF);
+        if (format.stereo) {
+            out[3] = out[0];
+            out[4] = out[1];
+            out[5] = out[2];
+        }
+    } else if (format.sixteenBit) {
         const auto sample =
             static_cast<uint16_t>(engine::sampleSixteenBit(table, phase, amplitude));
         out[0] = static_cast<uint8_t>(sample & 0xFF);

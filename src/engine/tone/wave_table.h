@@ -25,14 +25,24 @@ inline uint8_t sampleEightBit(const WaveTable& table, uint16_t phase, int32_t am
     return static_cast<uint8_t>(value - 128);
 }
 
-// Signed 16-bit sample, interpolated along the slope from the previous entry by the low six
-// bits of the phase.
-inline int16_t sampleSixteenBit(const WaveTable& table, uint16_t phase, int32_t amplitude) {
+// The table value at a 16-bit phase, interpolated along the slope from the previous entry by
+// the low six bits of the phase: within +-16000 for the timbres 0 to 10.
+inline int32_t interpolatedSample(const WaveTable& table, uint16_t phase) {
     const int32_t index = phase >> 6;
     const int32_t fraction = phase & 63;
-    const int32_t value =
-        (((fraction * table.difference[index]) >> 6) + table.sixteenBit[index]) * amplitude >> 7;
-    return static_cast<int16_t>(value);
+    return ((fraction * table.difference[index]) >> 6) + table.sixteenBit[index];
+}
+
+// Signed 16-bit sample of the interpolated value.
+inline int16_t sampleSixteenBit(const WaveTable& table, uint16_t phase, int32_t amplitude) {
+    return static_cast<int16_t>(interpolatedSample(table, phase) * amplitude >> 7);
+}
+
+// Signed 24-bit sample: the 16-bit one with the bits its shift drops, so that its arithmetic
+// shift right by 8 is the 16-bit sample exactly. It fits 24 bits while the interpolated value
+// does 16 and the amplitude is at most 128.
+inline int32_t sampleTwentyFourBit(const WaveTable& table, uint16_t phase, int32_t amplitude) {
+    return interpolatedSample(table, phase) * amplitude * 2;
 }
 
 }  // namespace engine

@@ -5,11 +5,11 @@
 #include <limits>
 
 #include "engine/tone/note_readout.h"
+#include "engine/tone/output_wave_format.h"
 #include "engine/tone/pitch_layout.h"
 #include "engine/tone/render_buffer.h"
 #include "engine/tone/sounding_note.h"
 #include "files/failure_text.h"
-#include "files/pcm_wave_format.h"
 #include "files/wave_file.h"
 #include "platform/output_failure.h"
 #include "settings/settings_values.h"
@@ -86,8 +86,7 @@ bool WaveEngine::openDevice() {
 
     const OutputFormat output = currentOutputFormat();
     bytesPerSecond = output.bytesPerSecond();
-    const platform::WaveFormatPcm format = files::pcmWaveFormatAt(
-        static_cast<uint32_t>(output.rate()), output.stereo, output.sixteenBit);
+    const platform::WaveFormatPcm format = pcmWaveFormatOf(output);
     platform::HWAVEOUT opened = nullptr;
     const mm::MmResult result = waveOut.open(&opened, deviceId, &format, this, mm::CALLBACK_WINDOW);
     if (result != mm::MMSYSERR_NOERROR) {

@@ -191,4 +191,19 @@ void renderChunks(fluid_synth_t* synth, int16_t* samples, int32_t frames, int32_
     }
 }
 
+void renderFloatChunks(fluid_synth_t* synth, float* samples, int32_t frames,
+                       int32_t gain) noexcept {
+    for (int32_t done = 0; done < frames; done += kChunkFrames) {
+        const int32_t count = std::min(kChunkFrames, frames - done);
+        float* at = samples + 2 * static_cast<ptrdiff_t>(done);
+        fluid_synth_write_float(synth, count, at, 0, 2, at, 1, 2);
+    }
+    if (gain != 0xFFFF) {
+        const float scale = static_cast<float>(gain) / 0xFFFF;
+        for (int32_t i = 0; i < 2 * frames; ++i) {
+            samples[i] *= scale;
+        }
+    }
+}
+
 }  // namespace platform

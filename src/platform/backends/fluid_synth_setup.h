@@ -47,4 +47,8 @@ mm::MmResult playShortMessage(_fluid_synth_t* synth, uint32_t message);
 // between two calls sounds at the next chunk, scaled by `gain` (0..0xFFFF, full at 0xFFFF).
 void renderChunks(_fluid_synth_t* synth, int16_t* samples, int32_t frames, int32_t gain) noexcept;
 
+// The same undithered, as the synth's own floats (full scale 1), for deeper samples than 16 bits.
+void renderFloatChunks(_fluid_synth_t* synth, float* samples, int32_t frames,
+                       int32_t gain) noexcept;
+
 }  // namespace platform

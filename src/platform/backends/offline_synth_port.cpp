@@ -54,4 +54,9 @@ void OfflineSynthPort::render(std::span<int16_t> samples) noexcept {
                  static_cast<int32_t>(volume & 0xFFFF));
 }
 
+void OfflineSynthPort::render(std::span<float> samples) noexcept {
+    renderFloatChunks(gmSynth.synth(), samples.data(), static_cast<int32_t>(samples.size() / 2),
+                      static_cast<int32_t>(volume & 0xFFFF));
+}
+
 }  // namespace platform

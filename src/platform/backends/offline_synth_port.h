@@ -32,6 +32,8 @@ class OfflineSynthPort final : public MidiOutPort {
 
     // The next frames of sound, interleaved stereo 16-bit: samples.size() / 2 frames.
     void render(std::span<int16_t> samples) noexcept;
+    // The same as the synth's floats, full scale 1, undithered.
+    void render(std::span<float> samples) noexcept;
 
   private:
     std::string error;  // before gmSynth, which is made with it

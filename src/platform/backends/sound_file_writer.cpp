@@ -77,6 +77,41 @@ class InputFile {
     SNDFILE* file;
 };
 
+sf_count_t readSamples(SNDFILE* file, short* samples, sf_count_t count) {
+    return sf_read_short(file, samples, count);
+}
+sf_count_t readSamples(SNDFILE* file, int* samples, sf_count_t count) {
+    return sf_read_int(file, samples, count);
+}
+sf_count_t writeSamples(SNDFILE* file, const short* samples, sf_count_t count) {
+    return sf_write_short(file, samples, count);
+}
+sf_count_t writeSamples(SNDFILE* file, const int* samples, sf_count_t count) {
+    return sf_write_int(file, samples, count);
+}
+
+// Copies every sample of `in` into `out` as `Sample`, which holds the take's samples whole.
+template <typename Sample>
+bool copySamples(InputFile& in, SNDFILE* out, std::string& reason) {
+    std::array<Sample, kChunkFrames * 2> samples{};
+    const sf_count_t chunk = kChunkFrames * in.info.channels;
+    for (;;) {
+        const sf_count_t got = readSamples(in.file, samples.data(), chunk);
+        if (got <= 0) {
+            if (sf_error(in.file) != SF_ERR_NO_ERROR) {
+                reason = "cannot read the render: " + std::string(sf_strerror(in.file));
+                return false;
+            }
+            return true;
+        }
+        errno = 0;
+        if (writeSamples(out, samples.data(), got) != got) {
+            reason = libraryReason(out, errno);
+            return false;
+        }
+    }
+}
+
 // Copies every frame of `in` into the file open on `fd` and ends it.
 bool encode(InputFile& in, int fd, const SoundFileFormat& format, std::string& reason) {
     SF_INFO outInfo{};
@@ -94,25 +129,14 @@ bool encode(InputFile& in, int fd, const SoundFileFormat& format, std::string& r
         reason = libraryReason(nullptr, errno);
         return false;
     }
-    std::array<short, kChunkFrames * 2> samples{};
-    const sf_count_t chunk = kChunkFrames * format.channels;
-    bool ok = true;
-    for (;;) {
-        const sf_count_t got = sf_read_short(in.file, samples.data(), chunk);
-        if (got <= 0) {
-            ok = sf_error(in.file) == SF_ERR_NO_ERROR;
-            if (!ok) {
-                reason = "cannot read the render: " + std::string(sf_strerror(in.file));
-            }
-            break;
-        }
-        errno = 0;
-        if (sf_write_short(out, samples.data(), got) != got) {
-            reason = libraryReason(out, errno);
-            ok = false;
-            break;
-        }
-    }
+    // Whole numbers written to a float file come to full scale 1, as players read it; the
+    // library would otherwise store them as they are (a 16-bit peak as 32767.0).
+    sf_command(out, SFC_SET_SCALE_INT_FLOAT_WRITE, nullptr, SF_TRUE);
+    // A 24-bit take goes through int, which a float holds exactly too. An 8- or 16-bit one stays
+    // on short: an encoder scales the two differently (Vorbis takes short / 32767), and its
+    // exports keep the sound they had.
+    const bool deepTake = (in.info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_24;
+    bool ok = deepTake ? copySamples<int>(in, out, reason) : copySamples<short>(in, out, reason);
     // The compressed kinds write their last pages on close.
     errno = 0;
     const int closed = sf_close(out);

@@ -10,7 +10,8 @@ bool VirtualAudioDevice::open(const AudioFormat& wanted, AudioSource& from) {
         return false;
     }
     if (wanted.rate <= 0 || wanted.periodFrames <= 0 ||
-        (wanted.channels != 1 && wanted.channels != 2) || (wanted.bits != 8 && wanted.bits != 16)) {
+        (wanted.channels != 1 && wanted.channels != 2) ||
+        (wanted.bits != 8 && wanted.bits != 16 && wanted.bits != 24)) {
         error = "unsupported audio format";
         return false;
     }

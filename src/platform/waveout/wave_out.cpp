@@ -27,7 +27,8 @@ void copyName(WaveOutCaps& caps, const char* name) {
 bool isPlayablePcm(const WaveFormatPcm& format) {
     return format.formatTag == mm::WAVE_FORMAT_PCM &&
            (format.channels == 1 || format.channels == 2) &&
-           (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
+           (format.bitsPerSample == 8 || format.bitsPerSample == 16 ||
+            format.bitsPerSample == 24) &&
            format.samplesPerSec >= 8000 && format.samplesPerSec <= 192000 &&
            format.blockAlign == format.channels * format.bitsPerSample / 8 &&
            format.avgBytesPerSec == format.samplesPerSec * format.blockAlign;

@@ -71,8 +71,9 @@ class WaveOut final : public WaveOutApi {
     std::string deviceError;
 };
 
-// The check open makes of a format: PCM, 1 or 2 channels, 8 or 16 bits, 8000..192000 Hz, and the
-// block align and byte rate that follow from them.
+// The check open makes of a format: PCM, 1 or 2 channels, 8, 16 or 24 bits (an export's virtual
+// device; the sound servers' routes take 8 or 16), 8000..192000 Hz, and the block align and byte
+// rate that follow from them.
 bool isPlayablePcm(const WaveFormatPcm& format);
 
 }  // namespace platform

@@ -185,11 +185,21 @@ void WaveOutStream::applyVolume(std::span<uint8_t> out) const noexcept {
             uint8_t* sample = out.data() + frame + static_cast<std::size_t>(channel) * sampleBytes;
             if (sampleBytes == 1) {
                 *sample = static_cast<uint8_t>((*sample - 128) * gain / 0xFFFF + 128);
-            } else {
+            } else if (sampleBytes == 2) {
                 const int32_t value = static_cast<int16_t>(sample[0] | (sample[1] << 8));
                 const int32_t scaled = value * gain / 0xFFFF;
                 sample[0] = static_cast<uint8_t>(scaled & 0xFF);
                 sample[1] = static_cast<uint8_t>((scaled >> 8) & 0xFF);
+            } else {
+                // 24 bits: the top byte's sign spread over the upper eight bits of 32.
+                const auto raw =
+                    static_cast<uint32_t>(sample[0] | sample[1] << 8 | sample[2] << 16);
+                const int32_t value = static_cast<int32_t>(raw << 8) >> 8;
+                const auto scaled = static_cast<uint32_t>(
+                    static_cast<int32_t>(static_cast<int64_t>(value) * gain / 0xFFFF));
+                sample[0] = static_cast<uint8_t>(scaled & 0xFF);
+                sample[1] = static_cast<uint8_t>((scaled >> 8) & 0xFF);
+                sample[2] = static_cast<uint8_t>((scaled >> 16) & 0xFF);
             }
         }
     }

@@ -63,12 +63,17 @@ TEST(FormatOption, BadValuesSayWhatIsWrong) {
     }
 }
 
-TEST(FormatOption, TheEnginesComputeEightOrSixteenBitsAtTheFilesRate) {
+TEST(FormatOption, TheEnginesComputeTheFilesDepthAtItsRate) {
     const auto at48k = engineFormatFor({SoundFileKind::wav, 48000, SampleDepth::floating, 1}, {});
-    EXPECT_TRUE(at48k.rate() == 48000 && at48k.sixteenBit && !at48k.stereo);
+    EXPECT_TRUE(at48k.rate() == 48000 && at48k.twentyFourBit && !at48k.stereo);
+    EXPECT_EQ(at48k.frameBytes(), 3);
     // The designed rates stay byte for byte as recorded.
     const auto designed = engineFormatFor({SoundFileKind::flac, 44100, SampleDepth::bits8, 2}, {});
-    EXPECT_TRUE(designed.exportRate == 0 && designed.highRate && !designed.sixteenBit);
+    EXPECT_TRUE(designed.exportRate == 0 && designed.highRate && !designed.sixteenBit &&
+                !designed.twentyFourBit);
+    // The compressed kinds take the render's own depth.
+    EXPECT_FALSE(
+        engineFormatFor({SoundFileKind::ogg, 48000, SampleDepth::bits24, 2}, {}).twentyFourBit);
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "support/file_size_limit.h"
@@ -46,6 +48,32 @@ Sound readSound(const std::string& path) {
         sound.left.push_back(frames[at]);
     }
     return sound;
+}
+
+// Every sample of a file as libsndfile's int (full scale 2^31), or its doubles for a float file.
+template <typename Sample>
+std::vector<Sample> readSamples(const std::string& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) {
+        return {};
+    }
+    std::vector<Sample> samples(static_cast<size_t>(info.frames * info.channels));
+    if constexpr (std::is_same_v<Sample, int>) {
+        samples.resize(
+            static_cast<size_t>(sf_read_int(file, samples.data(), sf_count_t(samples.size()))));
+    } else {
+        samples.resize(
+            static_cast<size_t>(sf_read_double(file, samples.data(), sf_count_t(samples.size()))));
+    }
+    sf_close(file);
+    return samples;
+}
+
+// How many samples have bits below the top 16 (a 16-bit render widened has none).
+size_t samplesWithLowBits(const std::vector<int>& samples) {
+    return size_t(std::count_if(samples.begin(), samples.end(),
+                                [](int sample) { return (sample & 0xFF00) != 0; }));
 }
 
 // Hz from the rising zero crossings.
@@ -126,6 +154,25 @@ TEST_F(RenderExport, AFortyEightKilohertzRenderHasThePitchOfTheDesignedOne) {
     }
 }
 
+TEST_F(RenderExport, ATwentyFourBitRenderIsTheSixteenBitOneWithTheBitsItDrops) {
+    for (const char* engine : {"wave", "dsound"}) {
+        ASSERT_EQ(render("wav:48000:16", at("16.wav"), engine).status, 0);
+        ASSERT_EQ(render("wav:48000:24", at("24.wav"), engine).status, 0);
+        ASSERT_EQ(render("wav:48000:float", at("float.wav"), engine).status, 0);
+        const std::vector<int> sixteen = readSamples<int>(at("16.wav"));
+        const std::vector<int> deep = readSamples<int>(at("24.wav"));
+        const std::vector<double> floats = readSamples<double>(at("float.wav"));
+        ASSERT_GT(sixteen.size(), size_t{48000} / 4) << engine;
+        ASSERT_EQ(deep.size(), sixteen.size()) << engine;
+        ASSERT_EQ(floats.size(), deep.size()) << engine;
+        for (size_t i = 0; i < deep.size(); ++i) {
+            ASSERT_EQ(deep[i] >> 16, sixteen[i] >> 16) << engine << " sample " << i;
+            ASSERT_EQ(floats[i], std::ldexp(deep[i], -31)) << engine << " sample " << i;
+        }
+        EXPECT_GT(samplesWithLowBits(deep), deep.size() / 2) << engine;
+    }
+}
+
 TEST_F(RenderExport, TheSameFileGoesToStandardOutput) {
     ASSERT_EQ(render("flac:44100:16:2", at("file.flac")).status, 0);
     const auto run = render("flac:44100:16:2", "-");
@@ -136,8 +183,8 @@ TEST_F(RenderExport, TheSameFileGoesToStandardOutput) {
 TEST_F(RenderExport, AFullDiskLeavesTheOldFileAndNoOther) {
     std::ofstream(at("kept.wav")) << "old";
     {
-        // The take (16-bit) fits; the float file, twice its size, does not.
-        testing_support::FileSizeLimit limit(300000);
+        // The take (24-bit) fits; the float file, a third larger, does not.
+        testing_support::FileSizeLimit limit(350000);
         const auto run = render("wav:96000:float:2", at("kept.wav"));
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find("cannot write --out '" + at("kept.wav") + "': File too large"),
@@ -184,6 +231,14 @@ TEST_F(MidiExport, ASynthRenderHasTheRateLengthAndPitchOfTheNotePlayed) {
     EXPECT_NEAR(midi_test::pitchAt(left, 4800, 14400, 48000), 261.63, 1.5);
     // Silent after the release: the note ended at Stop.
     EXPECT_LT(midi_test::energy(left, 72000 - 4800, 4800), midi_test::energy(left, 4800, 14400));
+}
+
+TEST_F(MidiExport, ATwentyFourBitFileHoldsTheSynthsSoundBelowSixteenBits) {
+    ASSERT_EQ(render("wav:48000:24:1", at("deep.wav"), "midi").status, 0);
+    const std::vector<int> deep = readSamples<int>(at("deep.wav"));
+    ASSERT_EQ(deep.size(), size_t{72000});
+    EXPECT_GT(*std::max_element(deep.begin(), deep.end()), 1 << 27);  // above -24 dB
+    EXPECT_GT(samplesWithLowBits(deep), deep.size() / 4);
 }
 
 TEST_F(MidiExport, AMissingSoundFontIsNamedAndWritesNothing) {

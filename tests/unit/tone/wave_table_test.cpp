@@ -64,6 +64,22 @@ TEST(WaveTable, SampleLookupsAreCentredOnSilence) {
     EXPECT_EQ(engine::sampleEightBit(table, 768 * 64, 128), 128 + table.eightBit[768]);
 }
 
+TEST(WaveTable, TheTwentyFourBitSampleIsTheSixteenBitOneWithTheBitsItsShiftDrops) {
+    for (const int32_t timbre : {0, 4, 10}) {
+        engine::WaveTable table;
+        engine::buildWaveTable(table, timbre);
+        for (const int32_t amplitude : {0, 1, 3, 37, 64, 100, 127, 128}) {
+            for (int32_t phase = 0; phase < 65536; ++phase) {
+                const auto at = static_cast<uint16_t>(phase);
+                const int32_t deep = engine::sampleTwentyFourBit(table, at, amplitude);
+                ASSERT_TRUE(deep >= -(1 << 23) && deep < (1 << 23)) << timbre << " " << phase;
+                ASSERT_EQ(deep >> 8, engine::sampleSixteenBit(table, at, amplitude))
+                    << "timbre " << timbre << ", amplitude " << amplitude << ", phase " << phase;
+            }
+        }
+    }
+}
+
 TEST(WaveTable, SixteenBitLookupInterpolatesBetweenEntries) {
     engine::WaveTable table;
     engine::buildWaveTable(table, 0);

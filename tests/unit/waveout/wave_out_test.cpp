@@ -77,7 +77,7 @@ TEST_F(WaveOutTest, OpenRefusesWhatCannotPlayAndOpensNothingForAQuery) {
     format.blockAlign = 2;
     EXPECT_EQ(waveOut.open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW),
               mm::WAVERR_BADFORMAT);
-    format = pcmFormat(1, 22050, 24);
+    format = pcmFormat(1, 22050, 12);
     EXPECT_EQ(waveOut.open(&handle, 0, &format, &notify, mm::CALLBACK_WINDOW),
               mm::WAVERR_BADFORMAT);
     format = pcmFormat(1, 22050, 8);
