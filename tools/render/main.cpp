@@ -180,6 +180,7 @@ platform::SoundFileFormat useExportFormat(const FormatRequest& request) {
     settings::SixteenBit.store(rendered.sixteenBit);
     engine::setExportRate(rendered.exportRate);
     engine::setExportTwentyFourBit(rendered.twentyFourBit);
+    engine::setExportHeardRate(own.rate());
     return file;
 }
 

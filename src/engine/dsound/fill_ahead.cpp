@@ -32,6 +32,10 @@ uint32_t positionInBuffer(uint32_t position, const StreamLayout& layout) {
 bool fillAhead(platform::IDirectSoundBuffer& buffer, const StreamLayout& layout,
                const engine::WaveTable& table, int32_t frequency, int32_t amplitude,
                StreamState& state, FillAheadSink& sink) {
+    if (rendersHeardPitch(layout.format)) {
+        return fillAheadByStep(buffer, layout, table, heardPhaseIncrement(frequency, layout.format),
+                               amplitude, state, sink);
+    }
     // Only the low 16 bits of the designed increment take part, as in a 16-bit phase.
     const auto increment = static_cast<uint32_t>(phaseIncrement(frequency, layout.format.rate()));
     return fillAheadByStep(buffer, layout, table, increment << 16, amplitude, state, sink);

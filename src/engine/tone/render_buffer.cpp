@@ -26,6 +26,7 @@ static_assert(kLargestNarrowBufferBytes / 2 * 3 == render::kLargestBufferBytes);
 
 std::atomic<int32_t> exportRateInUse{0};
 std::atomic<bool> exportTwentyFourBit{false};
+std::atomic<int32_t> exportHeardRate{0};
 
 // `frames` at 22050 Hz as frames at `rate`, rounded: exact for 44100 Hz.
 int32_t framesAt(int32_t frames, int32_t rate) {
@@ -93,11 +94,16 @@ OutputFormat currentOutputFormat() {
                         settings::HighRate.load(std::memory_order_relaxed),
                         settings::SixteenBit.load(std::memory_order_relaxed),
                         exportRateInUse.load(std::memory_order_relaxed),
-                        exportTwentyFourBit.load(std::memory_order_relaxed)};
+                        exportTwentyFourBit.load(std::memory_order_relaxed),
+                        exportHeardRate.load(std::memory_order_relaxed)};
 }
 
 void setExportRate(int32_t rate) {
     exportRateInUse.store(rate, std::memory_order_relaxed);
+}
+
+void setExportHeardRate(int32_t rate) {
+    exportHeardRate.store(rate, std::memory_order_relaxed);
 }
 
 void setExportTwentyFourBit(bool twentyFourBit) {
@@ -125,6 +131,12 @@ int32_t renderBuffer(std::span<uint8_t> buffer, const WaveTable& table, OutputFo
                      int32_t vibrato, int32_t newFrequency, int32_t oldFrequency,
                      int32_t newAmplitude, int32_t oldAmplitude) {
     const int32_t rate = format.rate();
+    if (rendersHeardPitch(format)) {
+        return renderScaled<16>(
+            buffer, table, format, vibrato, heardPhaseIncrement(newFrequency, format),
+            heardPhaseIncrement(oldFrequency, format), vibrato != 0 && newFrequency == oldFrequency,
+            newAmplitude, oldAmplitude);
+    }
     return renderScaled<0>(buffer, table, format, vibrato, phaseIncrement(newFrequency, rate),
                            phaseIncrement(oldFrequency, rate),
                            vibrato != 0 && newFrequency == oldFrequency, newAmplitude,

@@ -27,6 +27,9 @@ struct OutputFormat {
     // 24-bit signed little-endian samples, for an export only (the settings hold 8 or 16): the
     // products the 16-bit lookup shifts down, kept whole.
     bool twentyFourBit = false;
+    // An export's: the rate the play was heard at, whose whole phase steps set its pitch, when
+    // the export renders at another; 0: none.
+    int32_t heardRate = 0;
 
     int32_t rate() const {
         if (exportRate != 0) {
@@ -55,6 +58,10 @@ void setExportRate(int32_t rate);
 // Makes every later play render 24-bit samples, for an offline export; false goes back to the
 // settings' depth. Thread: only while no engine plays.
 void setExportTwentyFourBit(bool twentyFourBit);
+
+// Makes every later play at another rate sound the pitches a play at `rate` sounds (0: none), as
+// setExportRate. Thread: only while no engine plays.
+void setExportHeardRate(int32_t rate);
 
 // The longest buffer renderBuffer writes in `format`: render::kMaxBufferBytes at the designed
 // rates, the same time at a higher export rate; 24-bit samples hold the frames of 16-bit ones,

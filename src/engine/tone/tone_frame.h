@@ -25,6 +25,21 @@ inline uint32_t finePhaseIncrement(double frequency, int32_t rate) {
                : static_cast<uint32_t>(steps + 0.5);  // NOLINT(bugprone-incorrect-roundings)
 }
 
+// An export at a rate other than the play's: its designed tones take the pitch the play's whole
+// phase steps gave, not the nearest whole step at the export's rate.
+inline bool rendersHeardPitch(engine::OutputFormat format) {
+    return format.heardRate != 0 && format.heardRate != format.rate();
+}
+
+// The phase advance with 16 bits of fraction that sounds at the format's rate the designed
+// `frequency` as a play at the heard rate sounds it (only the low 16 bits of its whole step take
+// part there, as in a 16-bit phase).
+inline uint32_t heardPhaseIncrement(int32_t frequency, engine::OutputFormat format) {
+    const auto wholeSteps = static_cast<uint16_t>(phaseIncrement(frequency, format.heardRate));
+    return finePhaseIncrement(wholeSteps * static_cast<double>(format.heardRate) / 65536.0,
+                              format.rate());
+}
+
 // Writes format.frameBytes() bytes at `out`: the 8-bit lookup for 8-bit output, the
 // interpolating 16-bit or 24-bit lookup (low byte first) for 16-bit or 24-bit output, the same
 // sample on both channels for stereo.
