@@ -118,10 +118,9 @@ PerformancesDlg::PerformancesDlg(QWidget* parent, const files::PerformanceHistor
 PerformancesDlg::~PerformancesDlg() = default;
 
 void PerformancesDlg::refresh() {
-    shown.clear();
     plays->clear();
-    for (const files::Performance* play : history.newestFirst()) {
-        shown.push_back(*play);
+    shown = history.newestFirst();
+    for (const auto& play : shown) {
         new QTreeWidgetItem(plays, {pageTitle(play->page), startText(play->start),
                                     lengthText(files::performanceLengthMs(*play))});
     }
@@ -133,7 +132,7 @@ void PerformancesDlg::refresh() {
 
 const files::Performance* PerformancesDlg::chosen() const {
     const int row = plays->indexOfTopLevelItem(plays->currentItem());
-    return row >= 0 && static_cast<std::size_t>(row) < shown.size() ? &shown[row] : nullptr;
+    return row >= 0 && static_cast<std::size_t>(row) < shown.size() ? shown[row].get() : nullptr;
 }
 
 void PerformancesDlg::updateButtons() {

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/performance_export.h"
@@ -56,7 +57,8 @@ class PerformancesDlg final : public QDialog {
     framework::FileDialogs& dialogs;
     platform::MessageBox& messages;
     platform::MessageBoxQueue& queue;
-    std::vector<files::Performance> shown;  // copies: the history may give plays up meanwhile
+    // Held here too: the history may give plays up while they are listed.
+    std::vector<std::shared_ptr<const files::Performance>> shown;
     QTreeWidget* plays;
     QComboBox* page;
     QComboBox* rate;

@@ -190,27 +190,22 @@ void PerformanceHistory::keep(Performance performance) {
         kept[static_cast<std::size_t>(*performance.page)] = false;
     }
     used += bytesOf(performance);
-    plays.push_back(std::move(performance));
+    plays.push_back(std::make_shared<const Performance>(std::move(performance)));
     // The newest stays even alone over the budget: it is the one Keep last performance saves.
     while (used > budget && plays.size() > 1) {
-        used -= bytesOf(plays.front());
+        used -= bytesOf(*plays.front());
         plays.pop_front();
     }
 }
 
 const Performance* PerformanceHistory::last(PerformancePage page) const {
     const auto found = std::find_if(plays.rbegin(), plays.rend(),
-                                    [page](const Performance& p) { return p.page == page; });
-    return found == plays.rend() ? nullptr : &*found;
+                                    [page](const auto& p) { return p->page == page; });
+    return found == plays.rend() ? nullptr : found->get();
 }
 
-std::vector<const Performance*> PerformanceHistory::newestFirst() const {
-    std::vector<const Performance*> list;
-    list.reserve(plays.size());
-    for (auto play = plays.rbegin(); play != plays.rend(); ++play) {
-        list.push_back(&*play);
-    }
-    return list;
+std::vector<std::shared_ptr<const Performance>> PerformanceHistory::newestFirst() const {
+    return {plays.rbegin(), plays.rend()};
 }
 
 int64_t performanceLengthMs(const Performance& performance) {

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,8 +99,9 @@ class PerformanceHistory {
     // The user kept the newest play of `page` (its next play is not kept yet).
     void markKept(PerformancePage page) { kept[static_cast<std::size_t>(page)] = true; }
     bool lastKept(PerformancePage page) const { return kept[static_cast<std::size_t>(page)]; }
-    // Every kept play, the newest first.
-    std::vector<const Performance*> newestFirst() const;
+    // Every kept play, the newest first: shared, so that a list of them keeps what the history
+    // gives up meanwhile without copying a play.
+    std::vector<std::shared_ptr<const Performance>> newestFirst() const;
     std::size_t size() const { return plays.size(); }
     // How many plays were ever kept: changes whenever a play ends.
     std::size_t playsEnded() const { return ended; }
@@ -111,7 +113,7 @@ class PerformanceHistory {
   private:
     std::size_t budget;
     std::size_t used = 0;
-    std::deque<Performance> plays;
+    std::deque<std::shared_ptr<const Performance>> plays;
     std::array<bool, 3> kept{};
     std::size_t ended = 0;
 };
