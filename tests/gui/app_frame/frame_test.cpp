@@ -271,11 +271,9 @@ TEST_F(AppFixture, AFirstStartSaysHowToPlayAndOffersTheSemitonesLayoutOnce) {
     for (const char* words : {"Space", "F11", "across for the pitch", "start with Space"}) {
         EXPECT_TRUE(hint->text().contains(QString::fromUtf8(words))) << words;
     }
-    EXPECT_TRUE(hint->isVisible());
     EXPECT_GE(hint->mapTo(frame, QPoint(0, 0)).y(), frame->client()->geometry().bottom())
         << "under the pages, never over them";
     const int withHint = frame->height();
-    EXPECT_EQ(frame->minimumSize(), frame->size());
 
     hint->semitonesButton()->click();
     EXPECT_EQ(settings::CursorLayout, settings::PitchLayout::Semitones);
