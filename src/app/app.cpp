@@ -12,6 +12,7 @@
 #include <QWindow>
 #include <cstdio>
 
+#include "app/first_start_hint.h"
 #include "app/main_menu.h"
 #include "app/rescue_note.h"
 #include "controls/win95_tab_window.h"
@@ -55,6 +56,7 @@ App::App(const AppServices& appServices, PageMaker pageMaker)
     services.performances = &performances;
     listOutputDevices = appServices.listOutputDevices;
     // A missing store is a first start: every value keeps its default.
+    firstStart = FirstStartHint::isFirstStart();
     settings::loadSettings(nullptr);
     publishOutputChoice();
     QuillhornApp::setStatusText([this](const QString& text) { setStatusText(text); });
@@ -99,6 +101,9 @@ SDIDecFrame* App::initMainWindow(int showCommand) {
     tabs->fitFrameToPages();
     layout->setGeometry(mainFrame->rect());
     mainFrame->pinSize();
+    if (firstStart) {
+        showFirstStartHint();
+    }
     if (settings::OnTop) {
         mainFrame->setAlwaysOnTop(true);
     }
@@ -116,6 +121,18 @@ SDIDecFrame* App::initMainWindow(int showCommand) {
     // From the event loop, not from whatever handler or start-up step is running now.
     QTimer::singleShot(0, this, [this] { offerRescueNotice(); });
     return mainFrame.get();
+}
+
+void App::showFirstStartHint() {
+    startHint = new FirstStartHint(mainFrame.get(), [this] {
+        settings::CursorLayout = settings::PitchLayout::Semitones;
+        // Kept at once, so that a crash before Exit does not bring the hint back.
+        settings::saveSettings(nullptr, messages);
+        if (surface) {
+            surface->update();
+        }
+    });
+    mainFrame->showBelowPages(startHint);
 }
 
 void App::buildPlaySurface() {
@@ -260,6 +277,10 @@ void App::runFrameCommand(int id) {
             switchMidiMode(2);
             postToPage(page::viewChanged);
             return;
+        case command::viewNoteCents:
+            flip(settings::ViewNoteCents);
+            postToPage(page::viewChanged);
+            return;
         case command::preferences:
             showPreferences();
             return;
@@ -300,6 +321,8 @@ FrameCommands::State App::commandState(int id) {
             return {true, settings::ViewNoteMid.load() == 1};
         case command::viewMidiDecimal:
             return {true, settings::ViewNoteMid.load() == 2};
+        case command::viewNoteCents:
+            return {true, settings::ViewNoteCents.load() != 0};
         case command::playSurface:
             return {surface != nullptr, surface && surface->isVisible()};
         case command::pitchCorrection:

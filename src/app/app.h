@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/first_start_hint.h"
 #include "app/performances_dlg.h"
 #include "app/quillhorn_app.h"
 #include "app/rescue_notice.h"
@@ -100,6 +101,8 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     // The notice of recordings kept by earlier endings while it is open, else null. Every start
     // after the main window is shown opens it until the user has dismissed it once.
     RescueNotice* rescueNotice() const { return openNotice.data(); }
+    // The hint of a first start while it is shown, else null.
+    FirstStartHint* firstStartHint() const { return startHint.data(); }
 
     void setStatusText(const QString& text) override;
 
@@ -131,6 +134,8 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     int queryPage(framework::UINT message);
     // The full-screen surface, shown at once when it was shown at the last exit.
     void buildPlaySurface();
+    // Under the pages: how to play, and the Semitones layout in one click.
+    void showFirstStartHint();
 
     platform::MessageBox& messages;
     framework::MessageBoxService boxQueue;
@@ -145,6 +150,8 @@ class App : public QuillhornApp, public FrameCommands, public framework::StatusT
     std::unique_ptr<framework::TPropertySheet> optionsSheet;
     std::unique_ptr<surface::PlaySurface> surface;  // asks the frame for the page on top
     QPointer<RescueNotice> openNotice;
+    bool firstStart = false;             // no settings were stored when the program started
+    QPointer<FirstStartHint> startHint;  // owned by the frame
     QPointer<PerformancesDlg> performancesDialog;  // owned by the frame
     QString pendingStatus;
     bool ending = false;

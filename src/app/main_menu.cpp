@@ -36,6 +36,7 @@ constexpr MenuItem viewItems[] = {
     {0, ""},
     {command::viewMidiInteger, "Midi note &Integer"},
     {command::viewMidiDecimal, "Midi note &Decimal"},
+    {command::viewNoteCents, "Nearest note and &cents"},
     {0, ""},
     {command::playSurface, "Play &surface\tF11"},
 };
@@ -82,6 +83,7 @@ constexpr Hint hints[] = {
     {command::stop, "Stop sound output"},
     {command::togglePlay, "Toggle sound output"},
     {command::pitchCorrection, "Pull the pitch toward the notes of the chosen scale"},
+    {command::viewNoteCents, "Show the nearest note and how many cents off it the pitch is"},
     {command::playSurface, "Play on the whole screen, with the notes shown"},
     {command::preferences, "Configure program operation"},
     {command::mixerPlay, "Display sound card play mixer"},

@@ -27,6 +27,7 @@ inline constexpr int viewMidiInteger = 25601;
 inline constexpr int viewMidiDecimal = 25602;
 inline constexpr int viewFrequency = 25603;
 inline constexpr int viewVolume = 25604;
+inline constexpr int viewNoteCents = 25605;  // the nearest note and cents readout, on or off
 inline constexpr int playSurface = 25610;
 inline constexpr int preferences = 25006;
 inline constexpr int saveSettings = 18999;  // no menu item

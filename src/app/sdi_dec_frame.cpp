@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QToolBar>
 #include <QWindow>
 #include <algorithm>
 
@@ -204,6 +205,25 @@ bool SDIDecFrame::pinSize() {
     setFixedSize(recorded);
     platform::offerNoResizing(this);
     return true;
+}
+
+void SDIDecFrame::showBelowPages(QWidget* panel) {
+    auto* bar = new QToolBar(this);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    const QSize before = size();
+    const int margins = bar->contentsMargins().left() + bar->contentsMargins().right() + 8;
+    const int width = std::max(before.width() - margins, 100);
+    panel->setFixedSize(width, panel->hasHeightForWidth() ? panel->heightForWidth(width)
+                                                          : panel->sizeHint().height());
+    bar->addWidget(panel);
+    addToolBar(Qt::BottomToolBarArea, bar);
+    setFixedSize(before.width(), before.height() + bar->sizeHint().height());
+    connect(panel, &QObject::destroyed, this, [this, bar, before] {
+        bar->deleteLater();
+        setFixedSize(before);
+    });
 }
 
 void SDIDecFrame::bringToFront() {

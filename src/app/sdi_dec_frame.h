@@ -67,6 +67,9 @@ class SDIDecFrame : public framework::TWindowT<QMainWindow> {
     // Pins the frame to its present size when it is taller than 50 pixels. Returns whether it did.
     bool pinSize();
 
+    // Shows `panel` under the pages, the frame growing by its height; the frame shrinks back to
+    // its size when the panel is deleted.
+    void showBelowPages(QWidget* panel);
     // Keeps the window above other windows, or lets it go back among them, at once.
     void setAlwaysOnTop(bool onTop);
 

@@ -3,11 +3,13 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "prefs/playing_spin_boxes.h"
@@ -46,18 +48,29 @@ const DialogItem playingItems[] = {
     {TSetPlaying::glideGroup, ItemKind::GroupBox, "DirectSound page", 6, 150, 177, 30},
     {TSetPlaying::glideLabel, ItemKind::Static, "&Glide", 14, 164, 24, 9},
     {TSetPlaying::glideBox, ItemKind::Edit, "", 40, 162, 62, 13},
+    {TSetPlaying::tuningGroup, ItemKind::GroupBox, "Every page", 6, 184, 177, 48},
+    {TSetPlaying::concertLabel, ItemKind::Static, "Concert pitch A&4", 14, 198, 60, 9},
+    {TSetPlaying::concertBox, ItemKind::Edit, "", 76, 196, 62, 13},
+    {TSetPlaying::loudnessLabel, ItemKind::Static, "L&oudness", 14, 215, 34, 9},
+    {TSetPlaying::loudnessCombo, ItemKind::ComboBox, "", 48, 213, 72, 13},
+    {TSetPlaying::rangeLabel, ItemKind::Static, "Ra&nge", 124, 215, 20, 9},
+    {TSetPlaying::rangeBox, ItemKind::Edit, "", 144, 213, 34, 13},
 };
 
 const framework::DialogTemplate playingTemplate{
-    TSetPlaying::resourceId, "Playing", 189, 186, 8, playingItems};
+    TSetPlaying::resourceId, "Playing", 189, 236, 8, playingItems};
 
 // The letters of the labels lead to the fields they name.
 constexpr std::pair<const char*, int> labelKeys[] = {
-    {"Alt+L", TSetPlaying::lowNoteBox},  {"Alt+I", TSetPlaying::highNoteBox},
-    {"Alt+S", TSetPlaying::scaleCombo},  {"Alt+R", TSetPlaying::rootCombo},
-    {"Alt+T", TSetPlaying::strengthBox}, {"Alt+A", TSetPlaying::rateBox},
-    {"Alt+G", TSetPlaying::glideBox},
+    {"Alt+L", TSetPlaying::lowNoteBox},    {"Alt+I", TSetPlaying::highNoteBox},
+    {"Alt+S", TSetPlaying::scaleCombo},    {"Alt+R", TSetPlaying::rootCombo},
+    {"Alt+T", TSetPlaying::strengthBox},   {"Alt+A", TSetPlaying::rateBox},
+    {"Alt+G", TSetPlaying::glideBox},      {"Alt+4", TSetPlaying::concertBox},
+    {"Alt+O", TSetPlaying::loudnessCombo}, {"Alt+N", TSetPlaying::rangeBox},
 };
+
+// Indexed by settings::LoudnessCurve.
+constexpr const char* loudnessTitles[] = {"As designed", "Even in decibels"};
 
 QString scaleTitle(std::string_view name) {
     // "major-pentatonic" reads "Major pentatonic" in the list; the files keep the name.
@@ -86,6 +99,10 @@ QComboBox* TSetPlaying::comboBox(int id) const {
     return qobject_cast<QComboBox*>(item(id));
 }
 
+QDoubleSpinBox* TSetPlaying::concertPitchBox() const {
+    return qobject_cast<QDoubleSpinBox*>(item(concertBox));
+}
+
 QWidget* TSetPlaying::createItem(const DialogItem& entry) {
     switch (entry.id) {
         case lowNoteBox:
@@ -107,6 +124,22 @@ QWidget* TSetPlaying::createItem(const DialogItem& entry) {
         }
         case glideBox:
             return new prefs::GlideSpinBox(this);
+        case concertBox: {
+            auto* box = new QDoubleSpinBox(this);
+            box->setDecimals(1);
+            box->setRange(settings::concertPitchLowest / 10.0,
+                          settings::concertPitchHighest / 10.0);
+            box->setSingleStep(1.0);
+            box->setSuffix(QStringLiteral(" Hz"));
+            return box;
+        }
+        case rangeBox: {
+            auto* box = new QSpinBox(this);
+            box->setRange(settings::loudnessRangeLeast, settings::loudnessRangeMost);
+            box->setSingleStep(5);
+            box->setSuffix(QStringLiteral(" dB"));
+            return box;
+        }
         default:
             return TPropertyPage::createItem(entry);
     }
@@ -128,6 +161,12 @@ void TSetPlaying::setupWindow() {
         for (const std::string_view name : settings::rootNames) {
             roots->addItem(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
         }
+    }
+    if (QComboBox* curves = comboBox(loudnessCombo)) {
+        for (const char* title : loudnessTitles) {
+            curves->addItem(QString::fromUtf8(title));
+        }
+        connect(curves, &QComboBox::currentIndexChanged, this, [this] { showRangeInUse(); });
     }
     for (const int id : {lowNoteBox, highNoteBox}) {
         if (QSpinBox* box = spinBox(id)) {
@@ -155,6 +194,16 @@ void TSetPlaying::keepNotesApart() {
     high->setMinimum(low->value() + 1);
 }
 
+void TSetPlaying::showRangeInUse() {
+    const QComboBox* curve = comboBox(loudnessCombo);
+    const bool even = curve != nullptr && curve->currentIndex() == 1;
+    for (const int id : {rangeLabel, rangeBox}) {
+        if (QWidget* field = item(id)) {
+            field->setEnabled(even);
+        }
+    }
+}
+
 void TSetPlaying::TransferData(framework::TransferDirection direction) {
     auto* hertz = qobject_cast<QRadioButton*>(item(hertzButton));
     auto* semitones = qobject_cast<QRadioButton*>(item(semitonesButton));
@@ -166,9 +215,13 @@ void TSetPlaying::TransferData(framework::TransferDirection direction) {
     QSpinBox* strength = spinBox(strengthBox);
     QSpinBox* rate = spinBox(rateBox);
     QSpinBox* glide = spinBox(glideBox);
+    QDoubleSpinBox* concert = concertPitchBox();
+    QComboBox* loudness = comboBox(loudnessCombo);
+    QSpinBox* range = spinBox(rangeBox);
     if (hertz == nullptr || semitones == nullptr || correction == nullptr || low == nullptr ||
         high == nullptr || scale == nullptr || root == nullptr || strength == nullptr ||
-        rate == nullptr || glide == nullptr) {
+        rate == nullptr || glide == nullptr || concert == nullptr || loudness == nullptr ||
+        range == nullptr) {
         return;
     }
     if (direction == framework::TransferDirection::setData) {
@@ -191,12 +244,17 @@ void TSetPlaying::TransferData(framework::TransferDirection direction) {
         strength->setValue(settings::CorrectionStrength);
         rate->setValue(settings::CorrectionRate);
         glide->setValue(settings::Glide);
+        concert->setValue(settings::ConcertPitch / 10.0);
+        loudness->setCurrentIndex(static_cast<int>(settings::Loudness.load()));
+        range->setValue(settings::LoudnessRange);
+        showRangeInUse();
         return;
     }
     // Text typed into a box and not yet left counts, as it shows.
-    for (QSpinBox* box : {low, high, strength, rate, glide}) {
+    for (QSpinBox* box : {low, high, strength, rate, glide, range}) {
         box->interpretText();
     }
+    concert->interpretText();
     settings::CursorLayout =
         semitones->isChecked() ? settings::PitchLayout::Semitones : settings::PitchLayout::Hertz;
     // The boxes keep them apart; a low note not below the high one never reaches the engines.
@@ -211,4 +269,10 @@ void TSetPlaying::TransferData(framework::TransferDirection direction) {
     settings::CorrectionStrength = strength->value();
     settings::CorrectionRate = rate->value();
     settings::Glide = glide->value();
+    settings::ConcertPitch =
+        std::clamp(static_cast<int32_t>(std::lround(concert->value() * 10.0)),
+                   settings::concertPitchLowest, settings::concertPitchHighest);
+    settings::Loudness = loudness->currentIndex() == 1 ? settings::LoudnessCurve::Decibels
+                                                       : settings::LoudnessCurve::Designed;
+    settings::LoudnessRange = range->value();
 }

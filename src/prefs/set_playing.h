@@ -1,13 +1,15 @@
 #pragma once
 // TSetPlaying: the "Playing" page of the Options sheet: how the pointer's x is laid out in pitch
 // (hertz as designed, or even semitones between a low and a high note), the correction toward a
-// scale (on or off, scale, root, strength, rate) and the DirectSound page's glide. Thread: GUI.
+// scale (on or off, scale, root, strength, rate), the DirectSound page's glide, the concert
+// pitch and the loudness curve. Thread: GUI.
 
 #include "controls/context_help_win.h"
 #include "framework/property_sheet.h"
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QRadioButton;
 class QSpinBox;
 
@@ -35,6 +37,13 @@ class TSetPlaying : public framework::TPropertyPage, public controls::ContextHel
     static constexpr int glideLabel = 519;
     static constexpr int glideBox = 520;
     static constexpr int notesPagesLabel = 521;
+    static constexpr int tuningGroup = 522;
+    static constexpr int concertLabel = 523;
+    static constexpr int concertBox = 524;
+    static constexpr int loudnessLabel = 525;
+    static constexpr int loudnessCombo = 526;
+    static constexpr int rangeLabel = 527;
+    static constexpr int rangeBox = 528;
 
     explicit TSetPlaying(QWidget* parent = nullptr);
 
@@ -42,6 +51,7 @@ class TSetPlaying : public framework::TPropertyPage, public controls::ContextHel
 
     QSpinBox* spinBox(int id) const;
     QComboBox* comboBox(int id) const;
+    QDoubleSpinBox* concertPitchBox() const;
 
   protected:
     QWidget* createItem(const framework::DialogItem& item) override;
@@ -52,4 +62,6 @@ class TSetPlaying : public framework::TPropertyPage, public controls::ContextHel
 
     // The low note stays below the high one whichever is changed.
     void keepNotesApart();
+    // The range counts only for loudness even in decibels.
+    void showRangeInUse();
 };

@@ -76,7 +76,7 @@ void setFlag(int32_t value) {
 #define LIRVETO_FLAG(key, value) \
     { key, flagOf<value>, decimal, ranged<0, 1>, setFlag<value> }
 
-const std::array<PlayedSetting, 22> table = {{
+const std::array<PlayedSetting, 25> table = {{
     LIRVETO_NUMBER("Volume", Volume, 0, 100),
     LIRVETO_NUMBER("Pitch", Pitch, 1, 10),
     LIRVETO_NUMBER("Vibrato", Vibrato, 0, 3),
@@ -115,6 +115,16 @@ const std::array<PlayedSetting, 22> table = {{
     LIRVETO_NUMBER("CorrectionStrength", CorrectionStrength, 0, strengthMaxPercent),
     LIRVETO_NUMBER("CorrectionRate", CorrectionRate, 0, correctionRateMaxMs),
     {"Glide", numberOf<Glide>, glideText, parseGlide, setNumber<Glide>},
+    {"ConcertPitch", numberOf<ConcertPitch>, concertPitchText, parseConcertPitch,
+     setNumber<ConcertPitch>},
+    {"LoudnessCurve", [] { return static_cast<int32_t>(Loudness.load()); },
+     [](int32_t value) { return std::string(loudnessName(static_cast<LoudnessCurve>(value))); },
+     [](std::string_view text) {
+         const auto curve = parseLoudness(text);
+         return curve ? std::optional<int32_t>(static_cast<int32_t>(*curve)) : std::nullopt;
+     },
+     [](int32_t value) { Loudness = static_cast<LoudnessCurve>(value); }},
+    LIRVETO_NUMBER("LoudnessRange", LoudnessRange, loudnessRangeLeast, loudnessRangeMost),
 }};
 
 #undef LIRVETO_NUMBER

@@ -11,6 +11,7 @@ const std::array<std::string_view, scaleCount> scaleNames = {
 };
 const std::array<std::string_view, 12> rootNames = {"C",  "C#", "D",  "D#", "E",  "F",
                                                     "F#", "G",  "G#", "A",  "A#", "B"};
+const std::array<std::string_view, 2> loudnessNames = {"designed", "decibels"};
 
 namespace {
 
@@ -20,6 +21,10 @@ struct Alias {
 };
 
 const Alias flatRoots[] = {{"Db", 1}, {"Eb", 3}, {"Gb", 6}, {"Ab", 8}, {"Bb", 10}};
+
+bool allDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 bool sameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -92,8 +97,7 @@ std::optional<int32_t> parseGlide(std::string_view text) {
         return glideClassic;
     }
     // Few enough digits that the value cannot overflow before the range check.
-    if (text.empty() || text.size() > 9 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (text.empty() || text.size() > 9 || !allDigits(text)) {
         return std::nullopt;
     }
     int32_t ms = 0;
@@ -104,6 +108,43 @@ std::optional<int32_t> parseGlide(std::string_view text) {
         return std::nullopt;
     }
     return ms;
+}
+
+std::string concertPitchText(int32_t tenths) {
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+std::optional<int32_t> parseConcertPitch(std::string_view text) {
+    const size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view("0") : text.substr(point + 1);
+    // Three digits at most before the point, so the value cannot overflow before the check.
+    if (whole.empty() || whole.size() > 3 || !allDigits(whole) || fraction.size() != 1 ||
+        !allDigits(fraction)) {
+        return std::nullopt;
+    }
+    int32_t tenths = 0;
+    for (const char digit : whole) {
+        tenths = tenths * 10 + (digit - '0');
+    }
+    tenths = tenths * 10 + (fraction[0] - '0');
+    if (tenths < concertPitchLowest || tenths > concertPitchHighest) {
+        return std::nullopt;
+    }
+    return tenths;
+}
+
+std::string_view loudnessName(LoudnessCurve curve) {
+    return curve == LoudnessCurve::Decibels ? loudnessNames[1] : loudnessNames[0];
+}
+
+std::optional<LoudnessCurve> parseLoudness(std::string_view text) {
+    const auto index = indexOf(loudnessNames, text);
+    if (!index) {
+        return std::nullopt;
+    }
+    return static_cast<LoudnessCurve>(*index);
 }
 
 }  // namespace settings

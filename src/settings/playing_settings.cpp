@@ -23,9 +23,13 @@ constexpr const char* rootKey = "CorrectionRoot";
 constexpr const char* strengthKey = "CorrectionStrength";
 constexpr const char* rateKey = "CorrectionRate";
 constexpr const char* glideKey = "Glide";
+constexpr const char* concertPitchKey = "ConcertPitch";
+constexpr const char* loudnessKey = "LoudnessCurve";
+constexpr const char* loudnessRangeKey = "LoudnessRange";
 
-constexpr const char* allKeys[] = {layoutKey, lowNoteKey,  highNoteKey, correctionKey, scaleKey,
-                                   rootKey,   strengthKey, rateKey,     glideKey};
+constexpr const char* allKeys[] = {layoutKey, lowNoteKey,      highNoteKey, correctionKey,
+                                   scaleKey,  rootKey,         strengthKey, rateKey,
+                                   glideKey,  concertPitchKey, loudnessKey, loudnessRangeKey};
 
 bool neitherStore(const StoreSelector& store) {
     return !store.useRegistry() && !store.useIni();
@@ -53,7 +57,8 @@ bool atDefaults() {
            HighNote == defaultHighNote && !Correction &&
            CorrectionScale == MusicalScale::Chromatic && CorrectionRoot == 0 &&
            CorrectionStrength == defaultStrength && CorrectionRate == defaultCorrectionRate &&
-           Glide == glideClassic;
+           Glide == glideClassic && ConcertPitch == defaultConcertPitch &&
+           Loudness == LoudnessCurve::Designed && LoudnessRange == defaultLoudnessRange;
 }
 
 bool storeHoldsGroup(const SettingsSection& section) {
@@ -84,6 +89,10 @@ void readPlayingSettings(const StoreSelector& store) {
     CorrectionStrength = readRanged(section, strengthKey, defaultStrength, 0, strengthMaxPercent);
     CorrectionRate = readRanged(section, rateKey, defaultCorrectionRate, 0, correctionRateMaxMs);
     Glide = readNamed(section, glideKey, parseGlide, glideClassic);
+    ConcertPitch = readNamed(section, concertPitchKey, parseConcertPitch, defaultConcertPitch);
+    Loudness = readNamed(section, loudnessKey, parseLoudness, LoudnessCurve::Designed);
+    LoudnessRange = readRanged(section, loudnessRangeKey, defaultLoudnessRange, loudnessRangeLeast,
+                               loudnessRangeMost);
 }
 
 bool writePlayingSettings(const StoreSelector& store) {
@@ -102,7 +111,10 @@ bool writePlayingSettings(const StoreSelector& store) {
     ok = section.writeString(rootKey, std::string(rootName(CorrectionRoot)).c_str()) && ok;
     ok = section.writeInt(strengthKey, CorrectionStrength) && ok;
     ok = section.writeInt(rateKey, CorrectionRate) && ok;
-    return section.writeString(glideKey, glideText(Glide).c_str()) && ok;
+    ok = section.writeString(glideKey, glideText(Glide).c_str()) && ok;
+    ok = section.writeString(concertPitchKey, concertPitchText(ConcertPitch).c_str()) && ok;
+    ok = section.writeString(loudnessKey, std::string(loudnessName(Loudness)).c_str()) && ok;
+    return section.writeInt(loudnessRangeKey, LoudnessRange) && ok;
 }
 
 }  // namespace settings

@@ -1,8 +1,8 @@
 #pragma once
 // The playing aids' settings: CursorLayout, LowNote, HighNote, Correction, CorrectionScale,
-// CorrectionRoot, CorrectionStrength, CorrectionRate, Glide. An INI file keeps them in the
-// section "Playing"; the registry, which has no sections, keeps them under the program's key
-// beside every other value. GUI thread.
+// CorrectionRoot, CorrectionStrength, CorrectionRate, Glide, ConcertPitch, LoudnessCurve,
+// LoudnessRange. An INI file keeps them in the section "Playing"; the registry, which has no
+// sections, keeps them under the program's key beside every other value. GUI thread.
 
 #include "settings/store_selector.h"
 

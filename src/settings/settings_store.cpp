@@ -65,6 +65,7 @@ void readViewFlags(platform::RegistryKey* key, const char* iniFile) {
     ViewNoteMid = section.readInt("ViewNoteMid", 1);
     ViewNoteFreq = section.readInt("ViewNoteFreq", 1) != 0 ? 1 : 0;
     ViewNoteVol = section.readInt("ViewNoteVol", 1) != 0 ? 1 : 0;
+    ViewNoteCents = section.readInt("ViewNoteCents", 0) != 0 ? 1 : 0;
 }
 
 bool writeViewFlags(platform::RegistryKey* key, const char* iniFile) {
@@ -75,6 +76,10 @@ bool writeViewFlags(platform::RegistryKey* key, const char* iniFile) {
     bool ok = section.writeInt("ViewNoteName", ViewNoteName);
     ok = section.writeInt("ViewNoteMid", ViewNoteMid) && ok;
     ok = section.writeInt("ViewNoteFreq", ViewNoteFreq) && ok;
+    // Written once chosen, so that the files of a player who never does stay as they were.
+    if (ViewNoteCents != 0 || section.readString("ViewNoteCents", nullptr)) {
+        ok = section.writeInt("ViewNoteCents", ViewNoteCents) && ok;
+    }
     return section.writeInt("ViewNoteVol", ViewNoteVol) && ok;
 }
 

@@ -37,6 +37,8 @@ inline std::atomic<int32_t> ViewNoteFreq{1};  // 0/1: frequency
 inline std::atomic<int32_t> ViewNoteMid{1};   // 0 off, 1 whole MIDI note, 2 with one decimal
 inline std::atomic<int32_t> ViewNoteName{1};  // 0/1: note name and octave
 inline std::atomic<int32_t> ViewNoteVol{1};   // 0/1: loudness
+// 0/1: the nearest note and how many cents off it, in place of the MIDI note and its name.
+inline std::atomic<int32_t> ViewNoteCents{0};
 
 // General page: start-up and window behaviour.
 inline std::atomic<bool> PlayOnStart{false};      // a sound page starts playing when it is created

@@ -49,7 +49,8 @@ std::optional<int32_t> columnOf(const GuideKey& key, int32_t note) {
 
 int32_t loudnessAt(const GuideKey& key, int32_t y) {
     if (key.mapping == GuideMapping::midi) {
-        return engine::levelFor(y, key.screen.height, key.midiVolume);
+        return engine::levelFor(y, key.screen.height, key.midiVolume,
+                                {key.loudnessCurve, key.loudnessRange});
     }
     return engine::amplitudeFromCursor(y, key.screen);
 }
@@ -71,12 +72,14 @@ GuideKey currentGuideKey(GuideMapping mapping, platform::ScreenSize screen) {
     key.correcting = settings::Correction;
     key.scale = settings::CorrectionScale;
     key.root = settings::CorrectionRoot;
+    key.concertPitch = settings::ConcertPitch;
+    key.loudnessCurve = settings::Loudness;
+    key.loudnessRange = settings::LoudnessRange;
     return key;
 }
 
 QString shortNoteName(int32_t note) {
-    const QString name = QString::fromLatin1(engine::noteName(note).c_str());
-    return name.startsWith(QLatin1Char('-')) ? QString() : QString(name).remove(QLatin1Char(' '));
+    return QString::fromLatin1(engine::shortNoteName(note).c_str());
 }
 
 NoteGuide buildNoteGuide(const GuideKey& key) {
@@ -112,7 +115,9 @@ NoteGuide buildNoteGuide(const GuideKey& key) {
         line.laneWidth = lane;
         line.natural = isNatural(note);
         line.inScale = !key.correcting || engine::isScaleNote(note, key.scale, key.root);
-        if (lane >= kNarrowestLane && (note % 12 == 0 || note % 12 == 9)) {
+        line.root = key.correcting && (note - key.root) % 12 == 0;
+        const bool named = key.correcting ? line.inScale : note % 12 == 0 || note % 12 == 9;
+        if (lane >= kNarrowestLane && named) {
             line.label = shortNoteName(note);
         }
         guide.lines.push_back(line);

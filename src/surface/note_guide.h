@@ -31,7 +31,10 @@ struct GuideLine {
     // While a correction is on: whether the note belongs to its scale (drawn strong) or not
     // (drawn faint). Without a correction every note counts as in the scale.
     bool inScale = true;
-    QString label;  // the note's name at every C and A that can be aimed at, else empty
+    bool root = false;  // while a correction is on: the note is the scale's root
+    // The note's name where it can be aimed at: every scale note while a correction is on, else
+    // every C and A; empty elsewhere.
+    QString label;
 };
 
 struct LoudnessMark {
@@ -54,12 +57,17 @@ struct GuideKey {
     bool correcting = false;
     settings::MusicalScale scale = settings::MusicalScale::Chromatic;
     int32_t root = 0;
+    int32_t concertPitch = settings::defaultConcertPitch;
+    settings::LoudnessCurve loudnessCurve = settings::LoudnessCurve::Designed;
+    int32_t loudnessRange = settings::defaultLoudnessRange;
     friend bool operator==(const GuideKey& a, const GuideKey& b) {
         return a.mapping == b.mapping && a.screen.width == b.screen.width &&
                a.screen.height == b.screen.height && a.pitch == b.pitch && a.volume == b.volume &&
                a.midiLow == b.midiLow && a.midiHigh == b.midiHigh && a.midiVolume == b.midiVolume &&
                a.layout == b.layout && a.lowNote == b.lowNote && a.highNote == b.highNote &&
-               a.correcting == b.correcting && a.scale == b.scale && a.root == b.root;
+               a.correcting == b.correcting && a.scale == b.scale && a.root == b.root &&
+               a.concertPitch == b.concertPitch && a.loudnessCurve == b.loudnessCurve &&
+               a.loudnessRange == b.loudnessRange;
     }
 };
 

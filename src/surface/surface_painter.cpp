@@ -5,8 +5,11 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
 
 namespace surface {
 
@@ -68,21 +71,53 @@ std::optional<MarkerNote> markerNote(const engine::SoundingNote& sounding) {
             if (sounding.value <= 0) {
                 return std::nullopt;
             }
-            exact = engine::noteFromFrequency(static_cast<int32_t>(sounding.value));
+            exact = engine::pitchFromFrequency(sounding.value);
             break;
         case engine::SoundingNote::Kind::note:
             exact = sounding.value;
             break;
     }
-    if (!std::isfinite(exact)) {
+    // The status bar's "nearest note and cents" readout takes them from the same function.
+    const std::optional<engine::NoteAndCents> nearest = engine::nearestNoteAndCents(exact);
+    if (!nearest) {
         return std::nullopt;
     }
     MarkerNote marker;
-    marker.note = static_cast<int32_t>(std::lround(exact));
-    marker.cents = static_cast<int32_t>(std::lround((exact - marker.note) * 100.0));
+    marker.note = nearest->note;
+    marker.cents = nearest->cents;
     marker.name = shortNoteName(marker.note);
     return marker;
 }
+
+namespace {
+
+void paintLabels(QPainter& painter, const std::vector<const GuideLine*>& drawn) {
+    // Labels never overprint one another. The roots are placed first, so that a crowded scale
+    // still shows where it starts; the rest follow left to right where there is room.
+    std::vector<std::pair<int, int>> taken;
+    const auto place = [&](const GuideLine& line) {
+        const int from = line.x + kLabelMargin;
+        const int to = from + kLabelMargin + painter.fontMetrics().horizontalAdvance(line.label);
+        for (const auto& [start, end] : taken) {
+            if (from < end && start < to) {
+                return;
+            }
+        }
+        taken.emplace_back(from, to);
+        // The root is named in the marker's colour, so the scale reads from its first note.
+        painter.setPen(line.root ? kMarker : kLabel);
+        painter.drawText(from, 40, line.label);
+    };
+    for (const bool roots : {true, false}) {
+        for (const GuideLine* line : drawn) {
+            if (!line->label.isEmpty() && line->root == roots) {
+                place(*line);
+            }
+        }
+    }
+}
+
+}  // namespace
 
 void paintGuide(QPainter& painter, const NoteGuide& guide, QSize size) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -90,7 +125,7 @@ void paintGuide(QPainter& painter, const NoteGuide& guide, QSize size) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setFont(sizedFont(painter.font(), 13, true));
     std::optional<int32_t> drawnColumn;
-    int labelsEnd = 0;  // labels never overprint one another
+    std::vector<const GuideLine*> drawn;
     for (const GuideLine& line : guide.lines) {
         // Where semitones crowd into one column, its first line alone is drawn: stacked faint
         // lines would add up to a bright one.
@@ -98,22 +133,18 @@ void paintGuide(QPainter& painter, const NoteGuide& guide, QSize size) {
             continue;
         }
         drawnColumn = line.x;
+        drawn.push_back(&line);
         const bool aimable = line.laneWidth >= kNarrowestLane;
         if (!aimable || !line.inScale) {
             painter.setPen(kTooNarrow);
         } else if (guide.correcting) {
-            painter.setPen(QPen(kScaleNote, 2));
+            painter.setPen(line.root ? QPen(kMarker, 3) : QPen(kScaleNote, 2));
         } else {
             painter.setPen(line.natural ? kNatural : kSharp);
         }
         painter.drawLine(line.x, 0, line.x, size.height());
-        if (!line.label.isEmpty() && line.x + kLabelMargin >= labelsEnd) {
-            painter.setPen(kLabel);
-            painter.drawText(line.x + kLabelMargin, 40, line.label);
-            labelsEnd =
-                line.x + 2 * kLabelMargin + painter.fontMetrics().horizontalAdvance(line.label);
-        }
     }
+    paintLabels(painter, drawn);
     paintLoudnessScale(painter, guide, size);
 }
 

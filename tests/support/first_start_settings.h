@@ -21,9 +21,11 @@ inline void resetToneSettingsToFirstStart() {
     settings::ViewNoteMid = 1;
     settings::ViewNoteName = 1;
     settings::ViewNoteVol = 1;
+    settings::ViewNoteCents = 0;
 }
 
-// The playing aids: hertz layout, A2..A6, no correction, the classic glide.
+// The playing aids: hertz layout, A2..A6, no correction, the classic glide, A4 = 440 Hz, the
+// designed loudness.
 inline void resetPlayingSettingsToFirstStart() {
     settings::CursorLayout = settings::PitchLayout::Hertz;
     settings::LowNote = settings::defaultLowNote;
@@ -34,6 +36,9 @@ inline void resetPlayingSettingsToFirstStart() {
     settings::CorrectionStrength = settings::defaultStrength;
     settings::CorrectionRate = settings::defaultCorrectionRate;
     settings::Glide = settings::glideClassic;
+    settings::ConcertPitch = settings::defaultConcertPitch;
+    settings::Loudness = settings::LoudnessCurve::Designed;
+    settings::LoudnessRange = settings::defaultLoudnessRange;
 }
 
 // Every setting.

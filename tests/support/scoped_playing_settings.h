@@ -1,5 +1,6 @@
 #pragma once
-// Puts the playing aids (layout, correction, glide) back as a test found them.
+// Puts the playing aids (layout, correction, glide, concert pitch, loudness) back as a test
+// found them.
 
 #include <cstdint>
 
@@ -16,7 +17,10 @@ class ScopedPlayingSettings {
           root(settings::CorrectionRoot),
           strength(settings::CorrectionStrength),
           rate(settings::CorrectionRate),
-          glide(settings::Glide) {}
+          glide(settings::Glide),
+          concertPitch(settings::ConcertPitch),
+          loudness(settings::Loudness),
+          loudnessRange(settings::LoudnessRange) {}
     ~ScopedPlayingSettings() {
         settings::CursorLayout = layout;
         settings::LowNote = lowNote;
@@ -27,6 +31,9 @@ class ScopedPlayingSettings {
         settings::CorrectionStrength = strength;
         settings::CorrectionRate = rate;
         settings::Glide = glide;
+        settings::ConcertPitch = concertPitch;
+        settings::Loudness = loudness;
+        settings::LoudnessRange = loudnessRange;
     }
     ScopedPlayingSettings(const ScopedPlayingSettings&) = delete;
     ScopedPlayingSettings& operator=(const ScopedPlayingSettings&) = delete;
@@ -36,5 +43,7 @@ class ScopedPlayingSettings {
     int32_t lowNote, highNote;
     bool correction;
     settings::MusicalScale scale;
-    int32_t root, strength, rate, glide;
+    int32_t root, strength, rate, glide, concertPitch;
+    settings::LoudnessCurve loudness;
+    int32_t loudnessRange;
 };

@@ -19,7 +19,8 @@ class ScopedToneSettings {
           viewFreq(settings::ViewNoteFreq),
           viewMid(settings::ViewNoteMid),
           viewName(settings::ViewNoteName),
-          viewVol(settings::ViewNoteVol) {}
+          viewVol(settings::ViewNoteVol),
+          viewCents(settings::ViewNoteCents) {}
     ~ScopedToneSettings() {
         settings::Volume = volume;
         settings::Pitch = pitch;
@@ -33,6 +34,7 @@ class ScopedToneSettings {
         settings::ViewNoteMid = viewMid;
         settings::ViewNoteName = viewName;
         settings::ViewNoteVol = viewVol;
+        settings::ViewNoteCents = viewCents;
     }
     ScopedToneSettings(const ScopedToneSettings&) = delete;
     ScopedToneSettings& operator=(const ScopedToneSettings&) = delete;
@@ -40,5 +42,5 @@ class ScopedToneSettings {
   private:
     int32_t volume, pitch, vibrato, timbre, swoopMode;
     bool stereo, highRate, sixteenBit;
-    int32_t viewFreq, viewMid, viewName, viewVol;
+    int32_t viewFreq, viewMid, viewName, viewVol, viewCents;
 };

@@ -111,6 +111,39 @@ bool parseGlideOption(std::string_view value, PlayingOptions& options, std::stri
     return true;
 }
 
+bool parseConcertPitchOption(std::string_view value, PlayingOptions& options, std::string& error) {
+    const auto tenths = settings::parseConcertPitch(value);
+    if (!tenths) {
+        return refuse(error,
+                      "--concert-pitch wants the A4 in hertz, 400.0..480.0 with at most one "
+                      "decimal, got " +
+                          quotedForMessage(value));
+    }
+    options.concertPitch = *tenths;
+    return true;
+}
+
+bool parseLoudnessOption(std::string_view value, PlayingOptions& options, std::string& error) {
+    const std::vector<std::string_view> fields = colonFields(value);
+    if (fields.size() == 1 &&
+        settings::parseLoudness(fields[0]) == settings::LoudnessCurve::Designed) {
+        options.loudness = engine::LoudnessSetup{};
+        return true;
+    }
+    const auto range =
+        fields.size() == 2 && fields[0] == "db"
+            ? boundedWhole(fields[1], settings::loudnessRangeLeast, settings::loudnessRangeMost)
+            : std::nullopt;
+    if (!range) {
+        return refuse(error, "--loudness wants designed or db:RANGE with RANGE " +
+                                 std::to_string(settings::loudnessRangeLeast) + ".." +
+                                 std::to_string(settings::loudnessRangeMost) + " dB, got " +
+                                 quotedForMessage(value));
+    }
+    options.loudness = engine::LoudnessSetup{settings::LoudnessCurve::Decibels, *range};
+    return true;
+}
+
 void applyPlayingOptions(const PlayingOptions& options) {
     if (options.layout) {
         settings::CursorLayout = options.layout->layout;
@@ -130,5 +163,14 @@ void applyPlayingOptions(const PlayingOptions& options) {
     }
     if (options.glide) {
         settings::Glide = *options.glide;
+    }
+    if (options.concertPitch) {
+        settings::ConcertPitch = *options.concertPitch;
+    }
+    if (options.loudness) {
+        settings::Loudness = options.loudness->curve;
+        if (options.loudness->even()) {
+            settings::LoudnessRange = options.loudness->rangeDb;
+        }
     }
 }

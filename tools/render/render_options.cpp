@@ -127,6 +127,14 @@ std::optional<RenderOptions> parseRenderOptions(int argc, const char* const* arg
             if (!parseGlideOption(value, options.playing, error)) {
                 return std::nullopt;
             }
+        } else if (name == "--concert-pitch") {
+            if (!parseConcertPitchOption(value, options.playing, error)) {
+                return std::nullopt;
+            }
+        } else if (name == "--loudness") {
+            if (!parseLoudnessOption(value, options.playing, error)) {
+                return std::nullopt;
+            }
         } else if (name == "--soundfont") {
             options.soundFontPath = value;
         } else if (name == "--format") {

@@ -31,6 +31,7 @@ inline constexpr const char* kRenderUsage =
     "                      [--settings FILE.ini] [--screen WIDTHxHEIGHT] [--duration MS]\n"
     "                      [--layout hertz|semitones:LOW:HIGH]\n"
     "                      [--correction off|SCALE:ROOT[:STRENGTH[:RATE]]] [--glide classic|MS]\n"
+    "                      [--concert-pitch HZ] [--loudness designed|db:RANGE]\n"
     "                      [--format KIND[:RATE[:BITS[:CHANNELS]]]] [--soundfont FILE.sf2]\n"
     "       lirveto-render --help | --version\n"
     "--out - writes to standard output.\n"

@@ -7,7 +7,9 @@
 
 #include "engine/midi/midi_tone.h"
 #include "engine/midi/midi_track_event.h"
+#include "engine/tone/loudness_curve.h"
 #include "engine/tone/note_readout.h"
+#include "engine/tone/pitch_layout.h"
 #include "engine/tone/sounding_note.h"
 #include "files/failure_text.h"
 #include "files/midi_file.h"
@@ -280,8 +282,14 @@ void MidiEngine::followTuned(int32_t x, int32_t width, const PlayingAids& aids, 
 void MidiEngine::playPitch(float pitch, int32_t integer, bool& sent) {
     const int32_t bendRange = bendRangeInForce();
     const int32_t sounding = currentNote;
-    const int32_t note = chooseNote(pitch, sounding, bendRange, integer);
-    const int32_t bend = bendFor(pitch, note, bendRange);
+    // A synth plays its notes at A4 = 440 Hz: another concert pitch is that much more bend (none
+    // at 440 Hz, nor with a bend range of 0), and the note to strike moves with it.
+    const auto offset = bendRange == 0 ? 0.0F : static_cast<float>(concertOffset());
+    const float heard = pitch + offset;
+    const int32_t heardInteger =
+        std::clamp(integer + static_cast<int32_t>(std::lround(offset)), 0, 127);
+    const int32_t note = chooseNote(heard, sounding, bendRange, heardInteger);
+    const int32_t bend = bendFor(heard, note, bendRange);
     const bool bendChanged = bendRange != 0 && bend != tracking.lastBend;
     const uint8_t bendLow = dataByte(bend & 0x7F);
     const uint8_t bendHigh = dataByte((bend >> 7) & 0x7F);
@@ -310,7 +318,7 @@ void MidiEngine::playPitch(float pitch, int32_t integer, bool& sent) {
 }
 
 void MidiEngine::followY(int32_t y, int32_t height) {
-    const int32_t level = levelFor(y, height, settings::MidiVolume);
+    const int32_t level = levelFor(y, height, settings::MidiVolume, currentLoudness());
     midiOut.setVolume(device, static_cast<uint32_t>(level) * 0x02000200U);
     sendPair(kController, kMainVolume, dataByte(level), true);
     tracking.lastY = y;

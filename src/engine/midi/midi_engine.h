@@ -106,8 +106,8 @@ class MidiEngine {
     void applyMidiVolume();
     void followX(int32_t x, int32_t width, bool& sent);
     void followTuned(int32_t x, int32_t width, const PlayingAids& aids, bool& sent);
-    // Under the lock: sounds `pitch` as the held note bent, or as a new note (`integer` when the
-    // held one cannot reach it).
+    // Under the lock: sounds `pitch` (at the concert pitch) as the held note bent, or as a new
+    // note (`integer` when the held one cannot reach it).
     void playPitch(float pitch, int32_t integer, bool& sent);
     void followY(int32_t y, int32_t height);
 

@@ -84,7 +84,11 @@ int32_t bendFor(float pitch, int32_t note, int32_t bendRange) {
     return std::clamp(static_cast<int32_t>(bend), 1, 16383);
 }
 
-int32_t levelFor(int32_t y, int32_t height, int32_t midiVolume) {
+int32_t levelFor(int32_t y, int32_t height, int32_t midiVolume, LoudnessSetup loudness) {
+    if (loudness.even()) {
+        const int32_t level = synthLevelFor(decibelsFromCursor(y, height, loudness.rangeDb));
+        return level * midiVolume / 100;
+    }
     const auto fromTop = static_cast<uint32_t>(127 - y * 127 / height);
     return static_cast<int32_t>(fromTop * static_cast<uint32_t>(midiVolume) / 100);
 }

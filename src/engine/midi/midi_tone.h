@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "engine/tone/loudness_curve.h"
+
 namespace engine {
 
 constexpr int32_t kNoNote = -1;
@@ -38,7 +40,8 @@ int32_t chooseNote(float pitch, int32_t sounding, int32_t bendRange, int32_t int
 // The 14-bit bend that moves `note` to `pitch`: 1..16383, the centre when the range is 0.
 int32_t bendFor(float pitch, int32_t note, int32_t bendRange);
 
-// The volume level 0..127 of a cursor height, scaled by the MIDI volume in percent.
-int32_t levelFor(int32_t y, int32_t height, int32_t midiVolume);
+// The volume level 0..127 of a cursor height, scaled by the MIDI volume in percent: falling
+// evenly as designed, or evenly in decibels through the built-in synth's curve.
+int32_t levelFor(int32_t y, int32_t height, int32_t midiVolume, LoudnessSetup loudness = {});
 
 }  // namespace engine

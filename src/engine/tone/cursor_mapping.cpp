@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/tone/loudness_curve.h"
 #include "settings/settings_values.h"
 
 namespace engine {
@@ -51,6 +52,10 @@ int32_t amplitudeFromCursor(int32_t y, platform::ScreenSize screen) {
     }
     const int32_t row = clampToScreen(y, screen.height);
     const int32_t volume = settings::Volume.load(std::memory_order_relaxed);
+    const LoudnessSetup loudness = currentLoudness();
+    if (loudness.even()) {
+        return scaledByDecibels(volume, decibelsFromCursor(row, screen.height, loudness.rangeDb));
+    }
     return (screen.height - row) * volume / screen.height;
 }
 

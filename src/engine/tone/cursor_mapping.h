@@ -18,8 +18,9 @@ int32_t frequencyFromCursor(int32_t x, platform::ScreenSize screen);
 // Reads settings::Pitch. Thread: any thread.
 std::optional<int32_t> cursorFromFrequency(double frequency, platform::ScreenSize screen);
 
-// Amplitude for a cursor row: `Volume` at the top edge, 0 at the bottom (full scale is 128).
-// Reads settings::Volume. Thread: any thread.
+// Amplitude for a cursor row: `Volume` at the top edge, 0 at the bottom (full scale is 128),
+// falling evenly in amplitude as designed or, as the player chooses, in decibels
+// (loudness_curve.h). Reads settings::Volume, Loudness and LoudnessRange. Thread: any thread.
 int32_t amplitudeFromCursor(int32_t y, platform::ScreenSize screen);
 
 }  // namespace engine

@@ -33,6 +33,25 @@ int32_t nearestNote(double pitch) {
     return std::isfinite(pitch) ? wholeNote(static_cast<float>(std::round(pitch))) : 0;
 }
 
+// The nearest note and cents form: frequency and loudness as their flags say.
+void appendCentsForm(ReadoutText& text, double frequency, double pitch, int32_t loudness,
+                     ViewFlags view) {
+    if (view.frequency != 0) {
+        const bool shown = frequency >= 0.0 && frequency < 1.0e9;
+        text.append("%.1f Hz  ", shown ? frequency : 0.0);
+    }
+    const std::optional<NoteAndCents> nearest = nearestNoteAndCents(pitch);
+    const ReadoutText name = nearest ? shortNoteName(nearest->note) : ReadoutText();
+    if (nearest && name.c_str()[0] != '\0') {
+        text.append("%s %+dc", name.c_str(), nearest->cents);
+    } else {
+        text.append("---");
+    }
+    if (view.loudness != 0) {
+        text.append("  loudness %d", loudness);
+    }
+}
+
 void appendNoteParts(ReadoutText& text, float note, int32_t whole, ViewFlags view) {
     if (view.midiNote == 0 && view.noteName == 0) {
         return;
@@ -67,17 +86,18 @@ ViewFlags currentViewFlags() {
     return ViewFlags{settings::ViewNoteFreq.load(std::memory_order_relaxed),
                      settings::ViewNoteMid.load(std::memory_order_relaxed),
                      settings::ViewNoteName.load(std::memory_order_relaxed),
-                     settings::ViewNoteVol.load(std::memory_order_relaxed)};
+                     settings::ViewNoteVol.load(std::memory_order_relaxed),
+                     settings::ViewNoteCents.load(std::memory_order_relaxed)};
 }
 
 float noteFromFrequency(int32_t frequency) {
-    const double ratio = static_cast<double>(frequency) / 440.0;
+    const double ratio = static_cast<double>(frequency) / concertPitch();
     return static_cast<float>(std::log(ratio) / static_cast<double>(kLn2AsShown) * 12.0 + 69.0);
 }
 
 int32_t frequencyFromNote(float note) {
-    const auto hz =
-        static_cast<float>(std::pow(2.0, (static_cast<double>(note) - 69.0) / 12.0) * 440.0);
+    const auto hz = static_cast<float>(std::pow(2.0, (static_cast<double>(note) - 69.0) / 12.0) *
+                                       concertPitch());
     if (!std::isfinite(hz) || hz >= static_cast<float>(std::numeric_limits<int32_t>::max())) {
         return std::numeric_limits<int32_t>::max();
     }
@@ -94,8 +114,31 @@ ReadoutText noteName(int32_t note) {
     return text;
 }
 
+ReadoutText shortNoteName(int32_t note) {
+    ReadoutText text;
+    if (note >= 21 && note <= 108) {
+        const char* name = kNoteNames[note % 12];
+        text.append("%.*s%d", name[1] == ' ' ? 1 : 2, name, note / 12 - 1);
+    }
+    return text;
+}
+
+std::optional<NoteAndCents> nearestNoteAndCents(double pitch) {
+    if (!std::isfinite(pitch) || pitch < -1.0 || pitch > 128.0) {
+        return std::nullopt;
+    }
+    NoteAndCents nearest;
+    nearest.note = static_cast<int32_t>(std::lround(pitch));
+    nearest.cents = static_cast<int32_t>(std::lround((pitch - nearest.note) * 100.0));
+    return nearest;
+}
+
 ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness, ViewFlags view) {
     ReadoutText text;
+    if (view.cents != 0) {
+        appendCentsForm(text, frequency, pitchFromFrequency(frequency), loudness, view);
+        return text;
+    }
     if (view.frequency != 0) {
         text.append(" %5.dHz", frequency);
     }
@@ -113,6 +156,10 @@ ReadoutText readoutFromFrequency(int32_t frequency, int32_t loudness) {
 
 ReadoutText readoutFromNote(float note, int32_t loudness, ViewFlags view) {
     ReadoutText text;
+    if (view.cents != 0) {
+        appendCentsForm(text, frequencyFromPitch(note), note, loudness, view);
+        return text;
+    }
     if (view.frequency != 0) {
         text.append(" %5dHz", frequencyFromNote(note));
     }
@@ -129,6 +176,10 @@ ReadoutText readoutFromNote(float note, int32_t loudness) {
 
 ReadoutText readoutFromPitch(double pitch, double frequency, int32_t loudness, ViewFlags view) {
     ReadoutText text;
+    if (view.cents != 0) {
+        appendCentsForm(text, frequency, pitch, loudness, view);
+        return text;
+    }
     if (view.frequency != 0) {
         const bool shown = frequency >= 0.0 &&
                            frequency < static_cast<double>(std::numeric_limits<int32_t>::max());

@@ -11,7 +11,6 @@ namespace engine {
 namespace {
 
 constexpr double a4Pitch = 69.0;
-constexpr double a4Frequency = 440.0;
 
 bool semitones(const CursorLayoutSetup& setup) {
     return setup.layout == settings::PitchLayout::Semitones;
@@ -31,15 +30,27 @@ CursorLayoutSetup currentCursorLayout() {
                              settings::HighNote.load(std::memory_order_relaxed)};
 }
 
+double concertPitch() {
+    return settings::ConcertPitch.load(std::memory_order_relaxed) / 10.0;
+}
+
+double concertOffset() {
+    const int32_t tenths = settings::ConcertPitch.load(std::memory_order_relaxed);
+    // Exactly none at the standard pitch, so that the engines play there as they always have.
+    return tenths == settings::defaultConcertPitch
+               ? 0.0
+               : 12.0 * std::log2(tenths / static_cast<double>(settings::defaultConcertPitch));
+}
+
 double frequencyFromPitch(double pitch) {
-    return a4Frequency * std::exp2((pitch - a4Pitch) / 12.0);
+    return concertPitch() * std::exp2((pitch - a4Pitch) / 12.0);
 }
 
 double pitchFromFrequency(double frequency) {
     if (!(frequency > 0.0)) {
         return -std::numeric_limits<double>::infinity();
     }
-    return a4Pitch + 12.0 * std::log2(frequency / a4Frequency);
+    return a4Pitch + 12.0 * std::log2(frequency / concertPitch());
 }
 
 double pitchFromCursor(int32_t x, platform::ScreenSize screen, const CursorLayoutSetup& setup) {

@@ -2,7 +2,8 @@
 // How the cursor's x is laid out in pitch: "hertz", the designed linear mapping of
 // cursor_mapping.h, or "semitones", every semitone as wide as the next from a low note at the
 // left edge to a high note at the right, so that the notes lie at fixed, evenly spaced places.
-// Pitches are in semitones as MIDI note numbers (69 is A4, 440 Hz), fractional between notes.
+// Pitches are in semitones as MIDI note numbers (69 is A4, at the concert pitch: 440 Hz unless
+// the player tunes it), fractional between notes.
 //
 // Thread: any thread (every function here; none allocates).
 
@@ -23,7 +24,13 @@ struct CursorLayoutSetup {
 // The layout the settings hold (CursorLayout, LowNote, HighNote).
 CursorLayoutSetup currentCursorLayout();
 
-// 440 * 2^((pitch - 69) / 12), and back (0 Hz and below: minus infinity).
+// A4 in Hz: the settings' ConcertPitch (440.0 at a first start).
+double concertPitch();
+// How far the concert pitch lies from 440 Hz, in semitones (0 at 440 Hz): what a synth tuned to
+// 440 Hz must be bent by to play in tune with the rest.
+double concertOffset();
+
+// A4 * 2^((pitch - 69) / 12), and back (0 Hz and below: minus infinity); A4 is concertPitch().
 double frequencyFromPitch(double pitch);
 double pitchFromFrequency(double frequency);
 

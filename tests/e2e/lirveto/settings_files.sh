@@ -64,6 +64,10 @@ quit_from_menu() {
 
 xdotool mousemove 1200 1000
 start_lirveto
+# A first start says how to play under the pages; Esc puts it away, as the later starts lack it.
+xdotool windowfocus --sync "$window"
+xdotool key Escape
+sleep 0.3
 dump_window "$work/first.xwd"
 save_settings_as "$work/first.ini"
 "$python" "$here/settings_ini.py" check "$work/first.ini" || fail "the saved settings file is wrong"

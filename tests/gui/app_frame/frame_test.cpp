@@ -73,6 +73,7 @@ TEST_F(AppFixture, TheMenuBarHoldsEveryCommandUnderItsIdInOrder) {
         {0, ""},
         {25601, "Midi note &Integer"},
         {25602, "Midi note &Decimal"},
+        {25605, "Nearest note and &cents"},
         {0, ""},
         {25610, "Play &surface\tF11"},
         {25006, "&Preferences..."},
@@ -250,7 +251,7 @@ TEST_F(AppFixture, TheShowFlagsFlipAndCarryTheirCheckMarks) {
 TEST_F(AppFixture, AViewChangeAsksThePageOnTopToShowItsReadoutAgainAndNothingElse) {
     app::SDIDecFrame* frame = start();
     for (int id : {command::viewNoteName, command::viewFrequency, command::viewVolume,
-                   command::viewMidiInteger, command::viewMidiDecimal}) {
+                   command::viewMidiInteger, command::viewMidiDecimal, command::viewNoteCents}) {
         wavePage->received.clear();
         frame->menuAction(id)->trigger();
         QCoreApplication::processEvents();
@@ -258,6 +259,36 @@ TEST_F(AppFixture, AViewChangeAsksThePageOnTopToShowItsReadoutAgainAndNothingEls
         EXPECT_EQ(wavePage->count(page::settingsChanged), 0) << id;
     }
     EXPECT_EQ(midiPage->count(page::viewChanged), 0);
+}
+
+// No settings stored yet: the window says how to play, under the pages, and one click chooses
+// the Semitones layout; the next start, with settings, shows nothing new.
+TEST_F(AppFixture, AFirstStartSaysHowToPlayAndOffersTheSemitonesLayoutOnce) {
+    ScopedPlayingSettings restorePlaying;
+    app::SDIDecFrame* frame = start();
+    app::FirstStartHint* hint = app->firstStartHint();
+    ASSERT_NE(hint, nullptr);
+    for (const char* words : {"Space", "F11", "across for the pitch", "start with Space"}) {
+        EXPECT_TRUE(hint->text().contains(QString::fromUtf8(words))) << words;
+    }
+    EXPECT_GE(hint->mapTo(frame, QPoint(0, 0)).y(), frame->client()->geometry().bottom())
+        << "under the pages, never over them";
+    const int withHint = frame->height();
+
+    hint->semitonesButton()->click();
+    EXPECT_EQ(settings::CursorLayout, settings::PitchLayout::Semitones);
+    EXPECT_FALSE(hint->semitonesButton()->isEnabled());
+    EXPECT_TRUE(std::filesystem::exists(registryFile())) << "kept at once";
+    hint->closeButton()->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(app->firstStartHint(), nullptr);
+    EXPECT_LT(frame->height(), withHint);
+    EXPECT_EQ(frame->maximumSize(), frame->size());
+
+    app.reset();
+    makeApp();
+    start();
+    EXPECT_EQ(app->firstStartHint(), nullptr);
 }
 
 class FrameKeys : public AppFixture {

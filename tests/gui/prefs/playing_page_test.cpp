@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -64,6 +65,7 @@ TEST_F(PlayingPage, ItShowsTheStoredAidsAndOkStoresWhatItShowsAndCancelNothing) 
     settings::CorrectionStrength = 60;
     settings::CorrectionRate = 150;
     settings::Glide = 40;
+    settings::ConcertPitch = 4153;
     TSetPlaying& page = open();
     EXPECT_TRUE(at<QRadioButton>(page, TSetPlaying::semitonesButton)->isChecked());
     EXPECT_EQ(page.spinBox(TSetPlaying::lowNoteBox)->text(), "C3 (48)");
@@ -74,6 +76,9 @@ TEST_F(PlayingPage, ItShowsTheStoredAidsAndOkStoresWhatItShowsAndCancelNothing) 
     EXPECT_EQ(page.spinBox(TSetPlaying::strengthBox)->text(), "60 %");
     EXPECT_EQ(page.spinBox(TSetPlaying::rateBox)->text(), "150 ms");
     EXPECT_EQ(page.spinBox(TSetPlaying::glideBox)->text(), "40 ms");
+    EXPECT_EQ(page.concertPitchBox()->text(), "415.3 Hz");
+    EXPECT_EQ(page.comboBox(TSetPlaying::loudnessCombo)->currentText(), "As designed");
+    EXPECT_FALSE(page.spinBox(TSetPlaying::rangeBox)->isEnabled()) << "only for decibels";
 
     at<QRadioButton>(page, TSetPlaying::hertzButton)->click();
     at<QCheckBox>(page, TSetPlaying::correctionBox)->click();
@@ -82,6 +87,10 @@ TEST_F(PlayingPage, ItShowsTheStoredAidsAndOkStoresWhatItShowsAndCancelNothing) 
     type(page.spinBox(TSetPlaying::lowNoteBox), "Db3");
     type(page.spinBox(TSetPlaying::strengthBox), "100");
     type(page.spinBox(TSetPlaying::glideBox), "0");
+    page.concertPitchBox()->setValue(442.0);
+    page.comboBox(TSetPlaying::loudnessCombo)->setCurrentIndex(1);
+    EXPECT_TRUE(page.spinBox(TSetPlaying::rangeBox)->isEnabled());
+    type(page.spinBox(TSetPlaying::rangeBox), "30");
     sheet->reject();
     EXPECT_EQ(settings::CursorLayout, settings::PitchLayout::Semitones) << "Cancel stores nothing";
     EXPECT_FALSE(settings::Correction);
@@ -96,6 +105,9 @@ TEST_F(PlayingPage, ItShowsTheStoredAidsAndOkStoresWhatItShowsAndCancelNothing) 
     EXPECT_EQ(settings::CorrectionStrength, 100);
     EXPECT_EQ(settings::CorrectionRate, 150);
     EXPECT_EQ(settings::Glide, 0);
+    EXPECT_EQ(settings::ConcertPitch, 4420);
+    EXPECT_EQ(settings::Loudness, settings::LoudnessCurve::Decibels);
+    EXPECT_EQ(settings::LoudnessRange, 30);
 }
 
 TEST_F(PlayingPage, TheLowNoteStaysBelowTheHighNoteWhicheverIsChanged) {

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "engine/midi/midi_tone.h"
 #include "engine/tone/cursor_mapping.h"
@@ -115,6 +116,12 @@ TEST(NoteGuide, TheWaveGuidesA4LiesWhereTheWaveMappingFirstSounds440Hz) {
     const surface::NoteGuide narrow = guideFor(GuideMapping::frequency, {1920, 1080});
     EXPECT_EQ(lineOf(narrow, 84), nullptr) << "C6 (1046 Hz) lies beyond 1020 Hz";
     EXPECT_EQ(lineOf(narrow, 15), nullptr) << "below 20 Hz";
+
+    ScopedPlayingSettings restorePlaying;
+    settings::Pitch = 10;
+    settings::ConcertPitch = 4150;  // A4 = 415 Hz: the guide's A4 moves to where 415 Hz sounds
+    EXPECT_EQ(lineOf(guideFor(GuideMapping::frequency, {1920, 1080}), 69)->x,
+              waveColumnOf(415, {1920, 1080}));
 }
 
 TEST(NoteGuide, TheMidiGuidesNote69LiesWhereTheMidiPitchReaches69InEitherDirection) {
@@ -229,6 +236,18 @@ TEST(NoteGuide, WhileACorrectionIsOnTheScalesNotesAreStrongAndTheOthersFaint) {
     EXPECT_GT(grayAt(guide, 66), grayAt(guide, 65)) << "F# in, F out";
     EXPECT_GT(grayAt(guide, 61), grayAt(guide, 60)) << "C# in, C out";
     EXPECT_GT(grayAt(guide, 61), grayAt(plain, 61)) << "a scale note is stronger than before";
+    // Every scale note is named, the root marked; the others are not.
+    for (const auto& [note, name] : {std::pair{61, "C#4"},
+                                     {62, "D4"},
+                                     {64, "E4"},
+                                     {66, "F#4"},
+                                     {67, "G4"},
+                                     {69, "A4"},
+                                     {71, "B4"}}) {
+        EXPECT_EQ(lineOf(guide, note)->label, name);
+        EXPECT_EQ(lineOf(guide, note)->root, note == 62) << note;
+    }
+    EXPECT_TRUE(lineOf(guide, 60)->label.isEmpty()) << "C, out of the scale";
 }
 
 TEST(NoteGuide, TheLoudnessScaleRunsFromTheLoudestAtTheTopToSilenceAtTheBottom) {

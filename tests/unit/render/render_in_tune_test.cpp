@@ -1,10 +1,13 @@
 // lirveto-render with the playing aids, as users run it: the pitch a real engine plays from a
 // held, out-of-tune cursor lands on the scale (measured in the WAV, read back from the MIDI
-// file), and the DirectSound glide takes the time it is given.
+// file), the DirectSound glide takes the time it is given, and the concert pitch and the
+// loudness even in decibels sound as computed by hand.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -182,6 +185,70 @@ TEST_F(RenderInTuneTest, TheDirectSoundGlideTakesTheTimeItIsGiven) {
     const double covered = (meanPitch(track, at100 - 2, at100 + 3) - 60.0) / 12.0;
     EXPECT_NEAR(covered, 1.0 - std::exp(-1.0), 0.04);
     EXPECT_NEAR(meanPitch(track, 1400, 1600), 72.0, 0.01) << "and it arrives";
+}
+
+// The largest swing of the samples within [fromMs, toMs).
+int peakBetween(const std::vector<int>& samples, int fromMs, int toMs) {
+    int peak = 0;
+    const auto end = std::min<size_t>(samples.size(), static_cast<size_t>(toMs) * kRate / 1000);
+    for (size_t i = static_cast<size_t>(fromMs) * kRate / 1000; i < end; ++i) {
+        peak = std::max(peak, std::abs(samples[i]));
+    }
+    return peak;
+}
+
+// Channel 13's pitch wheels (-8192..8191) and controller 7 in a MIDI take, a line each as they
+// come: "bend N", "volume N".
+std::string bendsAndVolumes(const std::string& take) {
+    constexpr const char* kWithMido = R"(
+import sys, mido
+for event in mido.MidiFile(sys.argv[1]).tracks[1]:
+    if getattr(event, 'channel', None) == 13 and event.type == 'pitchwheel':
+        print('bend', event.pitch)
+    elif getattr(event, 'control', None) == 7 and event.channel == 13:
+        print('volume', event.value)
+)";
+    const auto mido = runProgram("/usr/bin/python3", {"-c", kWithMido, take});
+    EXPECT_EQ(mido.status, 0) << mido.err;
+    return mido.out;
+}
+
+TEST_F(RenderInTuneTest, AtAConcertPitchOf442HzA4SoundsAt442HzOnEveryPage) {
+    // Notes 45..93 over the 1921 columns: column 960 is A4, exactly.
+    for (const char* engine : {"wave", "dsound"}) {
+        const auto track = periods(renderWave(
+            engine, "0 960 300\n1000 960 300\n",
+            {"--screen", "1921x1080", "--layout", "semitones:45:93", "--concert-pitch", "442"}));
+        EXPECT_NEAR(meanPitch(track, 500, 1000), pitchOf(442.0), 0.002) << engine;
+    }
+    // The Midi page's range 40..80 puts A4 at column 1392 of 1920; the synth's A4 is 440 Hz, so
+    // the note is bent up by 12 log2(442 / 440) = 0.0785 semitones: 0.0785 * 8192 / 2 = 321.
+    std::ofstream(at("gesture.txt")) << "0 1392 300\n200 1392 300\n";
+    const auto render =
+        runProgram(LIRVETO_RENDER_PATH, {"--engine", "midi", "--gesture", at("gesture.txt"),
+                                         "--out", at("a.mid"), "--concert-pitch", "442.0"});
+    ASSERT_EQ(render.status, 0) << render.err;
+    EXPECT_NE(bendsAndVolumes(at("a.mid")).find("bend 321\n"), std::string::npos);
+}
+
+TEST_F(RenderInTuneTest, LoudnessEvenInDecibelsPlaysHalfHeightAtHalfTheRange) {
+    // Volume 100 at the top; at half height (540 of 1080) -40 / 2 = -20 dB: a tenth of it.
+    const auto samples =
+        renderWave("wave", "0 84 0\n1000 84 540\n2000 84 540\n", {"--loudness", "db:40"});
+    const double top = peakBetween(samples, 500, 1000);
+    const double half = peakBetween(samples, 1500, 2000);
+    ASSERT_GT(top, 0);
+    EXPECT_NEAR(20.0 * std::log10(half / top), -20.0, 0.1);
+
+    // The Midi page: the level whose sound on the built-in synth (controller 7 and the device
+    // volume together, 60 log10(L / 127) dB) is -20 dB, 127 * 10^(-20 / 60) = 58.95, nearest 59,
+    // at the MIDI volume of a first start, 80 %: 59 * 80 / 100 = 47.
+    std::ofstream(at("gesture.txt")) << "0 1000 540\n200 1000 540\n";
+    const auto render =
+        runProgram(LIRVETO_RENDER_PATH, {"--engine", "midi", "--gesture", at("gesture.txt"),
+                                         "--out", at("loud.mid"), "--loudness", "db:40"});
+    ASSERT_EQ(render.status, 0) << render.err;
+    EXPECT_NE(bendsAndVolumes(at("loud.mid")).find("volume 47\n"), std::string::npos);
 }
 
 }  // namespace

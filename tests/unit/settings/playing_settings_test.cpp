@@ -13,31 +13,37 @@
 
 namespace {
 
+using settings::LoudnessCurve;
 using settings::MusicalScale;
 using settings::PitchLayout;
 using settings_test::readFile;
 using Values = std::tuple<PitchLayout, int32_t, int32_t, bool, MusicalScale, int32_t, int32_t,
-                          int32_t, int32_t>;
+                          int32_t, int32_t, int32_t, LoudnessCurve, int32_t>;
 
-const Values kDefaults{PitchLayout::Hertz,    45, 93, false, MusicalScale::Chromatic, 0, 100, 80,
-                       settings::glideClassic};
+const Values kDefaults(PitchLayout::Hertz, 45, 93, false, MusicalScale::Chromatic, 0, 100, 80,
+                       settings::glideClassic, 4400, LoudnessCurve::Designed, 40);
 // Away from the defaults, and together at both ends of every range.
 const Values kValueSets[] = {
-    {PitchLayout::Semitones, 40, 88, true, MusicalScale::Blues, 10, 65, 150, 0},
-    {PitchLayout::Hertz, 0, 127, true, MusicalScale::WholeTone, 11, 0, 0, 5000},
-    {PitchLayout::Semitones, 126, 127, false, MusicalScale::MinorPentatonic, 3, 100, 2000, 120},
+    {PitchLayout::Semitones, 40, 88, true, MusicalScale::Blues, 10, 65, 150, 0, 4153,
+     LoudnessCurve::Decibels, 25},
+    {PitchLayout::Hertz, 0, 127, true, MusicalScale::WholeTone, 11, 0, 0, 5000, 4000,
+     LoudnessCurve::Decibels, 10},
+    {PitchLayout::Semitones, 126, 127, false, MusicalScale::MinorPentatonic, 3, 100, 2000, 120,
+     4800, LoudnessCurve::Designed, 60},
 };
 
 void apply(const Values& v) {
     std::tie(settings::CursorLayout, settings::LowNote, settings::HighNote, settings::Correction,
              settings::CorrectionScale, settings::CorrectionRoot, settings::CorrectionStrength,
-             settings::CorrectionRate, settings::Glide) = v;
+             settings::CorrectionRate, settings::Glide, settings::ConcertPitch, settings::Loudness,
+             settings::LoudnessRange) = v;
 }
 
 Values current() {
     return {settings::CursorLayout,       settings::LowNote,         settings::HighNote,
             settings::Correction,         settings::CorrectionScale, settings::CorrectionRoot,
-            settings::CorrectionStrength, settings::CorrectionRate,  settings::Glide};
+            settings::CorrectionStrength, settings::CorrectionRate,  settings::Glide,
+            settings::ConcertPitch,       settings::Loudness,        settings::LoudnessRange};
 }
 
 class PlayingSettingsTest : public settings_test::SettingsEnvironment {
@@ -84,7 +90,10 @@ TEST_F(PlayingSettingsTest, TheFilesHoldTheValuesByName) {
                                      {"CorrectionRoot", "A#"},
                                      {"CorrectionStrength", "65"},
                                      {"CorrectionRate", "150"},
-                                     {"Glide", "0"}};
+                                     {"Glide", "0"},
+                                     {"ConcertPitch", "415.3"},
+                                     {"LoudnessCurve", "decibels"},
+                                     {"LoudnessRange", "25"}};
     std::string iniLines = "\n\n[Playing]\n";
     std::string registryLines;
     for (const auto& [key, text] : values) {
@@ -113,7 +122,11 @@ TEST_F(PlayingSettingsTest, BadValuesReadAsTheirDefaults) {
                                   {"CorrectionRate", "2001"},
                                   {"Glide", "-1"},
                                   {"Glide", "5001"},
-                                  {"Glide", "100ms"}};
+                                  {"Glide", "100ms"},
+                                  {"ConcertPitch", "399.9"},
+                                  {"ConcertPitch", "442.25"},
+                                  {"LoudnessCurve", "db"},
+                                  {"LoudnessRange", "61"}};
     for (const auto& [key, text] : bad) {
         // LowNote 93 alone, HighNote 45 alone: the range left with the other default is empty.
         apply(kValueSets[0]);
