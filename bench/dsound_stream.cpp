@@ -4,7 +4,8 @@
 //   of its clock: the cursor drops from the bottom edge (silence) to the top, and the time until
 //   the first sounding frame is heard (the period it is in started playing when it was read,
 //   plus its place in the period);
-// - lateness of the step chain: each step should start 1 ms after the previous one ended;
+// - lateness of the step chain: each step should start 1 ms after the previous one ended (taken
+//   between two steps' starts, so the first one's own short running time counts in);
 // - CPU of the whole process while streaming 44100 Hz 16-bit stereo through SDL's dummy driver.
 // Argument: seconds for the lateness and CPU run (60; 5 for a quick run).
 
@@ -33,12 +34,34 @@ namespace {
 
 constexpr platform::ScreenSize kScreen{1920, 1080};
 
+// Notes when each step reads the cursor, its first act (the readout, its last, is told only
+// once in a while).
+class StepClock {
+  public:
+    explicit StepClock(size_t capacity) : startsNs(capacity, 0) {}
+    void noteStep() {
+        const size_t at = count.load(std::memory_order_relaxed);
+        if (at < startsNs.size()) {
+            startsNs[at] = bench::monotonicNs();
+            count.store(at + 1, std::memory_order_release);
+        }
+    }
+    std::vector<int64_t> startsNs;
+    std::atomic<size_t> count{0};
+};
+
 class MovableCursor final : public platform::CursorSource {
   public:
-    platform::CursorPosition cursorPosition() override { return {x.load(), y.load()}; }
+    platform::CursorPosition cursorPosition() override {
+        if (steps != nullptr) {
+            steps->noteStep();
+        }
+        return {x.load(), y.load()};
+    }
     platform::ScreenSize primaryScreenSize() override { return kScreen; }
     std::atomic<int32_t> x{960};
     std::atomic<int32_t> y{1079};
+    StepClock* steps = nullptr;
 };
 
 class Printing final : public platform::MessageBox {
@@ -50,25 +73,15 @@ class Printing final : public platform::MessageBox {
     }
 };
 
-// Notes when each step ends (the readout is the step's last act).
-class StepClock final : public engine::DirectSoundEngineHost {
+class QuietHost final : public engine::DirectSoundEngineHost {
   public:
-    explicit StepClock(size_t capacity) : endsNs(capacity, 0) {}
     void showPlaying() override {}
     void showStopped() override {}
     uintptr_t windowHandle() override { return 1; }
-    void postStatus(const char*) override {
-        const size_t at = count.load(std::memory_order_relaxed);
-        if (at < endsNs.size()) {
-            endsNs[at] = bench::monotonicNs();
-            count.store(at + 1, std::memory_order_release);
-        }
-    }
+    void postStatus(const char*) override {}
     void requestMessage(const char* text, const char* caption) override {
         std::fprintf(stderr, "%s: %s\n", caption, text);
     }
-    std::vector<int64_t> endsNs;
-    std::atomic<size_t> count{0};
 };
 
 // An output that reads one period every period on its own thread, on absolute deadlines, and
@@ -143,7 +156,7 @@ void measureLatency(int trials, const bench::RowPrinter& rows) {
     });
     MovableCursor cursor;
     Printing messages;
-    StepClock host(0);
+    QuietHost host;
     engine::DirectSoundEngine engine(waveOut, library, platform::MultimediaTimer::shared(), cursor,
                                      messages, host);
     engine.setScreen(kScreen);
@@ -183,7 +196,9 @@ void measureStepsAndCpu(int seconds, const bench::RowPrinter& rows) {
     MovableCursor cursor;
     cursor.y = 300;
     Printing messages;
-    StepClock host(static_cast<size_t>(seconds) * 2000);
+    QuietHost host;
+    StepClock clock(static_cast<size_t>(seconds) * 2000);
+    cursor.steps = &clock;
     platform::MultimediaTimer& timer = platform::MultimediaTimer::shared();
     engine::DirectSoundEngine engine(waveOut, library, timer, cursor, messages, host);
     engine.setScreen(kScreen);
@@ -199,13 +214,14 @@ void measureStepsAndCpu(int seconds, const bench::RowPrinter& rows) {
     const double cpuShare = static_cast<double>(bench::processCpuNs() - cpuBefore) /
                             static_cast<double>(bench::monotonicNs() - wallBefore);
 
-    // A step ends, 1 ms passes, the next one runs and ends: what the gap adds to that 1 ms is
-    // the next step's lateness plus its own (tiny) running time.
-    const size_t steps = host.count.load();
+    // A step runs and ends, 1 ms passes, the next one starts: what the gap between the two starts
+    // adds to that 1 ms is the second one's lateness plus the first one's (tiny) running time.
+    const size_t steps = clock.count.load();
     std::vector<double> latenessUs;
     size_t missed = 0;
     for (size_t i = 1; i < steps; ++i) {
-        const double gapUs = static_cast<double>(host.endsNs[i] - host.endsNs[i - 1]) / 1000.0;
+        const double gapUs =
+            static_cast<double>(clock.startsNs[i] - clock.startsNs[i - 1]) / 1000.0;
         latenessUs.push_back(gapUs - 1000.0);
         missed += gapUs >= 2000.0 ? static_cast<size_t>(gapUs / 1000.0) - 1 : 0;
     }

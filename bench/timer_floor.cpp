@@ -90,6 +90,13 @@ Figure measure(bool periodic, int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--one") {
+        platform::installSdlTimerPriority();
+        const Figure alone =
+            measure(std::string(argv[2]) == "tick", std::max(1, std::atoi(argv[3])));
+        std::printf("%.2f\n", alone.share);
+        return 0;
+    }
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : bench::runLength(20, 5);
     const bench::RowPrinter rows(argc, argv);
     // As the program does: the timer thread asks for real-time priority (through rtkit).

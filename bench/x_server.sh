@@ -22,7 +22,9 @@ DISPLAY=":$(head -n1 "$work/display")"
 export DISPLAY QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 mkdir -p "$work/run" && chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run" ASAN_OPTIONS=detect_leaks=0
+# The program keeps its plays in XDG_DATA_HOME, and a start after an ending by signal tells of
+# them in a box that would take the next key: each run keeps them in its scratch folder.
+export XDG_RUNTIME_DIR="$work/run" XDG_DATA_HOME="$work/data" ASAN_OPTIONS=detect_leaks=0
 unset WAYLAND_DISPLAY
 
 # The id of the visible window named exactly NAME, polled without pause for up to TRIES
@@ -38,7 +40,7 @@ wait_window() {
 # PAGE SETTLE: starts $program with fresh settings of its own for the page and waits for its
 # window and SETTLE seconds more; sets $lirveto and $window. Returns 1, saying why, without one.
 start_lirveto_for() {
-  export XDG_CONFIG_HOME="$work/config-$1"
+  export XDG_CONFIG_HOME="$work/config-$1" XDG_DATA_HOME="$work/data-$1"
   # shellcheck disable=SC2154 # the sourcing script names the program
   "$program" >"$work/lirveto-$1.log" 2>&1 &
   lirveto=$!
@@ -61,10 +63,14 @@ play_page() {
   xdotool windowfocus --sync "$window"
   threads=$(awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status")
   xdotool key space
-  sleep 1
-  # Playing opens an output, and with it at least one audio thread.
-  [ "$(awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status")" -gt "$threads" ] ||
-    { echo "the $page page did not start playing" >&2; return 1; }
+  # Playing opens an output, and with it at least one audio thread (a busy machine may take a
+  # few seconds to start it).
+  for _ in $(seq 50); do
+    sleep 0.2
+    [ "$(awk '/^Threads:/ { print $2 }' "/proc/$lirveto/status")" -gt "$threads" ] && return 0
+  done
+  echo "the $page page did not start playing" >&2
+  return 1
 }
 
 # Ends the program started last and waits for it.

@@ -7,7 +7,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config ccache clang clang-format clang-tidy libclang-rt-14-dev
   # libraries
-  qt6-base-dev libgl-dev libsdl2-dev libfluidsynth-dev libasound2-dev libxcb1-dev
+  qt6-base-dev libgl-dev libsdl2-dev libfluidsynth-dev libasound2-dev libxcb1-dev libxcb-xinput-dev
   libpipewire-0.3-dev libpulse-dev libsndfile1-dev
   # the built-in synth's General MIDI SoundFont and the command-line synth used by tests
   timgm6mb-soundfont fluidsynth

@@ -105,20 +105,28 @@ platform::CursorPosition PerformanceCapture::cursorPosition() {
         return position;
     }
     const int64_t ordinal = reads++;
-    const int64_t timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::steady_clock::now() - startedAt)
-                               .count();
+    // The clock is read only for a read that notes something: most note nothing, and in a
+    // 1 ms step the clock costs more than the rest of the capture.
+    int64_t timeMs = -1;
+    const auto readTime = [&timeMs, this] {
+        if (timeMs < 0) {
+            timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now() - startedAt)
+                         .count();
+        }
+        return timeMs;
+    };
     const auto played = settings::playedSettings();
     for (std::size_t i = 0; i < played.size() && i < maxSettings; ++i) {
         const int32_t value = played[i].value();
         if (value != settingValues[i]) {
             settingValues[i] = value;
-            note({ordinal, timeMs, static_cast<int32_t>(i), value, true});
+            note({ordinal, readTime(), static_cast<int32_t>(i), value, true});
         }
     }
     if (ordinal == 0 || position != lastPosition) {
         lastPosition = position;
-        note({ordinal, timeMs, position.x, position.y, false});
+        note({ordinal, readTime(), position.x, position.y, false});
     }
     return position;
 }

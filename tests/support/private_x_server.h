@@ -1,6 +1,7 @@
 #pragma once
 // An X server of the test's own (Xvfb), on the display number it picks itself; `display` stays
-// empty when it did not start.
+// empty when it did not start. It does not reset when its last client leaves: a reset puts the
+// pointer back in the middle, so a move by xdotool alone would be undone as xdotool ends.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -22,15 +23,20 @@ class PrivateXServer {
         if (pid == 0) {
             ::dup2(pipeFds[1], 3);
             ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp",
-                     static_cast<char*>(nullptr));
+                     "-noreset", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(pipeFds[1]);
-        char text[16] = {};
-        const ssize_t got = ::read(pipeFds[0], text, sizeof text - 1);
+        // Up to the newline: the server writes the number and the newline apart, and dies if the
+        // pipe is closed between the two (display 0 came back as a dead server).
+        std::string text;
+        char c = 0;
+        while (::read(pipeFds[0], &c, 1) == 1 && c != '\n') {
+            text += c;
+        }
         ::close(pipeFds[0]);
-        if (got > 0) {
-            display = ":" + std::to_string(std::atoi(text));
+        if (!text.empty() && c == '\n') {
+            display = ":" + std::to_string(std::atoi(text.c_str()));
         }
     }
     ~PrivateXServer() {

@@ -90,6 +90,7 @@ void DirectSoundEngine::startPlaying() {
     {
         const std::lock_guard guard(bufferGuard);
         toldReadout = {};  // the first step tells what it plays whatever the last play told
+        stepsSinceTold = kStepsPerReadout;
         streamBuffer = owner.soundBuffer();
         stream = streamLayoutFor(format);
         // The classic slew goes on from where the last play ended, as the designed one does.
@@ -223,10 +224,12 @@ void DirectSoundEngine::streamingStep() {
     }
     const ToldReadout now{designed, designed ? static_cast<double>(frequency) : tuned.frequency,
                           tuned.pitch, amplitude, engine::currentViewFlags()};
-    if (now == toldReadout) {
+    stepsSinceTold = std::min(stepsSinceTold + 1, kStepsPerReadout);
+    if (now == toldReadout || stepsSinceTold < kStepsPerReadout) {
         return;
     }
     toldReadout = now;
+    stepsSinceTold = 0;
     if (designed) {
         host.postStatus(engine::readoutFromFrequency(frequency, amplitude, now.view).c_str());
     } else {

@@ -41,6 +41,8 @@ class DirectSoundEngine final : private FillAheadSink {
   public:
     static constexpr int32_t kSlewHzPerStep = 5;
     static constexpr uint32_t kStepDelayMs = 1;
+    // While the sound keeps changing, the readout is formatted once in this many steps.
+    static constexpr uint32_t kStepsPerReadout = 16;
     // How long a file command may hold the take before the steps' backlog overflows.
     static constexpr uint32_t kBacklogSeconds = 20;
 
@@ -119,8 +121,11 @@ class DirectSoundEngine final : private FillAheadSink {
     GlideState glide;
 
     // What the readout last told of. The pitch stands still most of the time: a step that plays
-    // the same sound leaves the text as it is rather than format it anew each millisecond.
-    // Timer thread; reset at Play.
+    // the same sound leaves the text as it is rather than format it anew each millisecond. While
+    // the sound changes (a slew takes a step per 5 Hz) the text is formatted once in
+    // kStepsPerReadout steps, more often than any display shows it; the last change is always
+    // told. Timer thread; reset at Play.
+    uint32_t stepsSinceTold = kStepsPerReadout;
     struct ToldReadout {
         bool designed = false;
         double frequency = -1;

@@ -1,6 +1,7 @@
 #pragma once
-// The X server's pointer, read through a connection of our own so that any thread may ask
-// without going near the GUI thread's connection or its event loop.
+// The X server's pointer, asked for through a connection of our own so that any thread may ask
+// without going near the GUI thread's connection or its event loop: what a server without
+// XInput 2 allows (XInputPointerWatch is told of the moves instead).
 //
 // Threads: construct and destroy on one thread; query and read from any thread (xcb serialises
 // the requests on the connection; a lock guards the question a chain of reads has asked).
@@ -9,13 +10,13 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/cursor_source.h"
+#include "platform/backends/desktop_pointer.h"
 
 struct xcb_connection_t;
 
 namespace platform {
 
-class XcbPointer {
+class XcbPointer final : public DesktopPointer {
   public:
     // Reads closer together than this are one caller's chain: the DirectSound page's 1 ms steps
     // and the MIDI page's 5 ms tick, late ones included; the Wave page's refills are not.
@@ -28,7 +29,7 @@ class XcbPointer {
 
     // Connects to the display named by DISPLAY; without one the pointer is simply not there.
     XcbPointer();
-    ~XcbPointer();
+    ~XcbPointer() override;
     XcbPointer(const XcbPointer&) = delete;
     XcbPointer& operator=(const XcbPointer&) = delete;
 
@@ -46,7 +47,7 @@ class XcbPointer {
     // reuse spans late (6 ms), the MIDI tick one tick late (5 ms); both spare their thread the
     // sleep and wake-up of a round trip, which costs it as much as its own wake-up. A read after
     // a pause gets query's fresh answer.
-    std::optional<platform::CursorPosition> read();
+    std::optional<platform::CursorPosition> read() override;
     // As read, at the monotonic time `nowNs` (tests set the pace themselves).
     std::optional<platform::CursorPosition> read(int64_t nowNs);
 

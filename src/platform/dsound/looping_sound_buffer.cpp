@@ -85,7 +85,18 @@ ds::HResult LoopingSoundBuffer::getCurrentPosition(uint32_t* playCursor, uint32_
     if (writeCursor != nullptr) {
         *writeCursor = write;
     }
-    return device->lost() ? ds::DSERR_BUFFERLOST : ds::DS_OK;
+    return deviceLost() ? ds::DSERR_BUFFERLOST : ds::DS_OK;
+}
+
+bool LoopingSoundBuffer::deviceLost() {
+    const int64_t at = now();
+    if (!lostAsked.load(std::memory_order_acquire) ||
+        at - lostAskedAt.load(std::memory_order_relaxed) >= kLostLookNs) {
+        lostSaid.store(device->lost(), std::memory_order_relaxed);
+        lostAskedAt.store(at, std::memory_order_relaxed);
+        lostAsked.store(true, std::memory_order_release);
+    }
+    return lostSaid.load(std::memory_order_relaxed);
 }
 
 void LoopingSoundBuffer::cursors(uint32_t& play, uint32_t& write) const {

@@ -83,6 +83,15 @@ class LoopingSoundBuffer final : public IDirectSoundBuffer, private AudioSource 
     std::atomic<uint32_t> lastReadBytes{0};
     std::atomic<int64_t> lastReadTime{0};
 
+    // Whether the device was lost, as it last said and when (asking it takes the audio thread's
+    // lock, which the stream's steps need not take each millisecond: it is asked again after
+    // kLostLookNs).
+    static constexpr int64_t kLostLookNs = 20'000'000;
+    bool deviceLost();
+    std::atomic<bool> lostSaid{false};
+    std::atomic<int64_t> lostAskedAt{0};
+    std::atomic<bool> lostAsked{false};
+
     // The regions handed out by the lock in force (length 0: none).
     uint32_t lockedOffset = 0;
     uint32_t lockedLength1 = 0;

@@ -94,8 +94,8 @@ TEST(ScaledScreen, TheXPointerIsPlacedOnThePrimaryScreen) {
     ASSERT_FALSE(server.display.empty()) << "Xvfb did not start";
     testing_support::ScopedEnvironmentVariable display("DISPLAY");
     display.set(server.display);
-    auto pointer = std::make_unique<platform::XcbPointer>();
-    ASSERT_TRUE(pointer->isConnected());
+    auto pointer = platform::connectDesktopPointer(platform::PointerFeed::questions);
+    ASSERT_NE(pointer, nullptr);
 
     platform::AnyThreadCursorSource source(std::move(pointer));
     ASSERT_TRUE(source.readsXPointer());

@@ -274,29 +274,35 @@ TEST_F(DirectSoundEngineTest, PitchSlewsFiveHertzAStepFromWhereTheLastPlayEnded)
     EXPECT_LT(20, target);
 }
 
-// The readout follows each step that changes the sound, written or not, and no other: the text
-// is formatted again only when it could say something new, a View choice included.
-TEST_F(DirectSoundEngineTest, TheReadoutIsToldOfEachChangeOfSoundOrViewOnly) {
+// The readout tells a change of sound or View at once when it has been quiet for a while, and
+// while the sound goes on changing (a slew) once in kStepsPerReadout steps, the last change
+// always: the text is formatted again only when it could say something new.
+TEST_F(DirectSoundEngineTest, TheReadoutIsToldOfChangesOfSoundOrViewAtDisplayPaceOnly) {
+    constexpr uint32_t pace = engine::DirectSoundEngine::kStepsPerReadout;
     cursor.position = {0, 0};  // 20 Hz: reached in three steps from 0
     make().startPlaying();
     runTo(50);  // the device reads nothing: the steps write nothing, the readout goes on
-    ASSERT_EQ(host.statuses.size(), 4u) << "5, 10, 15, then 20 Hz to stay";
+    ASSERT_EQ(host.statuses.size(), 2u) << "5 Hz at once, then 20 Hz to stay a pace later";
     EXPECT_EQ(host.statuses.back(),
               engine::readoutFromFrequency(20, engine::amplitudeFromCursor(0, kScreen)).c_str());
 
     settings::ViewNoteFreq = 0;  // View: no frequency, while the sound stands still
     runTo(52);
-    ASSERT_EQ(host.statuses.size(), 5u);
+    ASSERT_EQ(host.statuses.size(), 3u);
     EXPECT_EQ(host.statuses.back().find("Hz"), std::string::npos);
 
-    cursor.position = {0, 500};  // softer
-    runTo(54);
-    ASSERT_EQ(host.statuses.size(), 6u);
+    cursor.position = {0, 500};  // softer, within a pace of the last text: told a pace after it
+    runTo(51 + pace - 1);
+    ASSERT_EQ(host.statuses.size(), 3u);
+    runTo(51 + pace);
+    ASSERT_EQ(host.statuses.size(), 4u);
+    runTo(200);
+    ASSERT_EQ(host.statuses.size(), 4u);
 
     engine->stopPlaying();  // a new play tells what it plays at once, though nothing changed
     engine->startPlaying();
     runTo(timer.clock.nowMs() + 1);
-    EXPECT_EQ(host.statuses.size(), 7u);
+    EXPECT_EQ(host.statuses.size(), 5u);
 }
 
 TEST_F(DirectSoundEngineTest, TheSemitonesLayoutPlaysTheColumnsPitchBetweenWholeHertzAndNamesIt) {

@@ -12,32 +12,21 @@ namespace platform {
 
 namespace {
 
-uint64_t pack(platform::CursorPosition position) {
-    return static_cast<uint64_t>(static_cast<uint32_t>(position.x)) << 32 |
-           static_cast<uint32_t>(position.y);
-}
-
-platform::CursorPosition unpack(uint64_t packed) {
-    return {static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)),
-            static_cast<int32_t>(static_cast<uint32_t>(packed))};
-}
-
 // Only a session whose pointer is global on an X server we share with Qt qualifies: on the
 // offscreen platform the cursor is Qt's own, and XWayland hides the pointer outside our windows.
-std::unique_ptr<XcbPointer> sharedXPointer() {
+std::unique_ptr<DesktopPointer> sharedXPointer() {
     if (QGuiApplication::platformName() != QStringLiteral("xcb") ||
         !QtCursorSource::positionIsGlobal()) {
         return nullptr;
     }
-    auto connected = std::make_unique<XcbPointer>();
-    return connected->isConnected() && connected->query() ? std::move(connected) : nullptr;
+    return connectDesktopPointer();
 }
 
 }  // namespace
 
 AnyThreadCursorSource::AnyThreadCursorSource() : AnyThreadCursorSource(sharedXPointer()) {}
 
-AnyThreadCursorSource::AnyThreadCursorSource(std::unique_ptr<XcbPointer> xPointer)
+AnyThreadCursorSource::AnyThreadCursorSource(std::unique_ptr<DesktopPointer> xPointer)
     : pointer(std::move(xPointer)), guiThread(std::this_thread::get_id()) {
     takeFrame(QtCursorSource::primaryScreenFrame());
     if (QCoreApplication::instance() != nullptr) {
@@ -64,7 +53,7 @@ platform::CursorPosition AnyThreadCursorSource::cursorPosition() {
         remember(at);
         return at;
     }
-    return lastSeen();
+    return seen.read().value_or(platform::CursorPosition{});
 }
 
 platform::ScreenSize AnyThreadCursorSource::primaryScreenSize() {
@@ -74,12 +63,12 @@ platform::ScreenSize AnyThreadCursorSource::primaryScreenSize() {
 }
 
 void AnyThreadCursorSource::takeFrame(const platform::ScreenFrame& taken) {
-    corner.store(pack({taken.left, taken.top}), std::memory_order_relaxed);
+    corner.publish({taken.left, taken.top});
     scale.store(taken.scale, std::memory_order_relaxed);
 }
 
 platform::ScreenFrame AnyThreadCursorSource::frame() const {
-    const platform::CursorPosition at = unpack(corner.load(std::memory_order_relaxed));
+    const platform::CursorPosition at = corner.read().value_or(platform::CursorPosition{});
     return {at.x, at.y, scale.load(std::memory_order_relaxed), {}};
 }
 
@@ -92,6 +81,9 @@ bool AnyThreadCursorSource::eventFilter(QObject* watched, QEvent* event) {
             const auto* pointed = static_cast<const QSinglePointEvent*>(event);
             const QPointF global = pointed->globalPosition();
             remember(frame().fromLogical(global.x(), global.y()));
+            if (pointer != nullptr) {
+                pointer->movedOverOurWindow();
+            }
             break;
         }
         default:
@@ -101,11 +93,7 @@ bool AnyThreadCursorSource::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AnyThreadCursorSource::remember(platform::CursorPosition position) {
-    seen.store(pack(position), std::memory_order_relaxed);
-}
-
-platform::CursorPosition AnyThreadCursorSource::lastSeen() const {
-    return unpack(seen.load(std::memory_order_relaxed));
+    seen.publish(position);
 }
 
 }  // namespace platform

@@ -1,10 +1,10 @@
 #pragma once
 // The cursor for engines that read it on the timer thread. Under X11 the pointer comes from the
-// X server through a connection of our own (XcbPointer), from any thread; the DirectSound page's
-// 1 ms steps see it one step late rather than wait for the server at every step. Where no program
-// may read a global pointer (Wayland, the offscreen platform) it is the last position Lirveto's own
-// windows saw: the GUI thread keeps it in an atomic from every pointer event and from each read
-// it makes itself. A read never waits for the GUI thread.
+// X server through a connection of our own (DesktopPointer): told as it moves where the server
+// has XInput 2, so a read is an atomic load, else asked for. Where no program may read a global
+// pointer (Wayland, the offscreen platform) it is the last position Lirveto's own windows saw
+// (the play surface covers the whole screen): the GUI thread keeps it in an atomic from every
+// pointer event and from each read it makes itself. A read never waits for the GUI thread.
 //
 // Positions and the size are in device pixels from the primary screen's corner (CursorSource).
 // The screen's place and scale are taken when the source is made and again at each
@@ -15,8 +15,9 @@
 #include <memory>
 #include <thread>
 
-#include "platform/backends/xcb_pointer.h"
+#include "platform/backends/desktop_pointer.h"
 #include "platform/cursor_source.h"
+#include "platform/latest_position.h"
 
 namespace platform {
 
@@ -25,7 +26,7 @@ class AnyThreadCursorSource final : public QObject, public platform::CursorSourc
     // GUI thread, after the application object exists. Watches the application's pointer events.
     AnyThreadCursorSource();
     // The same over the given X server's pointer, whatever the platform (tests).
-    explicit AnyThreadCursorSource(std::unique_ptr<XcbPointer> xPointer);
+    explicit AnyThreadCursorSource(std::unique_ptr<DesktopPointer> xPointer);
     ~AnyThreadCursorSource() override;
 
     // Any thread.
@@ -43,12 +44,11 @@ class AnyThreadCursorSource final : public QObject, public platform::CursorSourc
     void takeFrame(const platform::ScreenFrame& taken);
     platform::ScreenFrame frame() const;
     void remember(platform::CursorPosition position);
-    platform::CursorPosition lastSeen() const;
 
-    std::unique_ptr<XcbPointer> pointer;
-    std::atomic<uint64_t> seen{0};  // x in the high half, y in the low half
-    // The primary screen's corner (packed as seen) and scale; written on the GUI thread only.
-    std::atomic<uint64_t> corner{0};
+    std::unique_ptr<DesktopPointer> pointer;
+    LatestPosition seen;
+    // The primary screen's corner and scale; written on the GUI thread only.
+    LatestPosition corner;
     std::atomic<double> scale{1.0};
     std::thread::id guiThread;
 };
