@@ -46,16 +46,7 @@ sleep 0.5
   fail "the pitch did not follow the pointer"
 
 # Record: File New, play low then high, stop; Save As names it; Close finishes it.
-xdotool key ctrl+n
-sleep 0.3
-[ "$(xdotool getwindowname "$window")" = "[noname.MID] Lirveto" ] || fail "New did not title the window"
-xdotool mousemove 320 100
-xdotool key space
-sleep 1
-xdotool mousemove 960 100
-sleep 1
-xdotool key space
-sleep 0.3
+play_a_take "[noname.MID] Lirveto"
 xdotool key alt+f
 sleep 0.5
 xdotool key a

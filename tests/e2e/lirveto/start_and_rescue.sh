@@ -33,17 +33,6 @@ sleep 1.5
   fail "the output grew from $stopped to $(file_size "$work/audio.raw") bytes after Space stopped the page on top"
 
 # A take on the Wave tab, on top.
-play_a_take() {
-  xdotool key ctrl+n
-  wait_title "$window" "$1"
-  xdotool mousemove 320 100
-  xdotool key space
-  sleep 1
-  xdotool mousemove 960 100
-  sleep 1
-  xdotool key space
-  sleep 0.3
-}
 play_a_take "[noname.WAV] Lirveto"
 
 # The Midi tab (right of "Wave"): a take, then Ctrl+S, which must ask for a name.

@@ -166,3 +166,17 @@ choose_last_tab() {
   rm -f "$work/before.xwd" "$work/after.xwd"
   [ -n "$last_tab" ] || fail "no tab could be chosen"
 }
+
+# File > New on the page on top, whose window must then be titled TITLE; a second low (x 320),
+# a second high (x 960), then Stop.
+play_a_take() {
+  xdotool key ctrl+n
+  wait_title "$window" "$1"
+  xdotool mousemove 320 100
+  xdotool key space
+  sleep 1
+  xdotool mousemove 960 100
+  sleep 1
+  xdotool key space
+  sleep 0.3
+}
