@@ -29,7 +29,9 @@ TEST(PitchCorrection, AHeldOffsetSettlesTowardTheNoteByTheStrength) {
                  {50, 80, 15.0, 1.0},
                  {25, 80, 22.5, 1.0},
                  {100, 400, 0.0, 3.0},
-                 {100, 0, 0.0, 1e-9}};
+                 {100, 0, 0.0, 1e-9},
+                 {150, 80, 0.0, 3.0},  // a stored strength out of range acts as its bound
+                 {-40, 80, 30.0, 1e-6}};
     for (const auto& c : cases) {
         for (const double step : {1.0, 5.0, 130.0}) {
             engine::CorrectionState state;
