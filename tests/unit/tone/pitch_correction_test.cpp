@@ -152,6 +152,8 @@ TEST(PitchCorrection, AChangeOfStepOrRateMidwayTakesEffectAtOnce) {
         EXPECT_NEAR(engine::correctedPitch(64.4, major(rateMs), stepMs, state), 64.0 + left, 1e-12)
             << stepMs << " ms at rate " << rateMs;
     }
+    EXPECT_NEAR(engine::correctedPitch(64.4, major(0), 0.0, state), 64.0, 1e-12)
+        << "rate 0 takes it all at once, even in a step of no time";
 }
 
 }  // namespace
