@@ -177,7 +177,7 @@ def check_texts(mutations):
         if count == 1:
             good.append(m)
         else:
-            where = "file missing" if count < 0 else f"found {count} times, not once"
+            where = "no such file" if count < 0 else f"the original text is found {count} times, not once"
             stale.append((m, where))
     return good, stale
 
@@ -209,8 +209,7 @@ def main():
         mutations = [m for m in mutations if m.ident in wanted]
     good, stale = check_texts(mutations)
     for m, where in stale:
-        print(f"{m.ident:12} STALE: the original text in {m.file} is {where}; mend the list: "
-              f"{m.original!r}")
+        print(f"{m.ident:12} STALE: {m.file}: {where}; mend the list: {m.original!r}")
     if args.list:
         for m in good:
             print(f"{m.ident:12} {m.file}: {m.original!r} -> {m.replacement!r}"
