@@ -39,7 +39,7 @@ fuzz: deps
 
 # Single-line faults from tests/mutants/, one at a time: which do the tests catch? (slow)
 mutants: deps
-	scripts/mutants.py $(if $(AREA),--area $(AREA)) $(if $(ONLY),--only $(ONLY))
+	scripts/mutants.py $(if $(AREA),--area $(AREA)) $(if $(ONLY),--only $(ONLY)) $(if $(EQUIVALENT),--equivalent)
 
 lint: deps
 	scripts/lint.sh
