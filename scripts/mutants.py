@@ -12,7 +12,8 @@ Mutations marked equivalent are listed but not run unless --equivalent asks to c
 
 List format (one file per area, blocks separated by blank lines, '#' starts a comment line):
     tests: CTEST-REGEX          once, before the first block: the area's tests
-    targets: NAME NAME...       once: the build targets those tests need (built first, alone)
+    targets: NAME NAME...       once: the build targets holding every test the regex matches
+                                (built first, alone; a test left out would run stale)
     file: PATH                  in the repository
     from: TEXT                  the original, exactly as written, found exactly once
     to: TEXT                    its replacement
