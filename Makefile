@@ -1,5 +1,5 @@
 # The two commands users need are `make run` and `make test`; both install what is missing first.
-.PHONY: deps run test bench fuzz soak lint install package package-test clean reference-renders
+.PHONY: deps run test bench fuzz soak mutants lint install package package-test clean reference-renders
 
 WERROR := $(if $(filter true,$(CI)),-DLIRVETO_WERROR=ON,-DLIRVETO_WERROR=OFF)
 FUZZ_SECONDS ?= 8
@@ -36,6 +36,10 @@ bench: deps
 # At least FUZZ_RUNS executions of every parser; FUZZ_CAP_SECONDS bounds a target that is slow.
 fuzz: deps
 	scripts/run-fuzz.sh $(FUZZ_RUNS) $(FUZZ_CAP_SECONDS)
+
+# Single-line faults from tests/mutants/, one at a time: which do the tests catch? (slow)
+mutants: deps
+	scripts/mutants.py $(if $(AREA),--area $(AREA)) $(if $(ONLY),--only $(ONLY)) $(if $(EQUIVALENT),--equivalent)
 
 lint: deps
 	scripts/lint.sh

@@ -82,6 +82,8 @@ TEST_F(MidiFileTest, EverySaveLeavesAStandardFileAndTheNextEventGoesOverItsEnd) 
     EXPECT_FALSE(file.isModified());
     EXPECT_EQ(file.length(), 9U) << "the end of track is not part of the recording";
     EXPECT_EQ(readBytes(name), finalLayout(withEnd(first)));
+    EXPECT_EQ(file.write(first.data(), 0), 0);
+    EXPECT_EQ(readBytes(name), finalLayout(withEnd(first))) << "an empty write changes nothing";
 
     const Bytes second = {0x05, 0xB0, 0x07, 0x64};
     ASSERT_EQ(put(file, second), 4);
@@ -220,6 +222,10 @@ TEST_F(MidiFileTest, FilesInNeitherLayoutAreRefusedAndLeftAlone) {
     append(followed, "MTrk");
     appendBe32(followed, 0);
     cases.emplace_back("a third track", followed);
+    Bytes unended = finalLayout({0x00, 0x90, 0x40, 0x50});
+    append(unended, "MTrk");
+    appendBe32(unended, 0);
+    cases.emplace_back("a third track after one without its end", unended);
     Bytes cut(good.begin(), good.end() - 3);
     cases.emplace_back("truncated", cut);
 

@@ -12,6 +12,7 @@
 #include <csignal>
 
 #include "file_test_support.h"
+#include "files/midi_file.h"
 #include "files/wave_file.h"
 
 namespace {
@@ -127,6 +128,15 @@ TEST_F(RiffFileTest, ReadStopsAtTheEndOfTheChunk) {
     EXPECT_EQ(file.read(got, 16), 5);
     EXPECT_EQ(std::string(got), "hello");
     EXPECT_EQ(file.read(got, 16), 0) << "not the pad byte";
+
+    // A MIDI track is followed on disk by its end of track, which is not part of the recording.
+    MidiFile midi(nullptr);
+    ASSERT_TRUE(midi.newFile(nullptr));
+    ASSERT_EQ(midi.write("\x00\x90\x40\x50", 4), 4);
+    ASSERT_TRUE(midi.bringUpToDate());
+    ASSERT_TRUE(midi.seek(5));
+    EXPECT_EQ(midi.read(got, 16), 0) << "past the end of the chunk";
+    midi.discard();
 }
 
 TEST_F(RiffFileTest, SaveAsRenamesAndRecordingGoesOn) {

@@ -199,6 +199,18 @@ TEST_F(WaveFileTest, DamagedFilesAreRefused) {
     appendLe32(longFormat, 2);
     append(longFormat, {1, 2});
     cases.push_back({"fmt longer than the format block", longFormat});
+    // A "fmt " chunk of 14 bytes, well formed but without the bits per sample.
+    Bytes formatOf14;
+    append(formatOf14, "RIFF");
+    appendLe32(formatOf14, 4 + 8 + 14 + 8 + 2);
+    append(formatOf14, "WAVE");
+    append(formatOf14, "fmt ");
+    appendLe32(formatOf14, 14);
+    append(formatOf14, Bytes(good.begin() + 20, good.begin() + 34));
+    append(formatOf14, "data");
+    appendLe32(formatOf14, 2);
+    append(formatOf14, {1, 2});
+    cases.push_back({"fmt without the bits per sample", formatOf14});
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -256,20 +268,25 @@ TEST_F(WaveFileTest, DataFollowedByAnotherChunkIsNotGrownOverIt) {
     append(tag, "LIST");
     appendLe32(tag, 4);
     append(tag, "INFO");
-    const Bytes bytes = waveWithoutFact(tag);
-    const std::string name = pathOf("tagged.wav");
-    writeBytes(name, bytes);
+    Bytes empty;  // the smallest chunk there is
+    append(empty, "JUNK");
+    appendLe32(empty, 0);
+    for (const Bytes& after : {tag, empty}) {
+        const Bytes bytes = waveWithoutFact(after);
+        const std::string name = pathOf("tagged.wav");
+        writeBytes(name, bytes);
 
-    WaveFile file(name.c_str(), nullptr);
-    ASSERT_TRUE(file.isOpen());
-    ASSERT_TRUE(file.seek(2));
-    EXPECT_EQ(file.write("\x66", 1), -1);
-    ASSERT_TRUE(file.seek(0));
-    EXPECT_EQ(file.write("\x66", 1), 1) << "writing within the data is fine";
-    ASSERT_TRUE(file.close());
-    Bytes expected = bytes;
-    expected[44] = 0x66;
-    EXPECT_EQ(readBytes(name), expected);
+        WaveFile file(name.c_str(), nullptr);
+        ASSERT_TRUE(file.isOpen());
+        ASSERT_TRUE(file.seek(2));
+        EXPECT_EQ(file.write("\x66", 1), -1);
+        ASSERT_TRUE(file.seek(0));
+        EXPECT_EQ(file.write("\x66", 1), 1) << "writing within the data is fine";
+        ASSERT_TRUE(file.close());
+        Bytes expected = bytes;
+        expected[44] = 0x66;
+        EXPECT_EQ(readBytes(name), expected);
+    }
 }
 
 }  // namespace

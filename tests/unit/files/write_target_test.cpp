@@ -71,6 +71,18 @@ TEST_F(WriteTargetTest, EachKindOfPathGoesWhereItShould) {
         EXPECT_FALSE(resolveWriteTarget(path, target));
         EXPECT_EQ(errno, reason);
     }
+
+    // As many links as the system follows in one path, and not one more.
+    std::string chain = "plain.mid";
+    for (int n = 1; n <= 41; ++n) {
+        fs::create_symlink(chain, folder / ("chain" + std::to_string(n)));
+        chain = "chain" + std::to_string(n);
+    }
+    WriteTarget target;
+    ASSERT_TRUE(resolveWriteTarget(pathOf("chain40"), target));
+    EXPECT_EQ(fs::path(target.path).filename(), "plain.mid");
+    EXPECT_FALSE(resolveWriteTarget(pathOf("chain41"), target));
+    EXPECT_EQ(errno, ELOOP);
 }
 
 // The settings stores write by the same rule: a FIFO takes the text and stays a FIFO.
@@ -87,6 +99,35 @@ TEST_F(WriteTargetTest, AWholeFileReplacementWritesAFifoDirectly) {
     EXPECT_EQ(got, "[Setup]\nPitch=1\n");
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
     EXPECT_EQ(filesInFolder(), std::vector<std::string>{"settings.ini"});
+}
+
+// A replaced file keeps its permissions, even those the umask would narrow; a new one takes the
+// umask's.
+TEST_F(WriteTargetTest, AReplacedFileKeepsItsPermissions) {
+    const mode_t before = ::umask(022);
+    for (const mode_t mode : {0600, 0666, 0}) {  // 0: a new file
+        const std::string path = pathOf(std::to_string(mode) + ".ini");
+        if (mode != 0) {
+            writeBytes(path, {1});
+            ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        }
+        ASSERT_TRUE(replaceFileAtomically(path, "x=1\n"));
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode != 0 ? mode : 0644) << std::oct << mode;
+    }
+    ::umask(before);
+}
+
+TEST_F(WriteTargetTest, AWholeFileReadTakesUpToItsLimitAndTellsAMissingFileFromAFailure) {
+    writeBytes(pathOf("four"), {1, 2, 3, 4});
+    std::string contents;
+    EXPECT_EQ(readWholeFile(pathOf("four"), contents, 4), FileRead::Ok);
+    EXPECT_EQ(contents.size(), 4U);
+    EXPECT_EQ(readWholeFile(pathOf("four"), contents, 3), FileRead::Failed);
+    EXPECT_EQ(readWholeFile(pathOf("none"), contents, 4), FileRead::Missing);
+    EXPECT_EQ(readWholeFile(pathOf("four") + "/x", contents, 4), FileRead::Missing)
+        << "a file where a folder would be";
 }
 
 }  // namespace

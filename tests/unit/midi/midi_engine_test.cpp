@@ -220,7 +220,14 @@ TEST_F(MidiEngineTest, StopBeforeAnyStartDoesNothingAndMidiVolumeFollowsTheSlide
     EXPECT_EQ(port->volume(), 0x7F7F7F7FU) << "50 * 255 / 100 = 127 in all four bytes";
     EXPECT_EQ(engine.setBendRange(300), 127);
     EXPECT_EQ(engine.setBendRange(-4), 127) << "a negative range keeps the present one";
+    EXPECT_EQ(engine.setBendRange(0), 0) << "zero is a range: whole notes only";
     engine.stop();
+    port->failVolumeReads(true);
+    engine.start();
+    engine.setMidiVolume(250);
+    EXPECT_EQ(port->volume(), 0xFFFFFFFFU) << "above 100 acts as 100";
+    engine.stop();
+    EXPECT_EQ(port->volume(), 0xFFFFFFFFU) << "a volume never read is not given back at Stop";
 }
 
 class MidiRecordingTest : public MidiEngineTest {

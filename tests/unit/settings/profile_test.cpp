@@ -41,6 +41,7 @@ TEST_F(ProfileTest, FindsValuesAsTheWindowsFunctionsDo) {
               "KEY=second\n"
               "quoted=\"  kept blanks  \"\n"
               "single='x'\n"
+              "mixed='x\"\n"
               "lonely\"=\"\n"
               "empty=\n"
               "[SETUP]\n"
@@ -48,6 +49,7 @@ TEST_F(ProfileTest, FindsValuesAsTheWindowsFunctionsDo) {
     EXPECT_EQ(get("Setup", "key"), "first value");
     EXPECT_EQ(get("Setup", "quoted"), "  kept blanks  ");
     EXPECT_EQ(get("Setup", "single"), "x");
+    EXPECT_EQ(get("Setup", "mixed"), "'x\"") << "quotes are taken off in pairs only";
     EXPECT_EQ(get("Setup", "lonely\""), "\"");
     EXPECT_EQ(get("Setup", "empty"), "");
     EXPECT_EQ(get("Setup", "later"), "DEF") << "only the first section of a name is searched";
@@ -99,6 +101,7 @@ TEST_F(ProfileTest, WritingChangesOnlyTheLineConcerned) {
         "[Setup]\r\n"
         "  volume = 10   ; odd spacing\r\n"
         "other=keep\r\n"
+        "; end of setup\r\n"
         "\r\n"
         "[Main]\r\n"
         "x=1";
@@ -112,6 +115,7 @@ TEST_F(ProfileTest, WritingChangesOnlyTheLineConcerned) {
               "[Setup]\r\n"
               "volume=20\r\n"
               "other=keep\r\n"
+              "; end of setup\r\n"
               "Added=new\r\n"
               "\r\n"
               "[Main]\r\n"
@@ -127,6 +131,7 @@ TEST_F(ProfileTest, WritingChangesOnlyTheLineConcerned) {
               "; settings kept by hand\r\n"
               "[Setup]\r\n"
               "volume=20\r\n"
+              "; end of setup\r\n"
               "Added=new\r\n"
               "\r\n"
               "[Fresh]\r\n"
@@ -139,6 +144,7 @@ TEST_F(ProfileTest, RefusesWritesThatWouldChangeOtherLines) {
     EXPECT_FALSE(platform::writePrivateProfileString("S", "k=v", "x", ini().c_str()));
     EXPECT_FALSE(platform::writePrivateProfileString("S]x", "k", "x", ini().c_str()));
     EXPECT_FALSE(platform::writePrivateProfileString("S", "[k", "x", ini().c_str()));
+    EXPECT_FALSE(platform::writePrivateProfileString("S", ";k", "x", ini().c_str()));
     EXPECT_FALSE(platform::writePrivateProfileString(nullptr, "k", "x", ini().c_str()));
     EXPECT_EQ(readFile(ini()), "[S]\na=1\n");
 }

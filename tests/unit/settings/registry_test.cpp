@@ -83,6 +83,8 @@ TEST_F(RegistryTest, KeyIsMissingUntilCreatedThenHoldsTypedValuesInReadableText)
 
 TEST_F(RegistryTest, ReadsAHandEditedFile) {
     std::filesystem::create_directories(registryFile().parent_path());
+    writeFile(registryFile(), "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Quillhorn\\Other]\r\n");
+    EXPECT_EQ(RegistryKey::openForReading(), nullptr) << "a file without our key has no values";
     writeFile(registryFile(),
               "\xEF\xBB\xBFREGEDIT4\r\n"
               "; edited by hand\r\n"
@@ -97,6 +99,9 @@ TEST_F(RegistryTest, ReadsAHandEditedFile) {
               "\"Expand\"=hex(2):41,00\r\n"
               "\"Gone\"=\"x\"\r\n"
               "\"Gone\"=-\r\n"
+              "\"Wide\"=hex:100\r\n"
+              "\"Trailing\"=\"x\" y\r\n"
+              "\"Typed\"=hex(0):\r\n"
               "@=\"default\"\r\n");
     auto key = RegistryKey::openForReading();
     ASSERT_NE(key, nullptr);
@@ -107,6 +112,9 @@ TEST_F(RegistryTest, ReadsAHandEditedFile) {
     EXPECT_EQ(query(*key, "Expand", &type), std::string("A\0", 2));
     EXPECT_EQ(type, 2U);
     EXPECT_EQ(query(*key, "Gone"), "<failed>");
+    EXPECT_EQ(query(*key, "Wide"), "<failed>") << "a byte of three digits is damaged data";
+    EXPECT_EQ(query(*key, "Trailing"), "<failed>");
+    EXPECT_EQ(query(*key, "Typed", &type), "") << "an empty value of type 0 is no removal";
     EXPECT_EQ(query(*key, nullptr), std::string("default", 8));
 }
 

@@ -8,6 +8,7 @@
 
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
+#include "settings/wave_page_settings.h"
 #include "settings_test_env.h"
 #include "support/recording_message_box.h"
 
@@ -86,6 +87,14 @@ TEST_F(SettingsGroupsTest, RegistryBytesAreNotRangeChecked) {
     EXPECT_EQ(settings::MidiPitch, 200);
     EXPECT_EQ(settings::Pitch, 11);
     EXPECT_EQ(settings::Volume, 50) << "a value longer than one byte reads as missing";
+}
+
+// With no registry key and no file name there is nowhere to keep values, which is no failure.
+TEST_F(SettingsGroupsTest, WithNeitherStoreValuesStayAndSavingSucceeds) {
+    settings::Volume = 33;
+    settings::readWavePageSettings(settings::StoreSelector{});
+    EXPECT_EQ(settings::Volume, 33);
+    EXPECT_TRUE(settings::writeWavePageSettings(settings::StoreSelector{}));
 }
 
 TEST_F(SettingsGroupsTest, VibratoThreeSurvivesASettingsFile) {

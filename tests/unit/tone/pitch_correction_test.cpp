@@ -29,7 +29,9 @@ TEST(PitchCorrection, AHeldOffsetSettlesTowardTheNoteByTheStrength) {
                  {50, 80, 15.0, 1.0},
                  {25, 80, 22.5, 1.0},
                  {100, 400, 0.0, 3.0},
-                 {100, 0, 0.0, 1e-9}};
+                 {100, 0, 0.0, 1e-9},
+                 {150, 80, 0.0, 3.0},  // a stored strength out of range acts as its bound
+                 {-40, 80, 30.0, 1e-6}};
     for (const auto& c : cases) {
         for (const double step : {1.0, 5.0, 130.0}) {
             engine::CorrectionState state;
@@ -150,6 +152,8 @@ TEST(PitchCorrection, AChangeOfStepOrRateMidwayTakesEffectAtOnce) {
         EXPECT_NEAR(engine::correctedPitch(64.4, major(rateMs), stepMs, state), 64.0 + left, 1e-12)
             << stepMs << " ms at rate " << rateMs;
     }
+    EXPECT_NEAR(engine::correctedPitch(64.4, major(0), 0.0, state), 64.0, 1e-12)
+        << "rate 0 takes it all at once, even in a step of no time";
 }
 
 }  // namespace

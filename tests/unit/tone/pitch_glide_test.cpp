@@ -61,6 +61,8 @@ TEST(PitchGlide, AChangeOfStepOrGlideTimeMidwayTakesEffectAtOnce) {
         EXPECT_NEAR(engine::glidedPitch(72.0, glideMs, stepMs, state), 72.0 - left, 1e-12)
             << stepMs << " ms of a " << glideMs << " ms glide";
     }
+    EXPECT_EQ(engine::glidedPitch(45.3, 0, 1.0, state), 45.3) << "glide 0: exactly, at once";
+    EXPECT_EQ(engine::glidedPitch(81.7, 0, 0.0, state), 81.7) << "even in a step of no time";
 }
 
 }  // namespace

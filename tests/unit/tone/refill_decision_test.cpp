@@ -162,6 +162,9 @@ TEST_F(RefillDecisionTest, TheSemitonesLayoutRendersThePitchOfTheColumnAndRestsW
     EXPECT_EQ(renderer.tuned.back().oldFrequency, renderer.tuned.back().newFrequency);
     EXPECT_EQ(tunedRefill(999, 250), 0U);
     EXPECT_TRUE(renderer.calls.empty()) << "nothing rendered in whole hertz";
+    decision.startHistory({333, 250});  // Stop, then Play again at the first column
+    ASSERT_EQ(tunedRefill(333, 250), 1U);
+    EXPECT_EQ(renderer.tuned.back().oldFrequency, first.newFrequency) << "not from the last play";
 }
 
 TEST_F(RefillDecisionTest, ASettlingCorrectionRendersWithTheCursorStillThenRests) {
