@@ -37,7 +37,7 @@ bench: deps
 fuzz: deps
 	scripts/run-fuzz.sh $(FUZZ_RUNS) $(FUZZ_CAP_SECONDS)
 
-# Single-line faults from tests/mutants/, one at a time: which do the tests catch? (slow)
+# Single-line faults from scripts/mutants/, one at a time: which do the tests catch? (slow)
 mutants: deps
 	scripts/mutants.py $(if $(AREA),--area $(AREA)) $(if $(ONLY),--only $(ONLY)) $(if $(EQUIVALENT),--equivalent)
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Mutation check: do the tests catch the faults a careless edit makes?
 
-Each mutation in tests/mutants/*.txt replaces one exact piece of text in one source file. This
+Each mutation in scripts/mutants/*.txt replaces one exact piece of text in one source file. This
 script applies them one at a time to a scratch copy of the tree (build/mutants/tree, with its own
 dev build reused from run to run), rebuilds, runs the area's tests and, if they all pass, every
 test but the end-to-end ones, puts the file back and says which test killed the mutation.
@@ -30,7 +30,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-LIST_DIR = ROOT / "tests" / "mutants"
+LIST_DIR = ROOT / "scripts" / "mutants"
 WORK = ROOT / "build" / "mutants"
 TREE = WORK / "tree"
 LOGS = WORK / "logs"
@@ -192,7 +192,7 @@ def apply(m):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--area", help="only the mutations of tests/mutants/AREA.txt")
+    parser.add_argument("--area", help="only the mutations of scripts/mutants/AREA.txt")
     parser.add_argument("--only", help="only these mutations, e.g. tone-3,files-12")
     parser.add_argument("--equivalent", action="store_true",
                         help="run the mutations marked equivalent too, to check the claim")
@@ -203,7 +203,7 @@ def main():
     if args.area:
         lists = [p for p in lists if p.stem == args.area]
         if not lists:
-            sys.exit(f"mutants: no list tests/mutants/{args.area}.txt")
+            sys.exit(f"mutants: no list scripts/mutants/{args.area}.txt")
     mutations = [m for p in lists for m in parse_list(p)]
     if args.only:
         wanted = set(args.only.replace(",", " ").split())
