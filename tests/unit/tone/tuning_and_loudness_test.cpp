@@ -51,6 +51,7 @@ TEST(NearestNoteReadout, ShowsTheNearestNoteAndItsCentsInTheStatusBarsForm) {
     EXPECT_EQ(pitchReadout(440.0, 50, cents), "440.0 Hz  A4 +0c  loudness 50");
     EXPECT_EQ(pitchReadout(452.8, 7, {0, 0, 0, 1, 1}), "A4 +50c  loudness 7");
     EXPECT_EQ(pitchReadout(10.0, 0, {0, 0, 0, 0, 1}), "---");  // below the piano's names
+    EXPECT_FALSE(engine::nearestNoteAndCents(std::nan("")));   // no pitch has no nearest note
     EXPECT_EQ(std::string(engine::readoutFromNote(60.7F, 100, cents).c_str()),
               "272.4 Hz  C#4 -30c  loudness 100");
     settings::ConcertPitch = 4420;
@@ -85,6 +86,8 @@ TEST(LoudnessCurve, EvenInDecibelsFromFullAtTheTopToTheRangeJustAboveTheBottom) 
     EXPECT_EQ(engine::amplitudeFromCursor(540, screen), 10);
     EXPECT_EQ(engine::amplitudeFromCursor(1078, screen), 1);
     EXPECT_EQ(engine::amplitudeFromCursor(1079, screen), 0);
+    settings::LoudnessRange = 60;  // 0.1 there: the softest step, never silence, above the edge
+    EXPECT_EQ(engine::amplitudeFromCursor(1078, screen), 1);
 
     // The built-in synth's level: 64 (half height as designed) is the -17.9 dB heard; -20 dB
     // is 59 (-20.05 dB, where 58 gives -20.49); the top is 127, the bottom edge silent.
