@@ -55,13 +55,7 @@ std::string FluidSynthPort::loadError() {
 }
 
 MidiOutCaps FluidSynthPort::caps() const {
-    MidiOutCaps caps;
-    setProductName(caps, kProductName);
-    caps.technology = mm::MOD_SWSYNTH;
-    caps.voices = 256;
-    caps.notes = 256;
-    caps.support = mm::MIDICAPS_VOLUME;
-    return caps;
+    return builtInSynthCaps();
 }
 
 mm::MmResult FluidSynthPort::open() {

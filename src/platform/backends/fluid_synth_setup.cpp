@@ -1,4 +1,5 @@
 #include "platform/backends/fluid_synth_setup.h"
+#include "platform/backends/fluid_synth_port.h"
 
 #include <fluidsynth.h>
 
@@ -204,6 +205,16 @@ void renderFloatChunks(fluid_synth_t* synth, float* samples, int32_t frames,
             samples[i] *= scale;
         }
     }
+}
+
+MidiOutCaps builtInSynthCaps() {
+    MidiOutCaps caps;
+    setProductName(caps, FluidSynthPort::kProductName);
+    caps.technology = mm::MOD_SWSYNTH;
+    caps.voices = 256;
+    caps.notes = 256;
+    caps.support = mm::MIDICAPS_VOLUME;
+    return caps;
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/midiout_api.h"
 #include "platform/mm_result.h"
 
 struct _fluid_hashtable_t;
@@ -50,5 +51,8 @@ void renderChunks(_fluid_synth_t* synth, int16_t* samples, int32_t frames, int32
 // The same undithered, as the synth's own floats (full scale 1), for deeper samples than 16 bits.
 void renderFloatChunks(_fluid_synth_t* synth, float* samples, int32_t frames,
                        int32_t gain) noexcept;
+
+// What the built-in synth says of itself, played live or offline.
+MidiOutCaps builtInSynthCaps();
 
 }  // namespace platform

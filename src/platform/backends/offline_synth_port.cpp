@@ -10,13 +10,7 @@ OfflineSynthPort::OfflineSynthPort(const std::string& soundFont, int32_t rate)
     : gmSynth(makeGmSynth(soundFont, rate, error)) {}
 
 MidiOutCaps OfflineSynthPort::caps() const {
-    MidiOutCaps caps;
-    setProductName(caps, FluidSynthPort::kProductName);
-    caps.technology = mm::MOD_SWSYNTH;
-    caps.voices = 256;
-    caps.notes = 256;
-    caps.support = mm::MIDICAPS_VOLUME;
-    return caps;
+    return builtInSynthCaps();
 }
 
 mm::MmResult OfflineSynthPort::open() {
